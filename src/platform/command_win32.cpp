@@ -1,0 +1,5 @@
+#include "command.h"
+
+#include <stdlib.h>
+
+int RunCommandLine(const char* command) { return system(command); }

@@ -1,0 +1,39 @@
+// Process and timing calls of kernel32 that the monitor uses.
+#include <windows.h>
+
+#include <string>
+
+#include <fstream>
+#include <iterator>
+#include <time.h>
+
+extern "C" void Sleep(DWORD milliseconds) {
+  struct timespec rest;
+  rest.tv_sec = milliseconds / 1000;
+  rest.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+  while (nanosleep(&rest, &rest) != 0) {
+  }
+}
+
+extern "C" HMODULE GetModuleHandleA(LPCSTR moduleName) {
+  // Only the executable itself is asked for; any non-null value names it.
+  static char self;
+  return moduleName == nullptr ? reinterpret_cast<HMODULE>(&self) : nullptr;
+}
+
+extern "C" LPSTR GetCommandLineA(void) {
+  // The arguments joined by blanks, read once from the kernel's copy.
+  static std::string line;
+  static bool read = false;
+  if (!read) {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    line.assign(std::istreambuf_iterator<char>(in),
+                std::istreambuf_iterator<char>());
+    while (!line.empty() && line.back() == '\0') line.pop_back();
+    for (char& c : line) {
+      if (c == '\0') c = ' ';
+    }
+    read = true;
+  }
+  return &line[0];
+}
