@@ -1,0 +1,155 @@
+#include "ini_file.h"
+
+#include <mbstring.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// First size offered to the platform, and the step by which it grows.
+const DWORD kReadStep = 512;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  return 99;
+}
+
+// strtoul as the Windows runtime has it, where unsigned long has 32 bits:
+// blanks, a sign, "0x" for radix 16, digits; beyond 32 bits gives
+// 4294967295, and a minus sign negates the unsigned result. glibc's strtoul
+// works in 64 bits, so both builds use this one.
+uint32_t StrToUl32(const char* text, int radix) {
+  while (IsBlank(*text)) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  if (radix == 16 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
+      DigitValue(text[2]) < 16) {
+    text += 2;
+  }
+  uint64_t magnitude = 0;
+  bool overflow = false;
+  for (; DigitValue(*text) < radix; ++text) {
+    magnitude = magnitude * static_cast<uint64_t>(radix) + static_cast<uint64_t>(DigitValue(*text));
+    if (magnitude > UINT32_MAX) {
+      overflow = true;
+      magnitude = UINT32_MAX;
+    }
+  }
+  if (overflow) return UINT32_MAX;
+  const uint32_t value = static_cast<uint32_t>(magnitude);
+  return negative ? 0u - value : value;
+}
+
+}  // namespace
+
+CIniFile::CIniFile() : CIniFile(CProfileReader::System()) {}
+
+CIniFile::CIniFile(CProfileReader& reader) : m_reader(reader), m_pszFileName(nullptr) {}
+
+CIniFile::~CIniFile() { free(m_pszFileName); }
+
+void CIniFile::SetFileName(const char* name) {
+  if (name == nullptr) {
+    if (m_pszFileName != nullptr) m_pszFileName[0] = '\0';
+    return;
+  }
+  free(m_pszFileName);
+  m_pszFileName = _strdup(name);
+}
+
+char* CIniFile::GetStringAlloc(const char* section, const char* key,
+                               const char* defaultValue) {
+  const char* fallback = defaultValue == nullptr ? "" : defaultValue;
+  // A null section or key would make the platform list sections or keys.
+  if (section == nullptr || key == nullptr) return _strdup(fallback);
+  for (DWORD size = kReadStep;; size += kReadStep) {
+    char* buffer = static_cast<char*>(malloc(size + 1));
+    const DWORD length = m_reader.ReadString(section, key, fallback, buffer, size, m_pszFileName);
+    // size - 1 means the value may have been cut: read it again, larger.
+    if (length + 1 < size) return buffer;
+    free(buffer);
+  }
+}
+
+int CIniFile::GetString(const char* section, const char* key, char* buffer,
+                        DWORD count, const char* defaultValue) {
+  if (buffer != nullptr) buffer[0] = '\0';
+  char* value = GetStringAlloc(section, key, defaultValue);
+  DWORD length = static_cast<DWORD>(strlen(value));
+  if (buffer != nullptr) {
+    _mbsnbcpy(reinterpret_cast<unsigned char*>(buffer),
+              reinterpret_cast<const unsigned char*>(value), count);
+    if (length >= count) length = count;
+  }
+  free(value);
+  return static_cast<int>(length);
+}
+
+CString CIniFile::GetString(const char* section, const char* key,
+                            const char* defaultValue) {
+  char* value = GetStringAlloc(section, key, defaultValue);
+  CString result(value);
+  free(value);
+  return result;
+}
+
+int CIniFile::GetInt(const char* section, const char* key, int defaultValue,
+                     int radix) {
+  // The 65th byte is never written, so the text is always terminated.
+  char text[65] = {};
+  GetString(section, key, text, 64, nullptr);
+  if (text[0] == '\0') return defaultValue;
+  return static_cast<int>(StrToUl32(text, NormalizeRadix(radix)));
+}
+
+DWORD CIniFile::GetSectionNames(char* buffer, DWORD size) {
+  if (buffer != nullptr) return m_reader.ReadSectionNames(buffer, size, m_pszFileName);
+  DWORD offered = 0;
+  DWORD count = 0;
+  do {
+    offered += kReadStep;
+    char* probe = static_cast<char*>(malloc(offered + 1));
+    count = m_reader.ReadSectionNames(probe, offered, m_pszFileName);
+    free(probe);
+  } while (count + 2 >= offered);  // size - 2 means the list was cut
+  return count + 2;
+}
+
+void CIniFile::GetSectionNames(CStringArray* names) {
+  if (names != nullptr) names->SetSize(0, -1);
+  const DWORD length = GetSectionNames(nullptr, 0);
+  if (length == 0) return;
+  // Zeroed, so the walk ends even if the platform writes less than it said.
+  char* list = static_cast<char*>(calloc(length + 1, 1));
+  GetSectionNames(list, length);
+  EnumStringList(list, AddToStringArray, names);
+  free(list);
+}
+
+int EnumStringList(const char* list, int (*callback)(const char*, void*),
+                   void* context) {
+  if (list == nullptr || callback == nullptr) return 0;
+  for (size_t length = strlen(list); length != 0; length = strlen(list)) {
+    if (callback(list, context) == 0) return 0;
+    list += length + 1;
+  }
+  return 1;
+}
+
+int AddToStringArray(const char* string, void* array) {
+  if (string == nullptr || array == nullptr) return 0;
+  CStringArray* names = static_cast<CStringArray*>(array);
+  names->SetAtGrow(names->GetSize(), string);
+  return 1;
+}
+
+int NormalizeRadix(int radix) {
+  return (radix == 2 || radix == 8 || radix == 16) ? radix : 10;
+}
