@@ -1,0 +1,36 @@
+// CLogFile: the size-limited, rotating, timestamped log. The file is opened
+// for every message and closed right after it, so others may read, move or
+// delete it between messages. Every failure costs at most that message.
+#ifndef QUILLSPUR_LOG_LOG_FILE_H
+#define QUILLSPUR_LOG_LOG_FILE_H
+
+#include <time.h>
+
+#include "afx_string.h"
+
+class CLogFile {
+ public:
+  CLogFile();
+  virtual ~CLogFile();
+
+  // The log becomes directory\name.log, its predecessor directory\name.old.
+  // Nothing is tested or created.
+  void SetName(CString directory, CString name);
+  // 0 means no limit; takes effect with the next message.
+  void SetMaxSize(int maxSize);
+  // Appends one line; a log larger than the limit is first moved to the
+  // predecessor's name. Lost without notice when it cannot be written.
+  void Write(CString message, bool withTimestamp);
+
+  // The line as it goes to disk: "dd.mm.yyyy hh:mm:ss - " or 22 blanks, the
+  // message, and every LF written as CR LF.
+  static CString FormatLine(const CString& message, bool withTimestamp,
+                            const struct tm& when);
+
+ private:
+  CString m_strLogPath;
+  CString m_strOldPath;
+  int m_nMaxSize;
+};
+
+#endif

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "log_file.h"
+#include "temp_dir.h"
+
+namespace {
+
+struct tm FifthOfMarch2009() {
+  struct tm when = {};
+  when.tm_mday = 5;
+  when.tm_mon = 2;
+  when.tm_year = 109;
+  when.tm_hour = 14;
+  when.tm_min = 7;
+  when.tm_sec = 9;
+  return when;
+}
+
+// Physical lines of the log: every one ends in CR LF.
+size_t CountLines(const std::string& bytes) {
+  size_t lines = 0;
+  for (size_t pos = bytes.find("\r\n"); pos != std::string::npos; pos = bytes.find("\r\n", pos + 2)) {
+    ++lines;
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST(CLogFile, FormatsBothLineForms) {
+  struct {
+    const char* message;
+    bool withTimestamp;
+    const char* expected;
+  } const cases[] = {
+      {"Quillspur gestartet", true, "05.03.2009 14:07:09 - Quillspur gestartet\r\n"},
+      {"Quillspur beendet", false, "                      Quillspur beendet\r\n"},
+      {"", true, "05.03.2009 14:07:09 - \r\n"},
+      {"", false, "                      \r\n"},
+      {"100% %s %d", true, "05.03.2009 14:07:09 - 100% %s %d\r\n"},
+      {"a\nb", false, "                      a\r\nb\r\n"},
+      {"\xDC" "berpr\xFC" "fe", true, "05.03.2009 14:07:09 - \xDC" "berpr\xFC" "fe\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_STREQ(c.expected, CLogFile::FormatLine(c.message, c.withTimestamp, FifthOfMarch2009()))
+        << c.message;
+  }
+}
+
+TEST(CLogFile, NothingIsWrittenBeforeTheLogIsNamed) {
+  TempDir dir;
+  CLogFile log;
+  log.Write("lost", true);
+  log.SetName(dir.Path().c_str(), "Quillspur");
+  EXPECT_FALSE(dir.Exists("Quillspur.log"));
+  log.Write("kept", false);
+  EXPECT_EQ("                      kept\r\n", dir.Read("Quillspur.log"));
+}
+
+TEST(CLogFile, MissingDirectoryLosesTheMessageAndIsNotCreated) {
+  TempDir dir;
+  CLogFile log;
+  log.SetName(dir.File("absent").c_str(), "Quillspur");
+  log.Write("lost", true);
+  EXPECT_FALSE(dir.Exists("absent"));
+}
+
+TEST(CLogFile, MovesALogLargerThanTheLimitToTheOldFile) {
+  struct {
+    size_t existing;      // bytes in the log before the message
+    bool moved;           // expect a move before writing
+  } const cases[] = {
+      {1000000, false},  // exactly the limit: appended
+      {1000001, true},   // one byte more: moved first
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.Write("Quillspur.log", std::string(c.existing, 'x'));
+    dir.Write("Quillspur.old", "older generation");
+    CLogFile log;
+    log.SetName(dir.Path().c_str(), "Quillspur");
+    log.SetMaxSize(1000000);
+    log.Write("next", false);
+    const std::string line = "                      next\r\n";
+    if (c.moved) {
+      EXPECT_EQ(line, dir.Read("Quillspur.log"));
+      EXPECT_EQ(c.existing, dir.Read("Quillspur.old").size());
+    } else {
+      EXPECT_EQ(c.existing + line.size(), dir.Read("Quillspur.log").size());
+      EXPECT_EQ("older generation", dir.Read("Quillspur.old"));
+    }
+  }
+}
+
+TEST(CLogFile, WithoutALimitTheLogOnlyGrows) {
+  TempDir dir;
+  dir.Write("Quillspur.log", std::string(2000, 'x'));
+  CLogFile log;
+  log.SetName(dir.Path().c_str(), "Quillspur");
+  for (int i = 0; i < 3; ++i) log.Write("m", true);
+  EXPECT_EQ(3u, CountLines(dir.Read("Quillspur.log")));
+  EXPECT_FALSE(dir.Exists("Quillspur.old"));
+
+  log.SetMaxSize(100);
+  log.Write("first of the new log", true);
+  EXPECT_EQ(1u, CountLines(dir.Read("Quillspur.log")));
+  EXPECT_TRUE(dir.Exists("Quillspur.old"));
+}
