@@ -1,0 +1,8 @@
+// One translation unit, so that the order of construction is the order
+// written here.
+#include "globals.h"
+
+CLogFile theLog;
+CString theLogDirectory;
+CString theConfigPath;
+CWinApp theApp;

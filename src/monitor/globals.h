@@ -1,0 +1,15 @@
+// The process-wide objects, constructed before main in the order of
+// globals.cpp and destroyed in reverse order at process exit.
+#ifndef QUILLSPUR_MONITOR_GLOBALS_H
+#define QUILLSPUR_MONITOR_GLOBALS_H
+
+#include "afx_string.h"
+#include "log_file.h"
+#include "win_app.h"
+
+extern CLogFile theLog;
+extern CString theLogDirectory;
+extern CString theConfigPath;
+extern CWinApp theApp;
+
+#endif

@@ -1,0 +1,19 @@
+// The job pass: every section of the job file except the global one is a
+// job; its Check paths are tested and, when all exist, its Run command is
+// started and waited for. Everything is logged to the process-wide log.
+#ifndef QUILLSPUR_MONITOR_JOB_PASS_H
+#define QUILLSPUR_MONITOR_JOB_PASS_H
+
+#include "afx_string.h"
+#include "ini_file.h"
+
+// One pass over the sections of the file behind ini, in file order.
+void RunJobPass(CIniFile& ini);
+// True when every ";"-separated path of the job's Check matches a file or
+// directory, and when Check is empty. Every path is tested, even after a miss.
+bool CheckJobFiles(CIniFile& ini, CString section);
+// Runs the job's Run command through the command interpreter and logs how
+// it ended; an empty Run starts nothing.
+void StartJobProgram(CIniFile& ini, CString section);
+
+#endif

@@ -1,0 +1,61 @@
+#include "monitor.h"
+
+#include <stdio.h>
+
+#include "file_find.h"
+#include "globals.h"
+#include "job_pass.h"
+
+namespace {
+
+const char kProgramName[] = "Quillspur";
+const int kLogLimit = 1000000;
+const int kDefaultDelay = 60;
+const DWORD kSleepStep = 1000;
+
+}  // namespace
+
+int MonitorMain(int argc, char* argv[], FrameworkInit init) {
+  CIniFile ini;
+  if (!init(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 0)) {
+    fputs("Fatal Error: MFC initialization failed\n", stderr);
+    return 1;
+  }
+  theLog.SetName(theLogDirectory, kProgramName);
+  theLog.SetMaxSize(kLogLimit);
+  // Logged before the arguments are looked at, so every start is on record.
+  theLog.Write("Quillspur gestartet", true);
+  if (argc != 2) {
+    printf("Quillspur Ini-Datei\n");
+    return 1;
+  }
+  theConfigPath = argv[1];
+  CFileFind finder;
+  if (!finder.FindFile(theConfigPath, 0)) {
+    theLog.Write("Konfigurationsdatei '" + theConfigPath + "' nicht gefunden.", true);
+    theLog.Write("Quillspur beendet", false);
+    return 1;
+  }
+  ini.SetFileName(theConfigPath);
+  RunMonitorCycle(ini);
+  return 1;
+}
+
+void RunMonitorCycle(CIniFile& ini) {
+  for (;;) {
+    // Read afresh every cycle, so an edited Delay counts from the next one.
+    const uint32_t length = static_cast<uint32_t>(ini.GetInt(kProgramName, "Delay", kDefaultDelay, 10));
+    const int32_t end = CycleEnd(time(nullptr), length);
+    RunJobPass(ini);
+    // A pass longer than the cycle is followed at once by the next.
+    while (CycleEndInFuture(end, time(nullptr))) Sleep(kSleepStep);
+  }
+}
+
+int32_t CycleEnd(time_t now, uint32_t length) {
+  return static_cast<int32_t>(static_cast<uint32_t>(now) + length);
+}
+
+bool CycleEndInFuture(int32_t end, time_t now) {
+  return end > static_cast<int32_t>(static_cast<uint32_t>(now));
+}

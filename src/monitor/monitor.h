@@ -1,0 +1,29 @@
+// Start-up and the endless monitoring cycle.
+#ifndef QUILLSPUR_MONITOR_MONITOR_H
+#define QUILLSPUR_MONITOR_MONITOR_H
+
+#include <stdint.h>
+#include <time.h>
+
+#include <windows.h>
+
+#include "ini_file.h"
+
+// The framework's initialisation; AfxWinInit in the program, a stand-in
+// in tests.
+typedef BOOL (*FrameworkInit)(HINSTANCE, HINSTANCE, LPSTR, int);
+
+// The entry point's work: initialise, name the log, check the argument and
+// cycle for ever. Returns only when the program ends by itself, with 1.
+int MonitorMain(int argc, char* argv[], FrameworkInit init);
+
+// Reads Delay, runs a job pass and waits out the cycle, for ever.
+void RunMonitorCycle(CIniFile& ini);
+
+// The end of a cycle that starts at now and lasts length seconds, in 32-bit
+// arithmetic with wrap-around: a length of 2147483648 or more ends in the past.
+int32_t CycleEnd(time_t now, uint32_t length);
+// Whether end, compared as a signed 32-bit number, still lies after now.
+bool CycleEndInFuture(int32_t end, time_t now);
+
+#endif

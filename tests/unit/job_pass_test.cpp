@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_profile.h"
+#include "globals.h"
+#include "job_pass.h"
+#include "temp_dir.h"
+
+namespace {
+
+// The log without its 22-byte prefixes: one message a line, LF-separated.
+// The number after "errno = " becomes "E": the Windows runtime leaves its own
+// there even when the command ran, and that is logged as it is.
+std::string MessagesOf(const std::string& log) {
+  std::string out;
+  for (size_t start = 0; start < log.size();) {
+    const size_t end = log.find("\r\n", start);
+    std::string message = log.substr(start + 22, end - start - 22);
+    const size_t number = message.find("errno = ");
+    if (number != std::string::npos) {
+      const size_t close = message.find(')', number);
+      message.replace(number + 8, close - number - 8, "E");
+    }
+    out += message + "\n";
+    start = end + 2;
+  }
+  return out;
+}
+
+class JobPass : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    theLog.SetName(dir.Path().c_str(), "Quillspur");
+    dir.Write("a.txt", "x");
+    dir.Write("b.dat", "x");
+    dir.MakeDir("empty");
+  }
+  // Paths in a Check value, relative to the test directory.
+  std::string In(const std::string& name) const { return dir.Path() + "\\" + name; }
+  std::string Messages() const { return MessagesOf(dir.Read("Quillspur.log")); }
+
+  TempDir dir;
+  MapProfile profile;
+};
+
+}  // namespace
+
+TEST_F(JobPass, CheckSplitsAtSemicolonsAndTestsEveryPiece) {
+  struct {
+    std::string check;
+    bool expected;
+  } const cases[] = {
+      /* 0 */ {"", true},
+      /* 1 */ {In("a.txt"), true},
+      /* 2 */ {In("a.txt") + ";" + In("b.dat"), true},
+      /* 3 */ {In("a.txt") + ";", true},  // a trailing ";" adds nothing
+      /* 4 */ {";" + In("a.txt"), false},  // an empty piece never matches
+      /* 5 */ {In("a.txt") + ";;" + In("b.dat"), false},
+      /* 6 */ {In("missing") + ";" + In("a.txt"), false},
+      /* 7 */ {In("a.txt") + "; " + In("b.dat"), false},  // the blank is part of the path
+      /* 8 */ {In("*.dat"), true},
+      /* 9 */ {In("empty"), true},
+      /* 10 */ {In("empty\\*"), false},
+      /* 11 */ {In("?.txt") + ";" + In("b.*"), true},
+  };
+  CIniFile ini(profile);
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    profile.sections = {{"job", {{"Check", cases[i].check}}}};
+    EXPECT_EQ(cases[i].expected, CheckJobFiles(ini, "job")) << "case " << i << ": " << cases[i].check;
+  }
+}
+
+TEST_F(JobPass, FailedCheckLeavesOnlyItsLineAndPercentSignsStayVerbatim) {
+  profile.sections = {{"job", {{"Check", In("100%s%d") + ";" + In("a.txt")}, {"Run", "exit 0"}}}};
+  CIniFile ini(profile);
+  RunJobPass(ini);
+  EXPECT_EQ("\xDC" "berpr\xFC" "fe Datei(en): " + In("100%s%d") + ";" + In("a.txt") + "\n", Messages());
+}
+
+TEST_F(JobPass, StartLogsTheCommandAndItsExitStatus) {
+  struct {
+    const char* run;
+    const char* expected;
+  } const cases[] = {
+      {"exit 3", "Starte Programm: exit 3\nProgramm beendet (iRC = 3, errno = E)\n"},
+      {"exit 0 %s%d", "Starte Programm: exit 0 %s%d\nProgramm beendet (iRC = 0, errno = E)\n"},
+      {"", "Starte Programm: \n"},
+  };
+  for (const auto& c : cases) {
+    TempDir logDir;
+    theLog.SetName(logDir.Path().c_str(), "Quillspur");
+    profile.sections = {{"job", {{"Run", c.run}}}};
+    CIniFile ini(profile);
+    StartJobProgram(ini, "job");
+    EXPECT_EQ(c.expected, MessagesOf(logDir.Read("Quillspur.log"))) << c.run;
+  }
+}
+
+TEST_F(JobPass, SkipsTheGlobalSectionInAnyCaseButNotLongerNames) {
+  profile.sections = {
+      {"Quillspur", {{"Run", "exit 1"}}},
+      {"QUILLSPUR", {{"Run", "exit 1"}}},
+      {"quillSpur", {{"Run", "exit 1"}}},
+      {"Quillspur2", {{"Run", "exit 2"}}},
+  };
+  CIniFile ini(profile);
+  RunJobPass(ini);
+  EXPECT_EQ("\xDC" "berpr\xFC" "fe Datei(en): \nStarte Programm: exit 2\nProgramm beendet (iRC = 2, errno = E)\n",
+            Messages());
+}
+
+TEST_F(JobPass, SectionWithNeitherKeyLogsBothStepsAndStartsNothing) {
+  profile.sections = {{"empty job", {}}};
+  CIniFile ini(profile);
+  RunJobPass(ini);
+  EXPECT_EQ("\xDC" "berpr\xFC" "fe Datei(en): \nStarte Programm: \n", Messages());
+}
