@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds Quillspur, runs it for a few seconds on examples/jobs.ini in the
+# demo directory build/demo, drops an order into its inbox, and shows the
+# log (converted from Windows-1252 for the terminal).
+set -eu
+src=$(cd "$(dirname "$0")/.." && pwd)
+cmake --preset default >/dev/null
+cmake --build --preset default --target quillspur
+
+demo=$src/build/demo
+rm -rf "$demo"
+mkdir -p "$demo/install/htdocs/LORVANTIS/lorvantis_php/log" "$demo/inbox" "$demo/archive"
+cp "$src/examples/registry.reg" "$src/examples/jobs.ini" "$demo/"
+cd "$demo"
+
+QUILLSPUR_REGISTRY="$demo/registry.reg" "$src/build/default/quillspur" jobs.ini &
+monitor=$!
+trap 'kill "$monitor" 2>/dev/null' EXIT
+sleep 3
+echo "42;widgets" >inbox/orders.csv
+: >inbox/orders.ready
+sleep 4
+kill "$monitor"
+
+log=install/htdocs/LORVANTIS/lorvantis_php/log/Quillspur.log
+echo "--- $demo/$log"
+iconv -f CP1252 -t UTF-8 "$log" | tr -d '\r'
+echo "--- archive: $(ls archive)"
