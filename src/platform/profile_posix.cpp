@@ -169,16 +169,16 @@ DWORD PlainCopy(std::string_view value, char* buffer, DWORD size) {
 }
 
 // Strips one pair of matching double or single quotes around the whole
-// value. Like Wine it drops the last byte placed whenever size reaches the
-// length after the opening quote, which costs a real byte at exactly that
-// size ("abc" in 4 bytes gives "ab").
+// value. Like Wine it drops the last byte that fits whenever size reaches
+// the length after the opening quote, which costs a real byte at exactly
+// that size ("abc" in 4 bytes gives "ab").
 DWORD CopyValue(std::string_view value, char* buffer, DWORD size) {
   const bool quoted = value.size() > 1 && (value[0] == '"' || value[0] == '\'') &&
                       value.back() == value[0];
   if (quoted) value.remove_prefix(1);
-  DWORD length = PlainCopy(value, buffer, size);
-  if (quoted && size >= value.size() && length > 0) buffer[--length] = '\0';
-  return length;
+  size_t length = std::min<size_t>(value.size(), size - 1);
+  if (quoted && size >= value.size() && length > 0) --length;
+  return PlainCopy(value.substr(0, length), buffer, size);
 }
 
 // Trailing blanks (only " ") of the default go, but never its first byte.
