@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs a Windows program under Wine. The prefix lives in the build tree
 # (WINEPREFIX, or build/windows/wineprefix beside this script), and a
-# persistent wineserver keeps every start after the first fast. Stop it
-# with: WINEPREFIX=<prefix> wineserver -k
+# wineserver that stays a minute after the last program keeps every start
+# after the first fast. Stop it at once with: WINEPREFIX=<prefix> wineserver -k
 here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:=$here/../build/windows/wineprefix}"
 WINEDEBUG=${WINEDEBUG:--all}
@@ -14,5 +14,5 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   flock "$WINEPREFIX/.init.lock" sh -c \
     '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1; wineserver -w'
 fi
-wineserver -p >/dev/null 2>&1
+wineserver -p60 >/dev/null 2>&1
 exec wine "$@"

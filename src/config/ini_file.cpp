@@ -60,8 +60,10 @@ void CIniFile::SetFileName(const char* name) {
     if (m_pszFileName != nullptr) m_pszFileName[0] = '\0';
     return;
   }
+  // Copy first: name may be the held name itself.
+  char* copy = _strdup(name);
   free(m_pszFileName);
-  m_pszFileName = _strdup(name);
+  m_pszFileName = copy;
 }
 
 char* CIniFile::GetStringAlloc(const char* section, const char* key,

@@ -54,6 +54,11 @@ void StartJobProgram(CIniFile& ini, CString section) {
   errno = 0;
   const int result = RunCommandLine(command);
   const int error = errno;
+  theLog.Write(FormatProgramOutcome(command, result, error), true);
+}
+
+CString FormatProgramOutcome(const CString& command, int result, int error) {
+  // The values are arguments, never the format: a "%" in them stays as is.
   CString message;
   if (result == -1) {
     message.Format("Fehler bei der Ausf\xFC" "hrung des Programms '%s'' (errno = %d)",
@@ -61,5 +66,5 @@ void StartJobProgram(CIniFile& ini, CString section) {
   } else {
     message.Format("Programm beendet (iRC = %d, errno = %d)", result, error);
   }
-  theLog.Write(message, true);
+  return message;
 }

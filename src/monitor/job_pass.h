@@ -16,4 +16,7 @@ bool CheckJobFiles(CIniFile& ini, CString section);
 // it ended; an empty Run starts nothing.
 void StartJobProgram(CIniFile& ini, CString section);
 
+// The message for a finished interpreter call: -1 is a failure to start.
+CString FormatProgramOutcome(const CString& command, int result, int error);
+
 #endif

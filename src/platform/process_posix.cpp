@@ -5,13 +5,14 @@
 
 #include <fstream>
 #include <iterator>
+#include <errno.h>
 #include <time.h>
 
 extern "C" void Sleep(DWORD milliseconds) {
   struct timespec rest;
   rest.tv_sec = milliseconds / 1000;
   rest.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-  while (nanosleep(&rest, &rest) != 0) {
+  while (nanosleep(&rest, &rest) == -1 && errno == EINTR) {
   }
 }
 

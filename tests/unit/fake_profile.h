@@ -15,6 +15,8 @@ class MapProfile : public CProfileReader {
  public:
   typedef std::vector<std::pair<std::string, std::string>> Keys;
   std::vector<std::pair<std::string, Keys>> sections;
+  // Listed after the sections but without keys: gone by the time they are read.
+  std::vector<std::string> vanished;
 
   DWORD ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                    DWORD size, LPCSTR) override {
@@ -32,6 +34,7 @@ class MapProfile : public CProfileReader {
   DWORD ReadSectionNames(LPSTR buffer, DWORD size, LPCSTR) override {
     std::string list;
     for (const auto& s : sections) list += s.first + '\0';
+    for (const auto& name : vanished) list += name + '\0';
     if (list.size() + 1 > size) return 0;  // tests keep lists short
     memcpy(buffer, list.data(), list.size());
     buffer[list.size()] = '\0';

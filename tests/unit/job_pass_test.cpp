@@ -110,9 +110,37 @@ TEST_F(JobPass, SkipsTheGlobalSectionInAnyCaseButNotLongerNames) {
             Messages());
 }
 
-TEST_F(JobPass, SectionWithNeitherKeyLogsBothStepsAndStartsNothing) {
+TEST_F(JobPass, SectionsWithoutKeysOrGoneLogBothStepsAndStartNothing) {
   profile.sections = {{"empty job", {}}};
+  profile.vanished = {"deleted meanwhile"};
   CIniFile ini(profile);
   RunJobPass(ini);
-  EXPECT_EQ("\xDC" "berpr\xFC" "fe Datei(en): \nStarte Programm: \n", Messages());
+  const std::string emptyJob = "\xDC" "berpr\xFC" "fe Datei(en): \nStarte Programm: \n";
+  EXPECT_EQ(emptyJob + emptyJob, Messages());
+}
+
+TEST_F(JobPass, ASectionListedTwiceIsHandledTwiceWithTheFirstOnesKeys) {
+  profile.sections = {{"job", {{"Check", In("a.txt")}}}, {"JOB", {{"Check", In("missing")}}}};
+  CIniFile ini(profile);
+  RunJobPass(ini);
+  const std::string check = "\xDC" "berpr\xFC" "fe Datei(en): " + In("a.txt") + "\nStarte Programm: \n";
+  EXPECT_EQ(check + check, Messages());
+}
+
+TEST(FormatProgramOutcome, FillsTheMessagesByteForByte) {
+  struct {
+    const char* command;
+    int result;
+    int error;
+    const char* expected;
+  } const cases[] = {
+      {"exit 3", 3, 0, "Programm beendet (iRC = 3, errno = 0)"},
+      {"x", -2, 7, "Programm beendet (iRC = -2, errno = 7)"},
+      {"run %s 100%", -1, 2,
+       "Fehler bei der Ausf\xFC" "hrung des Programms 'run %s 100%'' (errno = 2)"},
+      {"", -1, 0, "Fehler bei der Ausf\xFC" "hrung des Programms '" "'' (errno = 0)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_STREQ(c.expected, FormatProgramOutcome(c.command, c.result, c.error)) << c.command;
+  }
 }

@@ -2,7 +2,9 @@
 
 #include <stdint.h>
 
+#include "globals.h"
 #include "monitor.h"
+#include "temp_dir.h"
 
 TEST(Monitor, CycleEndWrapsIn32Bits) {
   struct {
@@ -28,11 +30,17 @@ TEST(Monitor, CycleEndWrapsIn32Bits) {
 
 TEST(Monitor, FailedFrameworkInitialisationEndsWithMessageAndCodeOne) {
   auto failing = [](HINSTANCE, HINSTANCE, LPSTR, int) -> BOOL { return FALSE; };
+  TempDir dir;
+  theLog.SetName(dir.Path().c_str(), "Quillspur");
   char name[] = "quillspur";
   char* argv[] = {name, nullptr};
+  testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   const int code = MonitorMain(1, argv, failing);
   const std::string err = testing::internal::GetCapturedStderr();
+  const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(1, code);
-  EXPECT_EQ(0u, err.find("Fatal Error: MFC initialization failed"));
+  EXPECT_EQ("Fatal Error: MFC initialization failed\n", err);
+  EXPECT_EQ("", out);
+  EXPECT_FALSE(dir.Exists("Quillspur.log"));
 }
