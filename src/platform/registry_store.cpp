@@ -61,7 +61,7 @@ CRegistryStore::~CRegistryStore() = default;
 
 bool CRegistryStore::MayWrite() const {
   if (access(Directory().c_str(), W_OK | X_OK) != 0) return false;
-  return access(m_strPath.c_str(), W_OK) == 0 || errno == ENOENT;
+  return access(Target().c_str(), W_OK) == 0 || errno == ENOENT;
 }
 
 LONG CRegistryStore::Load(CRegeditFile& file) const {
@@ -92,19 +92,29 @@ LONG CRegistryStore::Update(
   return result;
 }
 
+std::string CRegistryStore::Target() const {
+  char* resolved = realpath(m_strPath.c_str(), nullptr);
+  if (resolved == nullptr) return m_strPath;
+  const std::string target = resolved;
+  free(resolved);
+  return target;
+}
+
 std::string CRegistryStore::Directory() const {
-  const size_t slash = m_strPath.rfind('/');
+  const std::string target = Target();
+  const size_t slash = target.rfind('/');
   if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : m_strPath.substr(0, slash);
+  return slash == 0 ? "/" : target.substr(0, slash);
 }
 
 LONG CRegistryStore::WriteAtomically(const std::string& text) const {
-  std::string temp = m_strPath + ".XXXXXX";
+  const std::string target = Target();
+  std::string temp = target + ".XXXXXX";
   const int fd = mkstemp(&temp[0]);
   if (fd < 0) return ERROR_ACCESS_DENIED;
   // The new file takes over the old one's mode and, where allowed, owner.
   struct stat old;
-  if (stat(m_strPath.c_str(), &old) == 0) {
+  if (stat(target.c_str(), &old) == 0) {
     fchmod(fd, old.st_mode & 07777);
     // Only root may give a file away; otherwise the writer's own will do.
     const int ignored = fchown(fd, old.st_uid, old.st_gid);
@@ -114,7 +124,7 @@ LONG CRegistryStore::WriteAtomically(const std::string& text) const {
   }
   const bool written = WriteAll(fd, text) && fsync(fd) == 0;
   const bool closed = close(fd) == 0;
-  if (!written || !closed || rename(temp.c_str(), m_strPath.c_str()) != 0) {
+  if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
     unlink(temp.c_str());
     return ERROR_WRITE_FAULT;
   }

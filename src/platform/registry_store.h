@@ -1,7 +1,8 @@
 // CRegistryStore: the REGEDIT4 file that stands in for the registry on
 // POSIX. Reading needs read access to the file; every change needs write
 // access to it and to its directory, is made under an exclusive lock, and
-// goes to a temporary file that is then renamed over the store.
+// goes to a temporary file that is then renamed over the store (over the
+// file it links to, when the store is a symbolic link).
 #ifndef QUILLSPUR_PLATFORM_REGISTRY_STORE_H
 #define QUILLSPUR_PLATFORM_REGISTRY_STORE_H
 
@@ -33,6 +34,8 @@ class CRegistryStore {
   LONG Update(const std::function<LONG(CRegeditFile&)>& change) const;
 
  private:
+  // The file that is written: the store, or what it links to.
+  std::string Target() const;
   std::string Directory() const;
   LONG WriteAtomically(const std::string& text) const;
 

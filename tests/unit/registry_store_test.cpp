@@ -1,6 +1,8 @@
 // The POSIX registry store: a REGEDIT4 file named by QUILLSPUR_REGISTRY.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -223,4 +225,74 @@ TEST_F(RegistryStoreTest, TextWithoutNulFillingTheBufferLoadsCut) {
   CRegistryKey key(0);
   ASSERT_TRUE(key.Open(kKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false));
   EXPECT_EQ(std::string(2047, 'p'), key.FindOrAddValue("Path")->GetAsString());
+}
+
+TEST_F(RegistryStoreTest, ReadsOnlyLinesItUnderstands) {
+  struct Case {
+    const char* line;
+    const char* listed;  // what the key then holds, as List() gives it
+  };
+  const Case cases[] = {
+      /* 0 */ {"\"a\"=\"x\\\\y\\\"z\"", "a=1:x\\y\"z#"},
+      /* 1 */ {"@=dword:1", "=4:\x01###"},
+      /* 2 */ {"\"a\"=hex:", "a=3:"},
+      /* 3 */ {"\"a\"=hex(b):01, 02 ,03", "a=11:\x01\x02\x03"},
+      /* 4 */ {"\"a\"=hex:41,\\\n  42,\\\n\t43", "a=3:ABC"},
+      /* 5 */ {"\"a\"=\"trailing blanks\"  \t", "a=1:trailing blanks#"},
+      /* 6 */ {"\"a\" = \"spaced\"", ""},
+      /* 7 */ {"\"a\"=\"bad \\q escape\"", ""},
+      /* 8 */ {"\"a\"=\"unterminated", ""},
+      /* 9 */ {"\"a\"=\"x\" tail", ""},
+      /* 10 */ {"\"a\"=hex:4", ""},
+      /* 11 */ {"\"a\"=hex:41,,42", ""},
+      /* 12 */ {"\"a\"=dword:123456789", ""},
+      /* 13 */ {"\"a\"=dword:", ""},
+      /* 14 */ {"\"a\"=-", ""},
+      /* 15 */ {"a=\"unquoted\"", ""},
+      /* 16 */ {"; \"a\"=\"comment\"", ""},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    SetStore(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n") +
+             cases[i].line + "\n");
+    std::string listed = cases[i].listed;
+    for (char& c : listed) c = (c == '#') ? '\0' : c;  // # stands for a NUL
+    EXPECT_EQ(listed.empty() ? listed : listed + "|", List()) << "case " << i;
+  }
+}
+
+TEST_F(RegistryStoreTest, ConcurrentWritersLoseNothing) {
+  ASSERT_EQ(ERROR_SUCCESS, Set("Start", REG_SZ, std::string("x\0", 2)));
+  const int kWriters = 6, kValuesEach = 10;
+  pid_t children[kWriters];
+  for (int w = 0; w < kWriters; ++w) {
+    children[w] = fork();
+    ASSERT_NE(-1, children[w]);
+    if (children[w] != 0) continue;
+    for (int v = 0; v < kValuesEach; ++v) {
+      const std::string name = "W" + std::to_string(w) + "V" + std::to_string(v);
+      if (Set(name.c_str(), REG_SZ, std::string("x\0", 2)) != ERROR_SUCCESS) _exit(1);
+    }
+    _exit(0);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  HKEY handle = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &handle));
+  DWORD values = 0;
+  RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   &values, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(handle);
+  EXPECT_EQ(static_cast<DWORD>(1 + kWriters * kValuesEach), values);
+}
+
+TEST_F(RegistryStoreTest, WriteThroughASymbolicLinkKeepsTheLink) {
+  m_dir.Write("real\\store.reg", "REGEDIT4\n");
+  std::filesystem::create_symlink(m_dir.File("real\\store.reg"), m_dir.File("registry.reg"));
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
+  EXPECT_TRUE(std::filesystem::is_symlink(m_dir.File("registry.reg")));
+  EXPECT_NE(std::string::npos, m_dir.Read("real\\store.reg").find("\"Path\"=\"x\""));
 }
