@@ -53,7 +53,8 @@ bool CRegeditFile::Parse(const std::string& text) {
   const std::vector<std::string> lines = SplitLines(text);
   const std::string first = Stripped(lines[0]);
   if (first != kRegedit4 && first != kRegedit5) return false;
-  if (lines[0].size() >= 2 && lines[0].compare(lines[0].size() - 2, 2, "\r\n") == 0) {
+  if (lines[0].size() >= 2 &&
+      lines[0].compare(lines[0].size() - 2, 2, "\r\n") == 0) {
     m_strEol = "\r\n";
   }
   std::string section;
@@ -102,7 +103,8 @@ std::vector<std::string> CRegeditFile::SubKeys(const std::string& path) const {
     const std::string rest = entry.key.substr(path.size() + 1);
     const std::string child = rest.substr(0, rest.find('\\'));
     bool known = false;
-    for (const std::string& seen : children) known = known || SameRegistryName(seen, child);
+    for (const std::string& seen : children)
+      known = known || SameRegistryName(seen, child);
     if (!known) children.push_back(child);
   }
   return children;
@@ -127,14 +129,16 @@ void CRegeditFile::AddKey(const std::string& path) {
   if (m_entries.empty()) {
     m_entries.push_back(Entry{kText, kRegedit4 + m_strEol, "", RegeditValue()});
   }
-  if (!Stripped(m_entries.back().raw).empty() || m_entries.back().kind != kText) {
+  if (!Stripped(m_entries.back().raw).empty() ||
+      m_entries.back().kind != kText) {
     m_entries.push_back(Entry{kText, m_strEol, "", RegeditValue()});
   }
   m_entries.push_back(Entry{kHeader, "", path, RegeditValue()});
   m_bChanged = true;
 }
 
-void CRegeditFile::SetValue(const std::string& path, const RegeditValue& value) {
+void CRegeditFile::SetValue(const std::string& path,
+                            const RegeditValue& value) {
   const size_t index = FindValue(path, value.name);
   m_bChanged = true;
   if (index != std::string::npos) {
@@ -151,7 +155,8 @@ void CRegeditFile::SetValue(const std::string& path, const RegeditValue& value) 
                    Entry{kValue, "", path, value});
 }
 
-bool CRegeditFile::DeleteValue(const std::string& path, const std::string& name) {
+bool CRegeditFile::DeleteValue(const std::string& path,
+                               const std::string& name) {
   bool found = false;
   for (size_t i = m_entries.size(); i > 0; --i) {
     const Entry& entry = m_entries[i - 1];

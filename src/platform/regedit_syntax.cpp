@@ -91,7 +91,8 @@ bool ParseData(const std::string& data, RegeditValue& value) {
     if (!ReadHexNumber(data.substr(6), 0xFFFFFFFFul, number)) return false;
     value.type = REG_DWORD;
     value.data.clear();
-    for (int i = 0; i < 4; ++i) value.data += static_cast<char>(number >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      value.data += static_cast<char>(number >> (8 * i));
     return true;
   }
   if (data.compare(0, 4, "hex:") == 0) {
@@ -99,8 +100,10 @@ bool ParseData(const std::string& data, RegeditValue& value) {
     return ReadHexBytes(data.substr(4), value.data);
   }
   const size_t close = data.find("):");
-  if (data.compare(0, 4, "hex(") != 0 || close == std::string::npos) return false;
-  if (!ReadHexNumber(data.substr(4, close - 4), 0xFFFFFFFFul, number)) return false;
+  if (data.compare(0, 4, "hex(") != 0 || close == std::string::npos)
+    return false;
+  if (!ReadHexNumber(data.substr(4, close - 4), 0xFFFFFFFFul, number))
+    return false;
   value.type = static_cast<DWORD>(number);
   return ReadHexBytes(data.substr(close + 2), value.data);
 }
@@ -158,7 +161,8 @@ bool IsBelowKey(const std::string& path, const std::string& parent) {
 }
 
 bool ParseKeyHeader(const std::string& line, std::string& path) {
-  if (line.size() < 3 || line.front() != '[' || line.back() != ']') return false;
+  if (line.size() < 3 || line.front() != '[' || line.back() != ']')
+    return false;
   const std::string inner = line.substr(1, line.size() - 2);
   const std::string root = inner.substr(0, inner.find('\\'));
   for (const char* known : kRoots) {
@@ -200,7 +204,8 @@ std::string FormatValueLine(const RegeditValue& value, const std::string& eol) {
   if (value.type == REG_BINARY) {
     snprintf(prefix, sizeof prefix, "hex:");
   } else {
-    snprintf(prefix, sizeof prefix, "hex(%lx):", static_cast<unsigned long>(value.type));
+    snprintf(prefix, sizeof prefix,
+             "hex(%lx):", static_cast<unsigned long>(value.type));
   }
   return HexList(name + "=" + prefix, value.data, eol);
 }

@@ -1,9 +1,8 @@
 // The registry calls of advapi32, served from the REGEDIT4 store file. Each
 // call reads the store afresh, so that changes by other processes show at
 // once; a handle stays with the store it was opened in.
-#include <windows.h>
-
 #include <string.h>
+#include <windows.h>
 
 #include <set>
 
@@ -134,14 +133,11 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
   return ERROR_SUCCESS;
 }
 
-extern "C" LONG RegQueryInfoKeyA(HKEY key, LPSTR className,
-                                 LPDWORD classLength, LPDWORD /*reserved*/,
-                                 LPDWORD subKeys, LPDWORD maxSubKeyLength,
-                                 LPDWORD maxClassLength, LPDWORD values,
-                                 LPDWORD maxValueNameLength,
-                                 LPDWORD maxValueLength,
-                                 LPDWORD securityDescriptor,
-                                 PFILETIME /*lastWriteTime: not kept*/) {
+extern "C" LONG RegQueryInfoKeyA(
+    HKEY key, LPSTR className, LPDWORD classLength, LPDWORD /*reserved*/,
+    LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+    LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+    LPDWORD securityDescriptor, PFILETIME /*lastWriteTime: not kept*/) {
   const OpenKey* open = Lookup(key);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   CRegeditFile file;
@@ -156,7 +152,8 @@ extern "C" LONG RegQueryInfoKeyA(HKEY key, LPSTR className,
   SetIf(securityDescriptor, 0);
   size_t longest = 0;
   const std::vector<std::string> children = file.SubKeys(open->path);
-  for (const std::string& child : children) longest = std::max(longest, child.size());
+  for (const std::string& child : children)
+    longest = std::max(longest, child.size());
   SetIf(subKeys, children.size());
   SetIf(maxSubKeyLength, longest);
   size_t longestName = 0, longestData = 0;
@@ -214,8 +211,9 @@ extern "C" LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/,
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (data == nullptr && size > 0) return ERROR_INVALID_PARAMETER;
-  const RegeditValue value{valueName != nullptr ? valueName : "", type,
-                           std::string(reinterpret_cast<const char*>(data), size)};
+  const RegeditValue value{
+      valueName != nullptr ? valueName : "", type,
+      std::string(reinterpret_cast<const char*>(data), size)};
   const std::string path = open->path;
   return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
     if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
