@@ -1,0 +1,235 @@
+#include "regedit_file.h"
+
+#include "regedit_syntax.h"
+
+namespace {
+
+const char kRegedit4[] = "REGEDIT4";
+const char kRegedit5[] = "Windows Registry Editor Version 5.00";
+
+// The line without its line end and trailing blanks.
+std::string Stripped(const std::string& raw) {
+  size_t end = raw.size();
+  while (end > 0 && (raw[end - 1] == '\n' || raw[end - 1] == '\r' ||
+                     raw[end - 1] == ' ' || raw[end - 1] == '\t')) {
+    --end;
+  }
+  return raw.substr(0, end);
+}
+
+std::string WithoutIndent(const std::string& line) {
+  const size_t start = line.find_first_not_of(" \t");
+  return start == std::string::npos ? std::string() : line.substr(start);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = (end == std::string::npos) ? text.size() : end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+bool IsValueLine(const std::string& line) {
+  return !line.empty() && (line[0] == '"' || line[0] == '@');
+}
+
+}  // namespace
+
+CRegeditFile::CRegeditFile() : m_strEol("\n"), m_bChanged(false) {}
+
+CRegeditFile::~CRegeditFile() = default;
+
+bool CRegeditFile::Parse(const std::string& text) {
+  m_entries.clear();
+  m_bChanged = false;
+  m_strEol = "\n";
+  if (text.empty()) return true;
+  if (text.find('\0') != std::string::npos) return false;
+  const std::vector<std::string> lines = SplitLines(text);
+  const std::string first = Stripped(lines[0]);
+  if (first != kRegedit4 && first != kRegedit5) return false;
+  if (lines[0].size() >= 2 &&
+      lines[0].compare(lines[0].size() - 2, 2, "\r\n") == 0) {
+    m_strEol = "\r\n";
+  }
+  std::string section;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string raw = lines[i];
+    std::string line = Stripped(raw);
+    // A value's hex data may go on over lines that each end in "\".
+    while (IsValueLine(line) && line.back() == '\\' && i + 1 < lines.size()) {
+      line.pop_back();
+      raw += lines[++i];
+      line += WithoutIndent(Stripped(lines[i]));
+    }
+    AddEntry(raw, line, section);
+  }
+  return true;
+}
+
+std::string CRegeditFile::Format() const {
+  std::string text;
+  for (const Entry& entry : m_entries) {
+    if (!text.empty() && text.back() != '\n') text += m_strEol;
+    text += entry.raw.empty() ? FormatEntry(entry) + m_strEol : entry.raw;
+  }
+  return text;
+}
+
+bool CRegeditFile::KeyExists(const std::string& path) const {
+  std::string root;
+  if (path.find('\\') == std::string::npos &&
+      ParseKeyHeader("[" + path + "]", root)) {
+    return true;
+  }
+  for (const Entry& entry : m_entries) {
+    if (entry.kind != kHeader) continue;
+    if (SameRegistryName(entry.key, path) || IsBelowKey(entry.key, path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> CRegeditFile::SubKeys(const std::string& path) const {
+  std::vector<std::string> children;
+  for (const Entry& entry : m_entries) {
+    if (entry.kind != kHeader || !IsBelowKey(entry.key, path)) continue;
+    const std::string rest = entry.key.substr(path.size() + 1);
+    const std::string child = rest.substr(0, rest.find('\\'));
+    bool known = false;
+    for (const std::string& seen : children)
+      known = known || SameRegistryName(seen, child);
+    if (!known) children.push_back(child);
+  }
+  return children;
+}
+
+std::vector<RegeditValue> CRegeditFile::Values(const std::string& path) const {
+  std::vector<RegeditValue> values;
+  for (size_t i = 0; i < m_entries.size(); ++i) {
+    const Entry& entry = m_entries[i];
+    if (entry.kind == kValue && SameRegistryName(entry.key, path) &&
+        IsLastOfName(i)) {
+      values.push_back(entry.value);
+    }
+  }
+  return values;
+}
+
+void CRegeditFile::AddKey(const std::string& path) {
+  for (const Entry& entry : m_entries) {
+    if (entry.kind == kHeader && SameRegistryName(entry.key, path)) return;
+  }
+  if (m_entries.empty()) {
+    m_entries.push_back(Entry{kText, kRegedit4 + m_strEol, "", RegeditValue()});
+  }
+  if (!Stripped(m_entries.back().raw).empty() ||
+      m_entries.back().kind != kText) {
+    m_entries.push_back(Entry{kText, m_strEol, "", RegeditValue()});
+  }
+  m_entries.push_back(Entry{kHeader, "", path, RegeditValue()});
+  m_bChanged = true;
+}
+
+void CRegeditFile::SetValue(const std::string& path,
+                            const RegeditValue& value) {
+  const size_t index = FindValue(path, value.name);
+  m_bChanged = true;
+  if (index != std::string::npos) {
+    // The name keeps the spelling it has in the file.
+    Entry& entry = m_entries[index];
+    entry.value.type = value.type;
+    entry.value.data = value.data;
+    entry.raw.clear();
+    return;
+  }
+  AddKey(path);
+  const size_t end = SectionEnd(path);
+  m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(end),
+                   Entry{kValue, "", path, value});
+}
+
+bool CRegeditFile::DeleteValue(const std::string& path,
+                               const std::string& name) {
+  bool found = false;
+  for (size_t i = m_entries.size(); i > 0; --i) {
+    const Entry& entry = m_entries[i - 1];
+    if (entry.kind == kValue && SameRegistryName(entry.key, path) &&
+        SameRegistryName(entry.value.name, name)) {
+      m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i - 1));
+      found = true;
+    }
+  }
+  m_bChanged = m_bChanged || found;
+  return found;
+}
+
+void CRegeditFile::AddEntry(const std::string& raw, const std::string& line,
+                            std::string& section) {
+  Entry entry{kText, raw, "", RegeditValue()};
+  if (!line.empty() && line[0] == '[') {
+    // Values below a header we do not know belong to no key of ours.
+    section.clear();
+    if (ParseKeyHeader(line, entry.key)) {
+      entry.kind = kHeader;
+      section = entry.key;
+    }
+  } else if (!section.empty() && ParseValueLine(line, entry.value)) {
+    entry.kind = kValue;
+    entry.key = section;
+  }
+  m_entries.push_back(entry);
+}
+
+bool CRegeditFile::IsLastOfName(size_t index) const {
+  const Entry& entry = m_entries[index];
+  for (size_t i = index + 1; i < m_entries.size(); ++i) {
+    const Entry& later = m_entries[i];
+    if (later.kind == kValue && SameRegistryName(later.key, entry.key) &&
+        SameRegistryName(later.value.name, entry.value.name)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+size_t CRegeditFile::FindValue(const std::string& path,
+                               const std::string& name) const {
+  for (size_t i = m_entries.size(); i > 0; --i) {
+    const Entry& entry = m_entries[i - 1];
+    if (entry.kind == kValue && SameRegistryName(entry.key, path) &&
+        SameRegistryName(entry.value.name, name)) {
+      return i - 1;
+    }
+  }
+  return std::string::npos;
+}
+
+size_t CRegeditFile::SectionEnd(const std::string& path) const {
+  size_t header = 0;
+  for (size_t i = 0; i < m_entries.size(); ++i) {
+    const Entry& entry = m_entries[i];
+    if (entry.kind == kHeader && SameRegistryName(entry.key, path)) header = i;
+  }
+  // Behind the section's last line that is not blank, so that the blank
+  // lines before the next section stay where they are.
+  size_t end = header + 1;
+  for (size_t i = header + 1; i < m_entries.size(); ++i) {
+    const Entry& entry = m_entries[i];
+    const std::string line = Stripped(entry.raw);
+    if (entry.kind == kHeader || (!line.empty() && line[0] == '[')) break;
+    if (entry.kind == kValue || !line.empty()) end = i + 1;
+  }
+  return end;
+}
+
+std::string CRegeditFile::FormatEntry(const Entry& entry) const {
+  if (entry.kind == kHeader) return "[" + entry.key + "]";
+  return FormatValueLine(entry.value, m_strEol);
+}

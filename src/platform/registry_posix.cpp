@@ -1,0 +1,245 @@
+// The registry calls of advapi32, served from the REGEDIT4 store file. Each
+// call reads the store afresh, so that changes by other processes show at
+// once; a handle stays with the store it was opened in.
+#include <string.h>
+#include <windows.h>
+
+#include <set>
+
+#include "regedit_syntax.h"
+#include "registry_store.h"
+
+namespace {
+
+// What one of our HKEY handles points to.
+struct OpenKey {
+  std::string store;  // the store file
+  std::string path;   // the key's full path, root name first
+  REGSAM access;
+};
+
+const REGSAM kWriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+std::set<OpenKey*>& Handles() {
+  static std::set<OpenKey*> handles;
+  return handles;
+}
+
+OpenKey* Lookup(HKEY key) {
+  OpenKey* open = reinterpret_cast<OpenKey*>(key);
+  return Handles().count(open) != 0 ? open : nullptr;
+}
+
+HKEY NewHandle(const std::string& store, const std::string& path,
+               REGSAM access) {
+  OpenKey* open = new OpenKey{store, path, access};
+  Handles().insert(open);
+  return reinterpret_cast<HKEY>(open);
+}
+
+const char* RootName(HKEY root) {
+  if (root == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
+  if (root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+  if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+  if (root == HKEY_USERS) return "HKEY_USERS";
+  return nullptr;
+}
+
+// The store and the full path of root\subKey. Runs of "\" count as one and
+// a trailing one is ignored, as on Windows; a leading one is refused.
+LONG Resolve(HKEY root, const char* subKey, std::string& store,
+             std::string& path) {
+  if (const char* name = RootName(root)) {
+    store = CRegistryStore::DefaultLocation();
+    path = name;
+  } else if (const OpenKey* open = Lookup(root)) {
+    store = open->store;
+    path = open->path;
+  } else {
+    return ERROR_INVALID_HANDLE;
+  }
+  if (subKey == nullptr) return ERROR_SUCCESS;
+  if (subKey[0] == '\\') return ERROR_BAD_PATHNAME;
+  std::string part;
+  for (const char* p = subKey;; ++p) {
+    if (*p != '\\' && *p != '\0') {
+      part += *p;
+      continue;
+    }
+    if (!part.empty()) path += "\\" + part;
+    part.clear();
+    if (*p == '\0') return ERROR_SUCCESS;
+  }
+}
+
+// Reads the store of an open key; the key may have been deleted since.
+LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
+  const LONG result = CRegistryStore(open.store).Load(file);
+  if (result != ERROR_SUCCESS) return result;
+  return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+void SetIf(LPDWORD target, size_t value) {
+  if (target != nullptr) *target = static_cast<DWORD>(value);
+}
+
+}  // namespace
+
+extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
+                              REGSAM access, PHKEY result) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string storePath, path;
+  LONG status = Resolve(root, subKey, storePath, path);
+  if (status != ERROR_SUCCESS) return status;
+  const CRegistryStore store(storePath);
+  CRegeditFile file;
+  status = store.Load(file);
+  if (status != ERROR_SUCCESS) return status;
+  if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+  if ((access & kWriteAccess) && !store.MayWrite()) return ERROR_ACCESS_DENIED;
+  *result = NewHandle(storePath, path, access);
+  return ERROR_SUCCESS;
+}
+
+extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
+                                LPSTR /*className*/, DWORD /*options*/,
+                                REGSAM access,
+                                LPSECURITY_ATTRIBUTES /*security*/,
+                                PHKEY result, LPDWORD disposition) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string storePath, path;
+  LONG status = Resolve(root, subKey, storePath, path);
+  if (status != ERROR_SUCCESS) return status;
+  const CRegistryStore store(storePath);
+  CRegeditFile file;
+  status = store.Load(file);
+  if (status != ERROR_SUCCESS) return status;
+  const bool exists = file.KeyExists(path);
+  // Creating needs write access, as does asking for it.
+  if ((!exists || (access & kWriteAccess)) && !store.MayWrite()) {
+    return ERROR_ACCESS_DENIED;
+  }
+  if (!exists) {
+    status = store.Update([&path](CRegeditFile& current) {
+      if (!current.KeyExists(path)) current.AddKey(path);
+      return ERROR_SUCCESS;
+    });
+    if (status != ERROR_SUCCESS) return status;
+  }
+  if (disposition != nullptr) {
+    *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+  }
+  *result = NewHandle(storePath, path, access);
+  return ERROR_SUCCESS;
+}
+
+extern "C" LONG RegQueryInfoKeyA(
+    HKEY key, LPSTR className, LPDWORD classLength, LPDWORD /*reserved*/,
+    LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+    LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+    LPDWORD securityDescriptor, PFILETIME /*lastWriteTime: not kept*/) {
+  const OpenKey* open = Lookup(key);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  CRegeditFile file;
+  const LONG status = LoadKey(*open, file);
+  if (status != ERROR_SUCCESS) return status;
+  // The store keeps no class names and no security descriptors.
+  if (className != nullptr && classLength != nullptr && *classLength > 0) {
+    className[0] = '\0';
+  }
+  SetIf(classLength, 0);
+  SetIf(maxClassLength, 0);
+  SetIf(securityDescriptor, 0);
+  size_t longest = 0;
+  const std::vector<std::string> children = file.SubKeys(open->path);
+  for (const std::string& child : children)
+    longest = std::max(longest, child.size());
+  SetIf(subKeys, children.size());
+  SetIf(maxSubKeyLength, longest);
+  size_t longestName = 0, longestData = 0;
+  const std::vector<RegeditValue> list = file.Values(open->path);
+  for (const RegeditValue& value : list) {
+    longestName = std::max(longestName, value.name.size());
+    longestData = std::max(longestData, value.data.size());
+  }
+  SetIf(values, list.size());
+  SetIf(maxValueNameLength, longestName);
+  SetIf(maxValueLength, longestData);
+  return ERROR_SUCCESS;
+}
+
+extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
+                              LPDWORD valueNameLength, LPDWORD /*reserved*/,
+                              LPDWORD type, LPBYTE data, LPDWORD dataLength) {
+  const OpenKey* open = Lookup(key);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (valueName == nullptr || valueNameLength == nullptr) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  CRegeditFile file;
+  const LONG status = LoadKey(*open, file);
+  if (status != ERROR_SUCCESS) return status;
+  const std::vector<RegeditValue> list = file.Values(open->path);
+  if (index >= list.size()) return ERROR_NO_MORE_ITEMS;
+  const RegeditValue& value = list[index];
+  if (type != nullptr) *type = value.type;
+  // As advapi32 does: data that do not fit write nothing but their size.
+  const DWORD size = static_cast<DWORD>(value.data.size());
+  if (data != nullptr && dataLength != nullptr && size > *dataLength) {
+    *dataLength = size;
+    return ERROR_MORE_DATA;
+  }
+  if (data != nullptr) memcpy(data, value.data.data(), size);
+  SetIf(dataLength, size);
+  // A name that does not fit is cut, the data stay, and the length as given.
+  const size_t room = *valueNameLength;
+  if (value.name.size() + 1 > room) {
+    if (room == 0) return ERROR_MORE_DATA;
+    memcpy(valueName, value.name.data(), room - 1);
+    valueName[room - 1] = '\0';
+    return ERROR_MORE_DATA;
+  }
+  memcpy(valueName, value.name.c_str(), value.name.size() + 1);
+  *valueNameLength = static_cast<DWORD>(value.name.size());
+  return ERROR_SUCCESS;
+}
+
+extern "C" LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/,
+                               DWORD type, const BYTE* data, DWORD size) {
+  const OpenKey* open = Lookup(key);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (data == nullptr && size > 0) return ERROR_INVALID_PARAMETER;
+  const RegeditValue value{
+      valueName != nullptr ? valueName : "", type,
+      std::string(reinterpret_cast<const char*>(data), size)};
+  const std::string path = open->path;
+  return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
+    if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
+    file.SetValue(path, value);
+    return ERROR_SUCCESS;
+  });
+}
+
+extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
+  const OpenKey* open = Lookup(key);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  const std::string name = valueName != nullptr ? valueName : "";
+  const std::string path = open->path;
+  return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
+    if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
+    return file.DeleteValue(path, name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
+}
+
+extern "C" LONG RegCloseKey(HKEY key) {
+  OpenKey* open = Lookup(key);
+  if (open == nullptr) {
+    return RootName(key) != nullptr ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+  }
+  Handles().erase(open);
+  delete open;
+  return ERROR_SUCCESS;
+}

@@ -1,0 +1,45 @@
+// CRegistryStore: the REGEDIT4 file that stands in for the registry on
+// POSIX. Reading needs read access to the file; every change needs write
+// access to it and to its directory, is made under an exclusive lock, and
+// goes to a temporary file that is then renamed over the store (over the
+// file it links to, when the store is a symbolic link).
+#ifndef QUILLSPUR_PLATFORM_REGISTRY_STORE_H
+#define QUILLSPUR_PLATFORM_REGISTRY_STORE_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "regedit_file.h"
+
+class CRegistryStore {
+ public:
+  // The store named by QUILLSPUR_REGISTRY, else /etc/quillspur/registry.reg.
+  static std::string DefaultLocation();
+
+  explicit CRegistryStore(const std::string& path);
+  virtual ~CRegistryStore();
+
+  const std::string& Path() const { return m_strPath; }
+  // Whether changes could be written: the directory is writable, and so is
+  // the file when it exists. A missing directory is never created.
+  bool MayWrite() const;
+  // Reads the store; a missing file is an empty store. ERROR_ACCESS_DENIED
+  // when it cannot be read, ERROR_BADDB when it is not a REGEDIT4 file.
+  LONG Load(CRegeditFile& file) const;
+  // Loads the store under the lock, applies change, and writes the result
+  // back when change returned ERROR_SUCCESS and altered something. A store
+  // that cannot be parsed is left as it is.
+  LONG Update(const std::function<LONG(CRegeditFile&)>& change) const;
+
+ private:
+  // The file that is written: the store, or what it links to.
+  std::string Target() const;
+  std::string Directory() const;
+  LONG WriteAtomically(const std::string& text) const;
+
+  std::string m_strPath;
+};
+
+#endif

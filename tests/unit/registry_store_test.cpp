@@ -1,0 +1,298 @@
+// The POSIX registry store: a REGEDIT4 file named by QUILLSPUR_REGISTRY.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "registry_key.h"
+#include "registry_value.h"
+#include "registry_store.h"
+#include "temp_dir.h"
+
+namespace {
+
+const char kKey[] = "Software\\KESTRAN\\LORVANTIS";
+
+class RegistryStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Use("registry.reg"); }
+  void TearDown() override { unsetenv("QUILLSPUR_REGISTRY"); }
+
+  void Use(const std::string& name) {
+    m_name = name;
+    setenv("QUILLSPUR_REGISTRY", m_dir.File(name).c_str(), 1);
+  }
+  std::string Store() const { return m_dir.Read(m_name); }
+  void SetStore(const std::string& text) const { m_dir.Write(m_name, text); }
+
+  LONG Set(const char* name, DWORD type, const std::string& data,
+           const char* key = kKey) {
+    HKEY handle = nullptr;
+    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
+                                  KEY_SET_VALUE, nullptr, &handle, nullptr);
+    if (result != ERROR_SUCCESS) return result;
+    result = RegSetValueExA(handle, name, 0, type,
+                            reinterpret_cast<const BYTE*>(data.data()),
+                            static_cast<DWORD>(data.size()));
+    RegCloseKey(handle);
+    return result;
+  }
+
+  // "name=type:data" for every value of the key, in enumeration order.
+  std::string List(const char* key = kKey) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != 0) {
+      return "(no key)";
+    }
+    std::string list;
+    char name[260];
+    BYTE data[4096];
+    DWORD nameLength = sizeof name, size = sizeof data, type = 0;
+    for (DWORD i = 0; RegEnumValueA(handle, i, name, &nameLength, nullptr, &type,
+                                    data, &size) == ERROR_SUCCESS; ++i) {
+      list += std::string(name) + "=" + std::to_string(type) + ":" +
+              std::string(reinterpret_cast<char*>(data), size) + "|";
+      nameLength = sizeof name;
+      size = sizeof data;
+    }
+    RegCloseKey(handle);
+    return list;
+  }
+
+  TempDir m_dir;
+  std::string m_name;
+};
+
+}  // namespace
+
+TEST_F(RegistryStoreTest, WritesTheDocumentedFormat) {
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("D:\\Apps\\\0", 9)));
+  EXPECT_EQ(
+      "REGEDIT4\n"
+      "\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n"
+      "\"Path\"=\"D:\\\\Apps\\\\\"\n",
+      Store());
+}
+
+TEST_F(RegistryStoreTest, EveryValueTypeRoundTrips) {
+  struct Case {
+    const char* name;
+    DWORD type;
+    std::string data;
+  };
+  const Case cases[] = {
+      /* 0 */ {"Text", REG_SZ, std::string("say \"\\hi\" \xDC\0", 13)},
+      /* 1 */ {"", REG_SZ, std::string("unnamed\0", 8)},
+      /* 2 */ {"Lines", REG_SZ, std::string("a\r\nb\0", 5)},  // as hex(1)
+      /* 3 */ {"NoNul", REG_SZ, "abcd"},
+      /* 4 */ {"Number", REG_DWORD, std::string("\x0a\0\0\x80", 4)},
+      /* 5 */ {"Short", REG_DWORD, "\x07"},
+      /* 6 */ {"Bytes", REG_BINARY, std::string(200, '\xAB')},  // wrapped
+      /* 7 */ {"Empty", REG_BINARY, ""},
+      /* 8 */ {"List", REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+      /* 9 */ {"Expand", REG_EXPAND_SZ, std::string("%TEMP%\0", 7)},
+      /* 10 */ {"Quad", 11, "12345678"},
+      /* 11 */ {"None", REG_NONE, ""},
+      /* 12 */ {"Odd \"name\" \\ ]=", REG_SZ, std::string("x\0", 2)},
+  };
+  std::string expected;
+  for (const Case& c : cases) {
+    ASSERT_EQ(ERROR_SUCCESS, Set(c.name, c.type, c.data)) << c.name;
+    expected += std::string(c.name) + "=" + std::to_string(c.type) + ":" + c.data + "|";
+  }
+  EXPECT_EQ(expected, List());
+  EXPECT_NE(std::string::npos, Store().find("\"Number\"=dword:8000000a\n"));
+  EXPECT_NE(std::string::npos, Store().find("\"List\"=hex(7):61,00,62,00,00\n"));
+  EXPECT_NE(std::string::npos, Store().find("@=\"unnamed\"\n"));
+}
+
+TEST_F(RegistryStoreTest, ReadsWhatTheRegistryEditorWrites) {
+  SetStore(
+      "Windows Registry Editor Version 5.00\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Kestran\\Lorvantis]\r\n"
+      "@=\"default\"\r\n"
+      "\"Path\"=\"C:\\\\Program Files\\\\Lorvantis\"\r\n"
+      "\"Count\"=dword:0000000a\r\n"
+      "\"List\"=hex(7):6f,6e,65,00,\\\r\n"
+      "  74,77,6f,00,00\r\n"
+      "\"Expand\"=hex(2):25,00\r\n");
+  EXPECT_EQ(std::string("=1:default") + '\0' + "|Path=1:C:\\Program Files\\Lorvantis" +
+                '\0' + "|Count=4:\x0a" + std::string(3, '\0') + "|List=7:" +
+                std::string("one\0two\0\0", 9) + "|Expand=2:%" + '\0' + "|",
+            List());
+  CRegistryKey key(0);
+  ASSERT_TRUE(key.Open(kKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false));
+  EXPECT_STREQ("C:\\Program Files\\Lorvantis", key.FindOrAddValue("PATH")->GetAsString());
+}
+
+TEST_F(RegistryStoreTest, ChangeKeepsEverythingElseByteForByte) {
+  const std::string before =
+      "REGEDIT4\r\n"
+      "; kept as written\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Other]\r\n"
+      "\"Keep\"=\"me\"\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\software\\kestran\\lorvantis]\r\n"
+      "\"PATH\"=\"old\"\r\n"
+      "\"Broken\"=hex:zz\r\n"
+      "\"Later\"=dword:00000001\r\n"
+      "\r\n"
+      "[-HKEY_LOCAL_MACHINE\\Gone]\r\n"
+      "\"Orphan\"=\"x\"\r\n"
+      "something unknown";
+  SetStore(before);
+  ASSERT_EQ(ERROR_SUCCESS, Set("path", REG_SZ, std::string("new\0", 4)));
+  ASSERT_EQ(ERROR_SUCCESS, Set("Added", REG_DWORD, std::string("\x02\0\0\0", 4)));
+  std::string after = before;
+  after.replace(after.find("\"PATH\"=\"old\""), 12, "\"PATH\"=\"new\"");
+  after.insert(after.find("\r\n\r\n[-HKEY") + 2, "\"Added\"=dword:00000002\r\n");
+  EXPECT_EQ(after, Store());
+  // The line it cannot read is kept but not served.
+  EXPECT_EQ(std::string("PATH=1:new") + '\0' + "|Later=4:\x01" + std::string(3, '\0') +
+                "|Added=4:\x02" + std::string(3, '\0') + "|",
+            List());
+}
+
+TEST_F(RegistryStoreTest, CorruptStoreIsNeverRewritten) {
+  const std::string cases[] = {
+      /* 0 */ "not a registry file\n[HKEY_LOCAL_MACHINE\\Software]\n",
+      /* 1 */ std::string("\xFF\xFEW\0i\0n\0", 8),  // a UTF-16 export
+      /* 2 */ "REGEDIT5\n",
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    SetStore(cases[i]);
+    HKEY handle = nullptr;
+    EXPECT_EQ(ERROR_BADDB, Set("Path", REG_SZ, std::string("x\0", 2))) << "case " << i;
+    EXPECT_NE(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &handle));
+    CRegistryKey key(RKF_CREATE);
+    EXPECT_FALSE(key.Open(kKey, HKEY_LOCAL_MACHINE, 3, false)) << "case " << i;
+    EXPECT_EQ(cases[i], Store()) << "case " << i;
+  }
+}
+
+TEST_F(RegistryStoreTest, HandleOfAStoreThatTurnedCorruptWritesNothing) {
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
+  HKEY handle = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &handle));
+  SetStore("garbage\n");
+  EXPECT_EQ(ERROR_BADDB, RegSetValueExA(handle, "Path", 0, REG_SZ,
+                                        reinterpret_cast<const BYTE*>("y"), 2));
+  EXPECT_EQ("garbage\n", Store());
+  RegCloseKey(handle);
+}
+
+TEST_F(RegistryStoreTest, StoreInAMissingDirectoryRefusesToCreate) {
+  Use("missing\\registry.reg");
+  HKEY handle = nullptr;
+  EXPECT_EQ(ERROR_ACCESS_DENIED,
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE, nullptr, &handle, nullptr));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &handle));
+  CRegistryKey key(RKF_CREATE);
+  EXPECT_FALSE(key.Open(kKey, HKEY_LOCAL_MACHINE, 3, false));
+  EXPECT_FALSE(m_dir.Exists("missing"));
+}
+
+TEST_F(RegistryStoreTest, WriteLeavesNoTemporaryFileBehind) {
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("y\0", 2)));
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
+    EXPECT_EQ("registry.reg", entry.path().filename().string());
+    ++files;
+  }
+  EXPECT_EQ(1u, files);
+}
+
+TEST_F(RegistryStoreTest, LocationComesFromTheEnvironment) {
+  EXPECT_EQ(m_dir.File("registry.reg"), CRegistryStore::DefaultLocation());
+  unsetenv("QUILLSPUR_REGISTRY");
+  EXPECT_EQ("/etc/quillspur/registry.reg", CRegistryStore::DefaultLocation());
+}
+
+TEST_F(RegistryStoreTest, TextWithoutNulFillingTheBufferLoadsCut) {
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string(2048, 'p')));
+  CRegistryKey key(0);
+  ASSERT_TRUE(key.Open(kKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false));
+  EXPECT_EQ(std::string(2047, 'p'), key.FindOrAddValue("Path")->GetAsString());
+}
+
+TEST_F(RegistryStoreTest, ReadsOnlyLinesItUnderstands) {
+  struct Case {
+    const char* line;
+    const char* listed;  // what the key then holds, as List() gives it
+  };
+  const Case cases[] = {
+      /* 0 */ {"\"a\"=\"x\\\\y\\\"z\"", "a=1:x\\y\"z#"},
+      /* 1 */ {"@=dword:1", "=4:\x01###"},
+      /* 2 */ {"\"a\"=hex:", "a=3:"},
+      /* 3 */ {"\"a\"=hex(b):01, 02 ,03", "a=11:\x01\x02\x03"},
+      /* 4 */ {"\"a\"=hex:41,\\\n  42,\\\n\t43", "a=3:ABC"},
+      /* 5 */ {"\"a\"=\"trailing blanks\"  \t", "a=1:trailing blanks#"},
+      /* 6 */ {"\"a\" = \"spaced\"", ""},
+      /* 7 */ {"\"a\"=\"bad \\q escape\"", ""},
+      /* 8 */ {"\"a\"=\"unterminated", ""},
+      /* 9 */ {"\"a\"=\"x\" tail", ""},
+      /* 10 */ {"\"a\"=hex:4", ""},
+      /* 11 */ {"\"a\"=hex:41,,42", ""},
+      /* 12 */ {"\"a\"=dword:123456789", ""},
+      /* 13 */ {"\"a\"=dword:", ""},
+      /* 14 */ {"\"a\"=-", ""},
+      /* 15 */ {"a=\"unquoted\"", ""},
+      /* 16 */ {"; \"a\"=\"comment\"", ""},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    SetStore(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n") +
+             cases[i].line + "\n");
+    std::string listed = cases[i].listed;
+    for (char& c : listed) c = (c == '#') ? '\0' : c;  // # stands for a NUL
+    EXPECT_EQ(listed.empty() ? listed : listed + "|", List()) << "case " << i;
+  }
+}
+
+TEST_F(RegistryStoreTest, ConcurrentWritersLoseNothing) {
+  ASSERT_EQ(ERROR_SUCCESS, Set("Start", REG_SZ, std::string("x\0", 2)));
+  const int kWriters = 6, kValuesEach = 10;
+  pid_t children[kWriters];
+  for (int w = 0; w < kWriters; ++w) {
+    children[w] = fork();
+    ASSERT_NE(-1, children[w]);
+    if (children[w] != 0) continue;
+    for (int v = 0; v < kValuesEach; ++v) {
+      const std::string name = "W" + std::to_string(w) + "V" + std::to_string(v);
+      if (Set(name.c_str(), REG_SZ, std::string("x\0", 2)) != ERROR_SUCCESS) _exit(1);
+    }
+    _exit(0);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  HKEY handle = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &handle));
+  DWORD values = 0;
+  RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   &values, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(handle);
+  EXPECT_EQ(static_cast<DWORD>(1 + kWriters * kValuesEach), values);
+}
+
+TEST_F(RegistryStoreTest, WriteThroughASymbolicLinkKeepsTheLink) {
+  m_dir.Write("real\\store.reg", "REGEDIT4\n");
+  std::filesystem::create_symlink(m_dir.File("real\\store.reg"), m_dir.File("registry.reg"));
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
+  EXPECT_TRUE(std::filesystem::is_symlink(m_dir.File("registry.reg")));
+  EXPECT_NE(std::string::npos, m_dir.Read("real\\store.reg").find("\"Path\"=\"x\""));
+}
