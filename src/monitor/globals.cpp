@@ -5,4 +5,6 @@
 CLogFile theLog;
 CString theLogDirectory;
 CString theConfigPath;
+// Reads the registry, before anything else of the program runs.
+CInstallPath theInstallPath;
 CWinApp theApp;

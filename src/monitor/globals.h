@@ -4,12 +4,14 @@
 #define QUILLSPUR_MONITOR_GLOBALS_H
 
 #include "afx_string.h"
+#include "install_path.h"
 #include "log_file.h"
 #include "win_app.h"
 
 extern CLogFile theLog;
 extern CString theLogDirectory;
 extern CString theConfigPath;
+extern CInstallPath theInstallPath;
 extern CWinApp theApp;
 
 #endif

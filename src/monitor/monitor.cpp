@@ -21,6 +21,7 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
     fputs("Fatal Error: MFC initialization failed\n", stderr);
     return 1;
   }
+  theLogDirectory = theInstallPath.GetLogDirectory();
   theLog.SetName(theLogDirectory, kProgramName);
   theLog.SetMaxSize(kLogLimit);
   // Logged before the arguments are looked at, so every start is on record.

@@ -170,6 +170,19 @@ bool CRegeditFile::DeleteValue(const std::string& path,
   return found;
 }
 
+bool CRegeditFile::DeleteKey(const std::string& path) {
+  bool found = false;
+  for (size_t i = m_entries.size(); i > 0; --i) {
+    const Entry& entry = m_entries[i - 1];
+    if (entry.kind != kText && SameRegistryName(entry.key, path)) {
+      m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i - 1));
+      found = true;
+    }
+  }
+  m_bChanged = m_bChanged || found;
+  return found;
+}
+
 void CRegeditFile::AddEntry(const std::string& raw, const std::string& line,
                             std::string& section) {
   Entry entry{kText, raw, "", RegeditValue()};

@@ -43,6 +43,8 @@ class CRegeditFile {
   void SetValue(const std::string& path, const RegeditValue& value);
   // False when the key has no such value.
   bool DeleteValue(const std::string& path, const std::string& name);
+  // Drops the key's sections with their values; its sub-keys stay.
+  bool DeleteKey(const std::string& path);
 
  private:
   enum EntryKind { kText, kHeader, kValue };

@@ -234,6 +234,20 @@ extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
   });
 }
 
+// As on Windows, only a key without sub-keys can be deleted.
+extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) {
+  if (subKey == nullptr || subKey[0] == '\0') return ERROR_ACCESS_DENIED;
+  std::string storePath, path;
+  const LONG status = Resolve(root, subKey, storePath, path);
+  if (status != ERROR_SUCCESS) return status;
+  return CRegistryStore(storePath).Update([&](CRegeditFile& file) -> LONG {
+    if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+    if (!file.SubKeys(path).empty()) return ERROR_ACCESS_DENIED;
+    file.DeleteKey(path);
+    return ERROR_SUCCESS;
+  });
+}
+
 extern "C" LONG RegCloseKey(HKEY key) {
   OpenKey* open = Lookup(key);
   if (open == nullptr) {

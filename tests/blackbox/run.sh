@@ -120,6 +120,24 @@ EOF
   expect_stamped_lines
 }
 
+case_delay_values_that_read_as_no_wait() {
+  # Each runs its passes back to back; Delay=5 gives one pass in that time.
+  local delay passes
+  for delay in 0 abc -1 0x3C 4294967296 5; do
+    printf '[Quillspur]\nDelay=%s\n[idle]\n' "$delay" >jobs.ini
+    : >"$LOG"
+    start_monitor '.\jobs.ini'
+    wait_for_count "Starte Programm: " 3 3
+    stop_monitor
+    passes=$(count "Starte Programm: ")
+    if [ "$delay" = 5 ]; then
+      expect_eq "passes with Delay=5" 1 "$passes"
+    elif [ "$passes" -lt 3 ]; then
+      fail "Delay=$delay: $passes passes, expected passes back to back"
+    fi
+  done
+}
+
 case_exit_status_and_percent_are_logged_unchanged() {
   printf '[Quillspur]\nDelay=1\n[percent]\nCheck=jobs.ini\nRun=echo 100%%s%%d\n[three]\nRun=exit 3\n' >jobs.ini
   start_monitor '.\jobs.ini'
@@ -133,6 +151,17 @@ Programm beendet (iRC = 0, errno = "
 Programm beendet (iRC = 3, errno = "
 }
 
+case_a_command_status_of_minus_one_reads_as_a_failure_to_start() {
+  # cmd can end with -1; a POSIX shell's status is 0 to 255.
+  on_wine || { skip "a POSIX shell's status is 0 to 255"; return; }
+  printf '[Quillspur]\nDelay=1\n[minus]\nRun=exit -1\n' >jobs.ini
+  start_monitor '.\jobs.ini'
+  wait_for_count "Starte Programm: exit -1" 1 || fail "the job did not run"
+  sleep 1
+  stop_monitor
+  expect_contains "$(messages)" "Fehler bei der Ausf"$'\xfc'"hrung des Programms 'exit -1'' (errno = "
+}
+
 case_a_job_added_while_running_starts_in_the_next_cycle() {
   printf '[Quillspur]\nDelay=1\n[first]\nRun=exit 0\n' >jobs.ini
   start_monitor '.\jobs.ini'
@@ -140,6 +169,41 @@ case_a_job_added_while_running_starts_in_the_next_cycle() {
   printf '[late]\nRun=exit 9\n' >>jobs.ini
   wait_for_count "Programm beendet (iRC = 9" 1 || fail "the added job did not start"
   stop_monitor
+}
+
+# --- installation path ----------------------------------------------------
+
+case_log_lies_below_the_installation_directory_also_with_a_trailing_backslash() {
+  set_install_path "$(program_path install)\\"
+  run_program >/dev/null
+  expect_eq "log" "Quillspur gestartet" "$(messages)"
+  expect_eq "other files in the log directory" "Quillspur.log" "$(ls "$(dirname "$LOG")")"
+}
+
+case_a_missing_product_key_is_created_and_the_log_goes_to_the_root() {
+  delete_product_key
+  rm -f "$ROOT_LOG"
+  run_program >/dev/null
+  product_key_exists || fail "the product key was not created"
+  LOG=$ROOT_LOG
+  expect_eq "root log" "Quillspur gestartet" "$(messages)"
+  rm -f "$ROOT_LOG"
+}
+
+case_a_store_that_cannot_be_written_leaves_the_key_uncreated() {
+  # Wine's registry cannot be made unwritable here; natively a store whose
+  # directory is missing refuses every change, even to root.
+  on_wine && { skip "Wine's registry cannot be made unwritable"; return; }
+  export QUILLSPUR_REGISTRY=$PWD/absent/registry.reg
+  rm -f "$ROOT_LOG"
+  printf '[Quillspur]\nDelay=1\n[tick]\nRun=exit 0\n' >jobs.ini
+  start_monitor '.\jobs.ini'
+  LOG=$ROOT_LOG
+  wait_for_count "Starte Programm: exit 0" 2 || fail "the monitor did not cycle"
+  expect_running
+  stop_monitor
+  [ ! -e absent ] || fail "the store's directory was created"
+  rm -f "$ROOT_LOG"
 }
 
 run_cases

@@ -1,0 +1,29 @@
+// CInstallPath: the installation directory of the product, read once from
+// the registry when the object is constructed, and the log directory that
+// lies below it.
+#ifndef QUILLSPUR_REGISTRY_INSTALL_PATH_H
+#define QUILLSPUR_REGISTRY_INSTALL_PATH_H
+
+#include "afx_string.h"
+
+class CInstallPath {
+ public:
+  CInstallPath();
+  virtual ~CInstallPath();
+
+  // Reads Path from HKEY_LOCAL_MACHINE\Software\KESTRAN\LORVANTIS, creating
+  // the empty key when it is missing and the process may. 1 when a
+  // directory was found, else 0.
+  int Read();
+  // <installation directory>\htdocs\LORVANTIS\lorvantis_php\log, with one
+  // backslash at the joint; empty when there is no installation directory.
+  CString GetLogDirectory() const;
+
+  // The log directory for a given installation directory.
+  static CString LogDirectoryBelow(const CString& installPath);
+
+ private:
+  CString m_strInstallPath;
+};
+
+#endif
