@@ -244,6 +244,10 @@ extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) {
     if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
     if (!file.SubKeys(path).empty()) return ERROR_ACCESS_DENIED;
     file.DeleteKey(path);
+    // The parent may have existed only through this key; on Windows it is a
+    // key of its own and stays.
+    const size_t parent = path.rfind('\\');
+    if (path.find('\\') != parent) file.AddKey(path.substr(0, parent));
     return ERROR_SUCCESS;
   });
 }

@@ -129,3 +129,15 @@ TEST_F(RegistryApiTest, OpensMissingKeysOnlyByCreating) {
   EXPECT_EQ(0u, subKeys);
   RegCloseKey(key);
 }
+
+TEST_F(RegistryApiTest, DeletesOnlyKeysWithoutSubKeys) {
+  Put("Path", REG_SZ, std::string("x\0", 2), SubKey("A\\B"));
+  Put("Other", REG_SZ, std::string("y\0", 2), SubKey("C"));
+  EXPECT_NE(ERROR_SUCCESS, RegDeleteKeyA(Root(), SubKey("A").c_str()));
+  EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(Root(), SubKey("a\\b").c_str()));
+  EXPECT_FALSE(KeyExists(SubKey("A\\B")));
+  EXPECT_TRUE(KeyExists(SubKey("A")));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(Root(), SubKey("A\\B").c_str()));
+  EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(Root(), SubKey("A").c_str()));
+  EXPECT_TRUE(KeyExists(SubKey("C")));
+}
