@@ -79,6 +79,14 @@ LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
   return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
+// Resolve, then read the store that the key lives in.
+LONG ResolveAndLoad(HKEY root, const char* subKey, std::string& store,
+                    std::string& path, CRegeditFile& file) {
+  const LONG status = Resolve(root, subKey, store, path);
+  if (status != ERROR_SUCCESS) return status;
+  return CRegistryStore(store).Load(file);
+}
+
 void SetIf(LPDWORD target, size_t value) {
   if (target != nullptr) *target = static_cast<DWORD>(value);
 }
@@ -89,12 +97,10 @@ extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
                               REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
-  LONG status = Resolve(root, subKey, storePath, path);
+  CRegeditFile file;
+  LONG status = ResolveAndLoad(root, subKey, storePath, path, file);
   if (status != ERROR_SUCCESS) return status;
   const CRegistryStore store(storePath);
-  CRegeditFile file;
-  status = store.Load(file);
-  if (status != ERROR_SUCCESS) return status;
   if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
   if ((access & kWriteAccess) && !store.MayWrite()) return ERROR_ACCESS_DENIED;
   *result = NewHandle(storePath, path, access);
@@ -108,12 +114,10 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
                                 PHKEY result, LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
-  LONG status = Resolve(root, subKey, storePath, path);
+  CRegeditFile file;
+  LONG status = ResolveAndLoad(root, subKey, storePath, path, file);
   if (status != ERROR_SUCCESS) return status;
   const CRegistryStore store(storePath);
-  CRegeditFile file;
-  status = store.Load(file);
-  if (status != ERROR_SUCCESS) return status;
   const bool exists = file.KeyExists(path);
   // Creating needs write access, as does asking for it.
   if ((!exists || (access & kWriteAccess)) && !store.MayWrite()) {
