@@ -9,10 +9,12 @@ WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: nothing here needs them.
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  flock "$WINEPREFIX/.init.lock" sh -c \
-    '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1; wineserver -w'
-fi
-wineserver -p60 >/dev/null 2>&1
+mkdir -p "$WINEPREFIX"
+wineserver -p60 >/dev/null 2>&1 </dev/null
+# Wine's service processes start with the first program a server runs and
+# keep that program's output open until the server ends, so a test runner
+# would wait for them. wineboot is that first program here, with no output
+# to keep; it also makes the prefix when there is none.
+# -o: the lock must not be inherited by the services, which outlive wineboot.
+flock -o "$WINEPREFIX/.boot.lock" wineboot >/dev/null 2>&1 </dev/null
 exec wine "$@"
