@@ -79,6 +79,18 @@ LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
   return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
+// Finds root\subKey: the store it lives in, its full path, and whether it
+// exists there.
+LONG FindKey(HKEY root, const char* subKey, std::string& store,
+             std::string& path, bool& exists) {
+  LONG status = Resolve(root, subKey, store, path);
+  if (status != ERROR_SUCCESS) return status;
+  CRegeditFile file;
+  status = CRegistryStore(store).Load(file);
+  exists = file.KeyExists(path);
+  return status;
+}
+
 void SetIf(LPDWORD target, size_t value) {
   if (target != nullptr) *target = static_cast<DWORD>(value);
 }
@@ -89,14 +101,13 @@ extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
                               REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
-  LONG status = Resolve(root, subKey, storePath, path);
+  bool exists = false;
+  const LONG status = FindKey(root, subKey, storePath, path, exists);
   if (status != ERROR_SUCCESS) return status;
-  const CRegistryStore store(storePath);
-  CRegeditFile file;
-  status = store.Load(file);
-  if (status != ERROR_SUCCESS) return status;
-  if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
-  if ((access & kWriteAccess) && !store.MayWrite()) return ERROR_ACCESS_DENIED;
+  if (!exists) return ERROR_FILE_NOT_FOUND;
+  if ((access & kWriteAccess) && !CRegistryStore(storePath).MayWrite()) {
+    return ERROR_ACCESS_DENIED;
+  }
   *result = NewHandle(storePath, path, access);
   return ERROR_SUCCESS;
 }
@@ -108,13 +119,10 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
                                 PHKEY result, LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
-  LONG status = Resolve(root, subKey, storePath, path);
+  bool exists = false;
+  LONG status = FindKey(root, subKey, storePath, path, exists);
   if (status != ERROR_SUCCESS) return status;
   const CRegistryStore store(storePath);
-  CRegeditFile file;
-  status = store.Load(file);
-  if (status != ERROR_SUCCESS) return status;
-  const bool exists = file.KeyExists(path);
   // Creating needs write access, as does asking for it.
   if ((!exists || (access & kWriteAccess)) && !store.MayWrite()) {
     return ERROR_ACCESS_DENIED;
