@@ -140,15 +140,20 @@ void CRegeditFile::AddKey(const std::string& path) {
 void CRegeditFile::SetValue(const std::string& path,
                             const RegeditValue& value) {
   const size_t index = FindValue(path, value.name);
-  m_bChanged = true;
   if (index != std::string::npos) {
-    // The name keeps the spelling it has in the file.
+    // The name keeps the spelling it has in the file, and a line whose
+    // value does not change keeps its spelling too.
     Entry& entry = m_entries[index];
+    if (entry.value.type == value.type && entry.value.data == value.data) {
+      return;
+    }
+    m_bChanged = true;
     entry.value.type = value.type;
     entry.value.data = value.data;
     entry.raw.clear();
     return;
   }
+  m_bChanged = true;
   AddKey(path);
   const size_t end = SectionEnd(path);
   m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(end),

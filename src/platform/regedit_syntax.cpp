@@ -1,5 +1,6 @@
 #include "regedit_syntax.h"
 
+#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -10,14 +11,10 @@ const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
 // Hex data lines are wrapped before they grow past this many characters.
 const size_t kWrapColumn = 76;
 
-char Fold(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = Fold(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -148,11 +145,8 @@ std::string HexList(const std::string& line, const std::string& bytes,
 }  // namespace
 
 bool SameRegistryName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
+  return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                  reinterpret_cast<const unsigned char*>(b.c_str())) == 0;
 }
 
 bool IsBelowKey(const std::string& path, const std::string& parent) {

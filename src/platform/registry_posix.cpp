@@ -79,12 +79,16 @@ LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
   return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
-// Resolve, then read the store that the key lives in.
-LONG ResolveAndLoad(HKEY root, const char* subKey, std::string& store,
-                    std::string& path, CRegeditFile& file) {
-  const LONG status = Resolve(root, subKey, store, path);
+// Finds root\subKey: the store it lives in, its full path, and whether it
+// exists there.
+LONG FindKey(HKEY root, const char* subKey, std::string& store,
+             std::string& path, bool& exists) {
+  LONG status = Resolve(root, subKey, store, path);
   if (status != ERROR_SUCCESS) return status;
-  return CRegistryStore(store).Load(file);
+  CRegeditFile file;
+  status = CRegistryStore(store).Load(file);
+  exists = file.KeyExists(path);
+  return status;
 }
 
 void SetIf(LPDWORD target, size_t value) {
@@ -97,12 +101,13 @@ extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
                               REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
-  CRegeditFile file;
-  LONG status = ResolveAndLoad(root, subKey, storePath, path, file);
+  bool exists = false;
+  const LONG status = FindKey(root, subKey, storePath, path, exists);
   if (status != ERROR_SUCCESS) return status;
-  const CRegistryStore store(storePath);
-  if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
-  if ((access & kWriteAccess) && !store.MayWrite()) return ERROR_ACCESS_DENIED;
+  if (!exists) return ERROR_FILE_NOT_FOUND;
+  if ((access & kWriteAccess) && !CRegistryStore(storePath).MayWrite()) {
+    return ERROR_ACCESS_DENIED;
+  }
   *result = NewHandle(storePath, path, access);
   return ERROR_SUCCESS;
 }
@@ -114,11 +119,10 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
                                 PHKEY result, LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
-  CRegeditFile file;
-  LONG status = ResolveAndLoad(root, subKey, storePath, path, file);
+  bool exists = false;
+  LONG status = FindKey(root, subKey, storePath, path, exists);
   if (status != ERROR_SUCCESS) return status;
   const CRegistryStore store(storePath);
-  const bool exists = file.KeyExists(path);
   // Creating needs write access, as does asking for it.
   if ((!exists || (access & kWriteAccess)) && !store.MayWrite()) {
     return ERROR_ACCESS_DENIED;

@@ -142,12 +142,14 @@ TEST_F(RegistryStoreTest, ChangeKeepsEverythingElseByteForByte) {
       "[HKEY_LOCAL_MACHINE\\software\\kestran\\lorvantis]\r\n"
       "\"PATH\"=\"old\"\r\n"
       "\"Broken\"=hex:zz\r\n"
-      "\"Later\"=dword:00000001\r\n"
+      "\"Later\"=dword:1\r\n"
       "\r\n"
       "[-HKEY_LOCAL_MACHINE\\Gone]\r\n"
       "\"Orphan\"=\"x\"\r\n"
       "something unknown";
   SetStore(before);
+  ASSERT_EQ(ERROR_SUCCESS, Set("later", REG_DWORD, std::string("\x01\0\0\0", 4)));
+  EXPECT_EQ(before, Store());  // the same data again change nothing
   ASSERT_EQ(ERROR_SUCCESS, Set("path", REG_SZ, std::string("new\0", 4)));
   ASSERT_EQ(ERROR_SUCCESS, Set("Added", REG_DWORD, std::string("\x02\0\0\0", 4)));
   std::string after = before;
