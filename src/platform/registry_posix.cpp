@@ -182,7 +182,8 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
   const OpenKey* open = Lookup(key);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  if (valueName == nullptr || valueNameLength == nullptr) {
+  if (valueName == nullptr || valueNameLength == nullptr ||
+      (data != nullptr && dataLength == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
   CRegeditFile file;

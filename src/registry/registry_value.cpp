@@ -65,7 +65,9 @@ void CRegistryValue::SetBinary(const BYTE* data, DWORD size) {
   if (size == 0) return;
   m_dwType = REG_BINARY;
   WriteBack(REG_BINARY, data, size);
-  m_binary.assign(data, data + size);
+  // Through a copy: data may point into m_binary itself.
+  std::vector<BYTE> bytes(data, data + size);
+  m_binary.swap(bytes);
 }
 
 void CRegistryValue::SetMultiString(const BYTE* data, DWORD size,

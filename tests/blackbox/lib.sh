@@ -135,7 +135,7 @@ expect_crlf() {
 run_cases() {
   local name dir before passed=0 failed=0 skips=0
   # Some cases use the log in the root directory: one run at a time.
-  exec 9>"${TMPDIR:-/tmp}/quillspur-blackbox.lock"
+  exec 9>"${TMPDIR:-/tmp}/quillspur-blackbox-$(id -u).lock"
   flock 9
   trap stop_monitor EXIT
   for name in $(declare -F | awk '{print $3}' | grep '^case_'); do

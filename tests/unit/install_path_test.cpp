@@ -12,13 +12,13 @@ namespace {
 const char kKey[] = "Software\\KESTRAN\\LORVANTIS";
 const char kBelow[] = "\\htdocs\\LORVANTIS\\lorvantis_php\\log";
 
-// The product's key, made afresh with at most one value in it. The scratch
-// registry of the base class gives POSIX a store of its own per test.
+// The product's key, made afresh with at most one value in it, below an
+// HKEY_LOCAL_MACHINE that belongs to the test.
 class ProductKey : public RegistryTest {
  protected:
-  void TearDown() override {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
-    RegistryTest::TearDown();
+  void SetUp() override {
+    RegistryTest::SetUp();
+    IsolateLocalMachine();
   }
 
   static void Reset(const char* name, DWORD type, const std::string& data) {
@@ -68,8 +68,9 @@ TEST_F(ProductKey, PathIsReadInEveryStateOfTheRegistry) {
       /* 5 */ {"Path", REG_DWORD, dword, "42"},
       /* 6 */ {"Path", REG_MULTI_SZ, std::string("D:\\A\0D:\\B\0\0", 11), "D:\\A"},
       /* 7 */ {"Path", REG_BINARY, std::string("AB\0C", 4), "AB"},
-      /* 8 */ {"Path", REG_SZ, std::string(3000, 'x') + '\0', ""},  // too long to load
-      /* 9 */ {"Other", REG_SZ, std::string("D:\\Apps\0", 8), ""},
+      /* 8 */ {"Path", REG_BINARY, std::string(), ""},
+      /* 9 */ {"Path", REG_SZ, std::string(3000, 'x') + '\0', ""},  // too long to load
+      /* 10 */ {"Other", REG_SZ, std::string("D:\\Apps\0", 8), ""},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     Reset(cases[i].name, cases[i].type, cases[i].data);

@@ -31,6 +31,9 @@ class RegistryTest : public ::testing::Test {
   DWORD CountValues() const;
   void Remove(const char* name);
   bool KeyExists(const std::string& key) const;
+  // Makes HKEY_LOCAL_MACHINE a scratch key of this test until TearDown, so
+  // that a test of the product's own key never touches the machine's.
+  void IsolateLocalMachine();
 
  private:
   struct Platform;  // what one platform needs to make and drop the key

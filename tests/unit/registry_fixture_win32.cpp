@@ -25,4 +25,18 @@ RegistryTest::~RegistryTest() = default;
 
 void RegistryTest::SetUp() { RegDeleteTreeA(Root(), m_strKey.c_str()); }
 
-void RegistryTest::TearDown() { RegDeleteTreeA(Root(), m_strKey.c_str()); }
+void RegistryTest::TearDown() {
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+  RegDeleteTreeA(Root(), m_strKey.c_str());
+}
+
+void RegistryTest::IsolateLocalMachine() {
+  HKEY scratch = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(Root(), SubKey("LocalMachine").c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                            &scratch, nullptr));
+  // The system keeps its own reference to the key.
+  ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratch));
+  RegCloseKey(scratch);
+}
