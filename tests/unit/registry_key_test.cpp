@@ -153,6 +153,24 @@ TEST_F(CRegistryKeyTest, AutoCloseKeyHoldsNoHandleBetweenAccesses) {
   EXPECT_EQ(std::string("after", 6), data);
 }
 
+TEST_F(CRegistryKeyTest, FirstOpenOfAnAutoCloseKeyCanReadWhateverWasAsked) {
+  PutText("Path", "x");
+  struct {
+    DWORD flags;
+    DWORD mask;
+    bool loaded;
+  } const cases[] = {
+      {0, KEY_SET_VALUE, false},  // the mask as given: no listing of values
+      {RKF_AUTO_CLOSE, KEY_SET_VALUE, true},  // opened with 5 all the same
+      {RKF_AUTO_CLOSE | RKF_CREATE, KEY_SET_VALUE, true},
+  };
+  for (const auto& c : cases) {
+    CRegistryKey key(c.flags);
+    key.Open(Key().c_str(), Root(), c.mask, false);
+    EXPECT_EQ(c.loaded, key.FindOrAddValue("Path")->m_bHasData) << "flags " << static_cast<unsigned>(c.flags);
+  }
+}
+
 TEST_F(CRegistryKeyTest, RefreshReloadsBeforeEveryReadAsText) {
   PutText("Path", "one");
   CRegistryKey refreshing(RKF_REFRESH | RKF_AUTO_CLOSE);

@@ -27,6 +27,12 @@ TEST_F(CRegistryValueWriteTest, SettersWriteThroughWithTheirTypeCode) {
   // Write-only: the registry gets the data, the cache keeps its list.
   list->SetMultiString(reinterpret_cast<const BYTE*>("c\0\0"), 3, true);
   EXPECT_STREQ("a", list->GetAsString());
+  key.FindOrAddValue("Bytes")->SetBinary(reinterpret_cast<const BYTE*>("AB\0C"), 4);
+  // Write-only on a value of another type: written as a list, cached as before.
+  CRegistryValue* seven = key.FindOrAddValue("Seven");
+  const DWORD sevenNumber = 7;
+  seven->SetDword(sevenNumber)->SetMultiString(reinterpret_cast<const BYTE*>("z\0\0"), 3, true);
+  EXPECT_STREQ("7", seven->GetAsString());
 
   struct Expected {
     const char* name;
@@ -37,6 +43,8 @@ TEST_F(CRegistryValueWriteTest, SettersWriteThroughWithTheirTypeCode) {
       /* 0 */ {"Number", REG_DWORD, std::string("\x04\x03\x02\x01", 4)},
       /* 1 */ {"Text", REG_SZ, longText + '\0'},  // written whole
       /* 2 */ {"List", REG_MULTI_SZ, std::string("c\0\0", 3)},
+      /* 3 */ {"Bytes", REG_BINARY, std::string("AB\0C", 4)},
+      /* 4 */ {"Seven", REG_MULTI_SZ, std::string("z\0\0", 3)},
   };
   for (size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i) {
     DWORD type = 0;
