@@ -7,6 +7,14 @@
 set -u
 export LC_ALL=C
 
+# Some cases use the log in the root directory: one run at a time. flock -o
+# holds the lock itself, so no program started here (nor Wine's services,
+# which outlive it) inherits it.
+if [ -z "${QS_BLACKBOX_LOCKED:-}" ]; then
+  export QS_BLACKBOX_LOCKED=1
+  exec flock -o "${TMPDIR:-/tmp}/quillspur-blackbox-$(id -u).lock" bash "$0" "$@"
+fi
+
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 runner=("$@")
