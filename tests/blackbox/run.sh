@@ -188,6 +188,19 @@ case_log_lies_below_the_installation_directory_also_with_a_trailing_backslash() 
   expect_eq "other files in the log directory" "Quillspur.log" "$(ls "$(dirname "$LOG")")"
 }
 
+case_a_full_log_moves_to_the_old_file_beside_it() {
+  head -c 1000001 /dev/zero | tr '\0' x >"$LOG"
+  run_program >/dev/null
+  expect_eq "new log" "Quillspur gestartet" "$(messages)"
+  expect_eq "old log size" 1000001 "$(wc -c <"${LOG%.log}.old")"
+}
+
+case_a_missing_log_directory_is_not_created() {
+  set_install_path "$(program_path nowhere)"
+  run_program >/dev/null
+  [ ! -e nowhere ] || fail "the log directory was created"
+}
+
 case_a_missing_product_key_is_created_and_the_log_goes_to_the_root() {
   [ -w / ] || { skip "the root directory is not writable"; return; }
   delete_product_key
