@@ -135,11 +135,8 @@ char* CRegistryValue::JoinList(char* buffer, DWORD length) {
 
 void CRegistryValue::WriteBack(DWORD type, const BYTE* data, DWORD size) {
   const bool loading = (m_pKey->m_nFlags & RKF_LOADING) != 0;
-  if (!loading && m_pszName != nullptr) {
-    const bool usable = (m_pKey->m_nFlags & RKF_AUTO_CLOSE)
-                            ? m_pKey->EnsureOpen(KEY_SET_VALUE)
-                            : m_pKey->m_hKey != nullptr;
-    if (usable) RegSetValueExA(m_pKey->m_hKey, m_pszName, 0, type, data, size);
+  if (!loading && m_pszName != nullptr && IsKeyUsable(KEY_SET_VALUE)) {
+    RegSetValueExA(m_pKey->m_hKey, m_pszName, 0, type, data, size);
   }
   m_pKey->CloseIfAutoClose();
   m_bHasData = true;
@@ -150,10 +147,13 @@ void CRegistryValue::ReloadIfRefreshing() {
   if (!(flags & RKF_REFRESH) || (flags & RKF_LOADING) || m_pszName == nullptr) {
     return;
   }
-  const bool usable = (flags & RKF_AUTO_CLOSE)
-                          ? m_pKey->EnsureOpen(KEY_QUERY_VALUE)
-                          : m_pKey->m_hKey != nullptr;
-  if (usable) m_pKey->LoadValues();
+  if (IsKeyUsable(KEY_QUERY_VALUE)) m_pKey->LoadValues();
+}
+
+bool CRegistryValue::IsKeyUsable(DWORD access) {
+  // EnsureOpen reopens an auto-close key and passes any other as it is, so
+  // the handle then tells: a closed key of another kind is not usable.
+  return m_pKey->EnsureOpen(access) && m_pKey->m_hKey != nullptr;
 }
 
 void CRegistryValue::ParseMultiString(const BYTE* data, DWORD size) {

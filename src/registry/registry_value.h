@@ -51,6 +51,8 @@ class CRegistryValue {
  private:
   void WriteBack(DWORD type, const BYTE* data, DWORD size);
   void ReloadIfRefreshing();
+  // The key is open for access, reopened first if it opens on demand.
+  bool IsKeyUsable(DWORD access);
   void ParseMultiString(const BYTE* data, DWORD size);
   // JoinMultiString without the reload.
   char* JoinList(char* buffer, DWORD length);
