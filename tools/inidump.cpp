@@ -27,7 +27,8 @@ std::string Escape(const std::string& text) {
 
 // Splits a string list by the returned count rather than at the first empty
 // string, so that an empty key name does not hide the keys after it.
-std::vector<std::string> SplitList(const std::vector<char>& buffer, DWORD count) {
+std::vector<std::string> SplitList(const std::vector<char>& buffer,
+                                   DWORD count) {
   std::vector<std::string> items;
   for (DWORD start = 0; start < count;) {
     const std::string item(&buffer[start]);
@@ -41,12 +42,14 @@ std::vector<std::string> SplitList(const std::vector<char>& buffer, DWORD count)
 std::vector<std::string> SectionNames(const char* file) {
   for (DWORD size = 512;; size *= 2) {
     std::vector<char> buffer(size + 1);
-    const DWORD count = GetPrivateProfileSectionNamesA(buffer.data(), size, file);
+    const DWORD count =
+        GetPrivateProfileSectionNamesA(buffer.data(), size, file);
     if (count + 2 < size) return SplitList(buffer, count);
   }
 }
 
-std::vector<std::string> KeyNames(const char* file, const std::string& section) {
+std::vector<std::string> KeyNames(const char* file,
+                                  const std::string& section) {
   for (DWORD size = 512;; size *= 2) {
     std::vector<char> buffer(size + 1);
     const DWORD count = GetPrivateProfileStringA(section.c_str(), nullptr, "",
@@ -56,11 +59,12 @@ std::vector<std::string> KeyNames(const char* file, const std::string& section) 
 }
 
 // A cut value returns size - 1.
-std::string Value(const char* file, const std::string& section, const std::string& key) {
+std::string Value(const char* file, const std::string& section,
+                  const std::string& key) {
   for (DWORD size = 512;; size *= 2) {
     std::vector<char> buffer(size + 1);
-    const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), "",
-                                                  buffer.data(), size, file);
+    const DWORD length = GetPrivateProfileStringA(
+        section.c_str(), key.c_str(), "", buffer.data(), size, file);
     if (length + 1 < size) return std::string(buffer.data(), length);
   }
 }

@@ -11,7 +11,8 @@ namespace {
 const DWORD kReadStep = 512;
 
 bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
 }
 
 int DigitValue(char c) {
@@ -36,7 +37,8 @@ uint32_t StrToUl32(const char* text, int radix) {
   uint64_t magnitude = 0;
   bool overflow = false;
   for (; DigitValue(*text) < radix; ++text) {
-    magnitude = magnitude * static_cast<uint64_t>(radix) + static_cast<uint64_t>(DigitValue(*text));
+    magnitude = magnitude * static_cast<uint64_t>(radix) +
+                static_cast<uint64_t>(DigitValue(*text));
     if (magnitude > UINT32_MAX) {
       overflow = true;
       magnitude = UINT32_MAX;
@@ -51,7 +53,8 @@ uint32_t StrToUl32(const char* text, int radix) {
 
 CIniFile::CIniFile() : CIniFile(CProfileReader::System()) {}
 
-CIniFile::CIniFile(CProfileReader& reader) : m_reader(reader), m_pszFileName(nullptr) {}
+CIniFile::CIniFile(CProfileReader& reader)
+    : m_reader(reader), m_pszFileName(nullptr) {}
 
 CIniFile::~CIniFile() { free(m_pszFileName); }
 
@@ -73,7 +76,8 @@ char* CIniFile::GetStringAlloc(const char* section, const char* key,
   if (section == nullptr || key == nullptr) return _strdup(fallback);
   for (DWORD size = kReadStep;; size += kReadStep) {
     char* buffer = static_cast<char*>(malloc(size + 1));
-    const DWORD length = m_reader.ReadString(section, key, fallback, buffer, size, m_pszFileName);
+    const DWORD length = m_reader.ReadString(section, key, fallback, buffer,
+                                             size, m_pszFileName);
     // size - 1 means the value may have been cut: read it again, larger.
     if (length + 1 < size) return buffer;
     free(buffer);
@@ -112,7 +116,8 @@ int CIniFile::GetInt(const char* section, const char* key, int defaultValue,
 }
 
 DWORD CIniFile::GetSectionNames(char* buffer, DWORD size) {
-  if (buffer != nullptr) return m_reader.ReadSectionNames(buffer, size, m_pszFileName);
+  if (buffer != nullptr)
+    return m_reader.ReadSectionNames(buffer, size, m_pszFileName);
   DWORD offered = 0;
   DWORD count = 0;
   do {

@@ -27,8 +27,8 @@ class CIniFile {
   // Places at most count bytes of the value in buffer (NUL-terminated only
   // when shorter than count) and returns how many; with a null buffer,
   // returns the value's full length.
-  int GetString(const char* section, const char* key, char* buffer,
-                DWORD count, const char* defaultValue);
+  int GetString(const char* section, const char* key, char* buffer, DWORD count,
+                const char* defaultValue);
   CString GetString(const char* section, const char* key,
                     const char* defaultValue);
   // strtoul of the first 64 bytes of the value in NormalizeRadix(radix);

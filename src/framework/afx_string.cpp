@@ -35,7 +35,9 @@ CString& CString::operator+=(char c) {
 
 int CString::GetLength() const { return static_cast<int>(m_data.size()); }
 bool CString::IsEmpty() const { return m_data.empty(); }
-char CString::GetAt(int index) const { return m_data[static_cast<size_t>(index)]; }
+char CString::GetAt(int index) const {
+  return m_data[static_cast<size_t>(index)];
+}
 char CString::operator[](int index) const { return GetAt(index); }
 CString::operator const char*() const { return m_data.c_str(); }
 
@@ -53,7 +55,9 @@ CString CString::Left(int n) const {
 
 CString CString::Right(int n) const {
   if (n < 0) n = 0;
-  const size_t count = static_cast<size_t>(n) < m_data.size() ? static_cast<size_t>(n) : m_data.size();
+  const size_t count = static_cast<size_t>(n) < m_data.size()
+                           ? static_cast<size_t>(n)
+                           : m_data.size();
   CString result;
   result.m_data = m_data.substr(m_data.size() - count);
   return result;

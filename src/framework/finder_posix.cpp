@@ -52,21 +52,24 @@ int CFileFind::FindFile(const char* path, unsigned int /*flags*/) {
   if (osPath.empty()) return 0;
 
   const size_t slash = osPath.rfind('/');
-  const std::string pattern = slash == std::string::npos ? osPath : osPath.substr(slash + 1);
+  const std::string pattern =
+      slash == std::string::npos ? osPath : osPath.substr(slash + 1);
   if (!HasWildcard(pattern)) {
     struct stat info;
     return stat(osPath.c_str(), &info) == 0 ? 1 : 0;
   }
 
   std::string directory = ".";
-  if (slash != std::string::npos) directory = slash == 0 ? "/" : osPath.substr(0, slash);
+  if (slash != std::string::npos)
+    directory = slash == 0 ? "/" : osPath.substr(0, slash);
   DIR* dir = opendir(directory.c_str());
   if (dir == nullptr) return 0;
   int found = 0;
   while (found == 0) {
     const struct dirent* entry = readdir(dir);
     if (entry == nullptr) break;
-    if (!IsDotEntry(entry->d_name) && MatchesPattern(entry->d_name, pattern.c_str())) {
+    if (!IsDotEntry(entry->d_name) &&
+        MatchesPattern(entry->d_name, pattern.c_str())) {
       found = 1;
     }
   }

@@ -45,10 +45,11 @@ CString CLogFile::FormatLine(const CString& message, bool withTimestamp,
   CString line;
   if (withTimestamp) {
     line.Format("%02d.%02d.%04d %02d:%02d:%02d - %s\n", when.tm_mday,
-                when.tm_mon + 1, when.tm_year + 1900, when.tm_hour,
-                when.tm_min, when.tm_sec, static_cast<const char*>(message));
+                when.tm_mon + 1, when.tm_year + 1900, when.tm_hour, when.tm_min,
+                when.tm_sec, static_cast<const char*>(message));
   } else {
-    line.Format("                      %s\n", static_cast<const char*>(message));
+    line.Format("                      %s\n",
+                static_cast<const char*>(message));
   }
   CString onDisk;
   for (int i = 0; i < line.GetLength(); ++i) {

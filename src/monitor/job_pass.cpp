@@ -16,8 +16,10 @@ const char kGlobalSectionUpper[] = "QUILLSPUR";
 bool IsGlobalSection(const CString& name) {
   CString upper = name;
   upper.MakeUpper();
-  return _mbscmp(reinterpret_cast<const unsigned char*>(static_cast<const char*>(upper)),
-                 reinterpret_cast<const unsigned char*>(kGlobalSectionUpper)) == 0;
+  return _mbscmp(reinterpret_cast<const unsigned char*>(
+                     static_cast<const char*>(upper)),
+                 reinterpret_cast<const unsigned char*>(kGlobalSectionUpper)) ==
+         0;
 }
 
 }  // namespace
@@ -35,7 +37,12 @@ void RunJobPass(CIniFile& ini) {
 
 bool CheckJobFiles(CIniFile& ini, CString section) {
   CString rest = ini.GetString(section, "Check", nullptr);
-  theLog.Write("\xDC" "berpr\xFC" "fe Datei(en): " + rest, true);
+  theLog.Write(
+      "\xDC"
+      "berpr\xFC"
+      "fe Datei(en): " +
+          rest,
+      true);
   bool allFound = true;
   CFileFind finder;
   // A blank beside a ";" belongs to the path; an empty piece matches nothing.
@@ -61,8 +68,10 @@ CString FormatProgramOutcome(const CString& command, int result, int error) {
   // The values are arguments, never the format: a "%" in them stays as is.
   CString message;
   if (result == -1) {
-    message.Format("Fehler bei der Ausf\xFC" "hrung des Programms '%s'' (errno = %d)",
-                   static_cast<const char*>(command), error);
+    message.Format(
+        "Fehler bei der Ausf\xFC"
+        "hrung des Programms '%s'' (errno = %d)",
+        static_cast<const char*>(command), error);
   } else {
     message.Format("Programm beendet (iRC = %d, errno = %d)", result, error);
   }

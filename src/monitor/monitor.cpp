@@ -33,7 +33,8 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
   theConfigPath = argv[1];
   CFileFind finder;
   if (!finder.FindFile(theConfigPath, 0)) {
-    theLog.Write("Konfigurationsdatei '" + theConfigPath + "' nicht gefunden.", true);
+    theLog.Write("Konfigurationsdatei '" + theConfigPath + "' nicht gefunden.",
+                 true);
     theLog.Write("Quillspur beendet", false);
     return 1;
   }
@@ -45,7 +46,8 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
 void RunMonitorCycle(CIniFile& ini) {
   for (;;) {
     // Read afresh every cycle, so an edited Delay counts from the next one.
-    const uint32_t length = static_cast<uint32_t>(ini.GetInt(kProgramName, "Delay", kDefaultDelay, 10));
+    const uint32_t length = static_cast<uint32_t>(
+        ini.GetInt(kProgramName, "Delay", kDefaultDelay, 10));
     const int32_t end = CycleEnd(time(nullptr), length);
     RunJobPass(ini);
     // A pass longer than the cycle is followed at once by the next.

@@ -34,7 +34,6 @@ extern "C" int _mbsicmp(const unsigned char* a, const unsigned char* b) {
 }
 
 extern "C" unsigned char* _mbschr(const unsigned char* text, unsigned int c) {
-  return reinterpret_cast<unsigned char*>(
-      const_cast<char*>(strchr(reinterpret_cast<const char*>(text),
-                               static_cast<int>(c))));
+  return reinterpret_cast<unsigned char*>(const_cast<char*>(
+      strchr(reinterpret_cast<const char*>(text), static_cast<int>(c))));
 }

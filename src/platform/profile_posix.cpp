@@ -63,8 +63,9 @@ char FoldAscii(char c) {
 // Only ASCII letters match without regard to case, as under Wine.
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldAscii(x) == FoldAscii(y);
+         });
 }
 
 void ParseLine(std::string_view line, std::vector<Section>& sections) {
@@ -74,7 +75,8 @@ void ParseLine(std::string_view line, std::vector<Section>& sections) {
     // The name runs to the last "]"; anything after it is ignored.
     const size_t close = line.rfind(']');
     if (close != std::string_view::npos && close > 0) {
-      sections.push_back(Section{CutAtNul(Trim(line.substr(1, close - 1))), {}});
+      sections.push_back(
+          Section{CutAtNul(Trim(line.substr(1, close - 1))), {}});
       return;
     }
   }
@@ -90,7 +92,8 @@ void ParseLine(std::string_view line, std::vector<Section>& sections) {
   const std::string_view name = Trim(line.substr(0, equals));
   std::vector<Entry>& entries = sections.back().entries;
   if (name.empty() && !entries.empty() && entries.back().name.empty()) return;
-  entries.push_back(Entry{CutAtNul(name), CutAtNul(Trim(line.substr(equals + 1))), true});
+  entries.push_back(
+      Entry{CutAtNul(name), CutAtNul(Trim(line.substr(equals + 1))), true});
 }
 
 Profile Parse(std::string_view text) {
@@ -108,8 +111,9 @@ Profile Parse(std::string_view text) {
 
 bool ParentIsDirectory(const std::string& path) {
   const size_t slash = path.rfind('/');
-  const std::string parent =
-      slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
+  const std::string parent = slash == std::string::npos
+                                 ? "."
+                                 : path.substr(0, std::max<size_t>(slash, 1));
   struct stat info;
   return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -130,7 +134,8 @@ Profile LoadProfile(const char* fileName) {
   std::string bytes;
   char chunk[65536];
   size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.append(chunk, got);
   const bool failed = ferror(file) != 0;  // a directory, for one
   fclose(file);
   return failed ? unreadable : Parse(bytes);
@@ -149,8 +154,10 @@ const Section* FindSection(const Profile& profile, std::string_view name) {
 }
 
 // The first section of that name only: keys of a repeated section are lost.
-const Entry* FindKey(const Profile& profile, const char* section, const char* key) {
-  if (strlen(section) > kMaxNameLength || strlen(key) > kMaxNameLength) return nullptr;
+const Entry* FindKey(const Profile& profile, const char* section,
+                     const char* key) {
+  if (strlen(section) > kMaxNameLength || strlen(key) > kMaxNameLength)
+    return nullptr;
   const Section* found = FindSection(profile, Trim(section));
   if (found == nullptr) return nullptr;
   const std::string_view name = Trim(key);
@@ -173,7 +180,8 @@ DWORD PlainCopy(std::string_view value, char* buffer, DWORD size) {
 // the length after the opening quote, which costs a real byte at exactly
 // that size ("abc" in 4 bytes gives "ab").
 DWORD CopyValue(std::string_view value, char* buffer, DWORD size) {
-  const bool quoted = value.size() > 1 && (value[0] == '"' || value[0] == '\'') &&
+  const bool quoted = value.size() > 1 &&
+                      (value[0] == '"' || value[0] == '\'') &&
                       value.back() == value[0];
   if (quoted) value.remove_prefix(1);
   size_t length = std::min<size_t>(value.size(), size - 1);
@@ -223,7 +231,8 @@ List KeyList(const Section* section, DWORD size) {
     if (room < 2) break;
   }
   list.text.push_back('\0');
-  list.count = room <= 1 ? size - std::min<DWORD>(size, 2) : size - static_cast<DWORD>(room);
+  list.count = room <= 1 ? size - std::min<DWORD>(size, 2)
+                         : size - static_cast<DWORD>(room);
   return list;
 }
 
@@ -243,13 +252,15 @@ extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
   if (buffer == nullptr || size == 0) return 0;
   const std::string fallback = TrimDefault(defaultValue);
   const Profile profile = LoadProfile(fileName);
-  if (section == nullptr) return DeliverList(SectionList(profile, size), buffer);
+  if (section == nullptr)
+    return DeliverList(SectionList(profile, size), buffer);
   if (key != nullptr) {
     // Only here does Wine hand out the default of an unreadable file as is.
     if (profile.unreadable) return PlainCopy(fallback, buffer, size);
     const Entry* entry = FindKey(profile, section, key);
-    return CopyValue(entry != nullptr && entry->hasValue ? entry->value : fallback,
-                     buffer, size);
+    return CopyValue(
+        entry != nullptr && entry->hasValue ? entry->value : fallback, buffer,
+        size);
   }
   // The key list looks the section up untrimmed.
   const List keys = KeyList(FindSection(profile, section), size);

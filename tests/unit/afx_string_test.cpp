@@ -17,9 +17,14 @@ TEST(CString, FindLeftRightSplitAsTheJobPassDoes) {
 }
 
 TEST(CString, MakeUpperChangesOnlyAsciiLetters) {
-  CString text("Quill\xFC" "spur[1]");
+  CString text(
+      "Quill\xFC"
+      "spur[1]");
   text.MakeUpper();
-  EXPECT_STREQ("QUILL\xFC" "SPUR[1]", text);
+  EXPECT_STREQ(
+      "QUILL\xFC"
+      "SPUR[1]",
+      text);
 }
 
 TEST(CString, FormatHasNoLengthLimitAndKeepsArgumentsVerbatim) {
@@ -38,7 +43,11 @@ TEST(CString, CopiesAreIndependent) {
   b += '!';
   EXPECT_STREQ("abc", a);
   EXPECT_STREQ("ABC!", b);
-  EXPECT_STREQ("x" "ABC!" "y", "x" + b + "y");
+  EXPECT_STREQ(
+      "x"
+      "ABC!"
+      "y",
+      "x" + b + "y");
 }
 
 TEST(CStringArray, SetSizeZeroEmptiesAndSetAtGrowAppends) {

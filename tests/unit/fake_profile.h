@@ -18,8 +18,8 @@ class MapProfile : public CProfileReader {
   // Listed after the sections but without keys: gone by the time they are read.
   std::vector<std::string> vanished;
 
-  DWORD ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
-                   DWORD size, LPCSTR) override {
+  DWORD ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
+                   LPSTR buffer, DWORD size, LPCSTR) override {
     std::string value = defaultValue;
     for (const auto& s : sections) {
       if (!Same(s.first, section)) continue;
@@ -49,7 +49,9 @@ class MapProfile : public CProfileReader {
     }
     return true;
   }
-  static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+  static char Fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
   static DWORD Place(const std::string& text, LPSTR buffer, DWORD size) {
     const size_t placed = text.size() < size - 1 ? text.size() : size - 1;
     memcpy(buffer, text.data(), placed);

@@ -20,8 +20,8 @@ class FakeProfile : public CProfileReader {
   std::vector<DWORD> stringReads;
   std::vector<DWORD> listReads;
 
-  DWORD ReadString(LPCSTR, LPCSTR, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                   LPCSTR) override {
+  DWORD ReadString(LPCSTR, LPCSTR, LPCSTR defaultValue, LPSTR buffer,
+                   DWORD size, LPCSTR) override {
     stringReads.push_back(size);
     const std::string text = hasValue ? value : std::string(defaultValue);
     const size_t placed = text.size() < size - 1 ? text.size() : size - 1;
@@ -62,7 +62,8 @@ TEST(CIniFile, LongValuesAreReadAgainIn512ByteSteps) {
     FakeProfile fake;
     fake.value = std::string(c.length, 'v');
     CIniFile ini(fake);
-    EXPECT_EQ(fake.value, std::string(ini.GetString("s", "k", nullptr))) << c.length;
+    EXPECT_EQ(fake.value, std::string(ini.GetString("s", "k", nullptr)))
+        << c.length;
     EXPECT_EQ(c.reads, fake.stringReads) << c.length;
   }
 }
@@ -106,7 +107,8 @@ TEST(CIniFile, GetIntReadsTheWindowsWay) {
     fake.hasValue = cases[i].present;
     fake.value = cases[i].text;
     CIniFile ini(fake);
-    EXPECT_EQ(cases[i].expected, static_cast<unsigned int>(ini.GetInt("s", "k", 77, cases[i].radix)))
+    EXPECT_EQ(cases[i].expected, static_cast<unsigned int>(
+                                     ini.GetInt("s", "k", 77, cases[i].radix)))
         << "case " << i;
   }
 }
@@ -125,7 +127,8 @@ TEST(CIniFile, BufferFormPlacesAtMostCountBytes) {
   char buffer[12];
   memset(buffer, '#', sizeof buffer);
   EXPECT_EQ(3, ini.GetString("s", "k", buffer, 3, nullptr));
-  EXPECT_EQ(std::string("abc#", 4), std::string(buffer, 4));  // no NUL after them
+  EXPECT_EQ(std::string("abc#", 4),
+            std::string(buffer, 4));  // no NUL after them
   memset(buffer, '#', sizeof buffer);
   EXPECT_EQ(5, ini.GetString("s", "k", buffer, 10, nullptr));
   EXPECT_EQ(std::string("abcde\0\0\0\0\0##", 12), std::string(buffer, 12));
@@ -188,7 +191,8 @@ TEST(CIniFile, EnumStringListStopsWhenTheCallbackSaysSo) {
 TEST(CIniFile, SetFileNameNullKeepsAnEmptyNameUntilTheNextName) {
   struct NameSpy : FakeProfile {
     std::string lastFile = "<none>";
-    DWORD ReadString(LPCSTR s, LPCSTR k, LPCSTR d, LPSTR b, DWORD n, LPCSTR file) override {
+    DWORD ReadString(LPCSTR s, LPCSTR k, LPCSTR d, LPSTR b, DWORD n,
+                     LPCSTR file) override {
       lastFile = file == nullptr ? "<null>" : file;
       return FakeProfile::ReadString(s, k, d, b, n, file);
     }

@@ -24,10 +24,13 @@ class ProductKey : public RegistryTest {
   static void Reset(const char* name, DWORD type, const std::string& data) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
     HKEY key = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr));
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr,
+                                 REG_OPTION_NON_VOLATILE,
+                                 KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                                 nullptr));
     if (name != nullptr) {
-      RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+      RegSetValueExA(key, name, 0, type,
+                     reinterpret_cast<const BYTE*>(data.data()),
                      static_cast<DWORD>(data.size()));
     }
     RegCloseKey(key);
@@ -43,12 +46,14 @@ TEST(CInstallPath, LogDirectoryHasOneBackslashAtTheJoint) {
   } const cases[] = {
       {"D:\\Apps", "D:\\Apps\\htdocs\\LORVANTIS\\lorvantis_php\\log"},
       {"D:\\Apps\\", "D:\\Apps\\htdocs\\LORVANTIS\\lorvantis_php\\log"},
-      {"/srv/app/", "/srv/app/\\htdocs\\LORVANTIS\\lorvantis_php\\log"},  // only "\" counts
+      {"/srv/app/",
+       "/srv/app/\\htdocs\\LORVANTIS\\lorvantis_php\\log"},  // only "\" counts
       {"\\", "\\htdocs\\LORVANTIS\\lorvantis_php\\log"},
       {"", ""},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(c.expected, CInstallPath::LogDirectoryBelow(c.install)) << c.install;
+    EXPECT_STREQ(c.expected, CInstallPath::LogDirectoryBelow(c.install))
+        << c.install;
   }
 }
 
@@ -66,16 +71,19 @@ TEST_F(ProductKey, PathIsReadInEveryStateOfTheRegistry) {
       /* 3 */ {"Path", REG_SZ, std::string("\0", 1), ""},
       /* 4 */ {"Path", REG_EXPAND_SZ, std::string("D:\\Apps\0", 8), ""},
       /* 5 */ {"Path", REG_DWORD, dword, "42"},
-      /* 6 */ {"Path", REG_MULTI_SZ, std::string("D:\\A\0D:\\B\0\0", 11), "D:\\A"},
+      /* 6 */
+      {"Path", REG_MULTI_SZ, std::string("D:\\A\0D:\\B\0\0", 11), "D:\\A"},
       /* 7 */ {"Path", REG_BINARY, std::string("AB\0C", 4), "AB"},
       /* 8 */ {"Path", REG_BINARY, std::string(), ""},
-      /* 9 */ {"Path", REG_SZ, std::string(3000, 'x') + '\0', ""},  // too long to load
+      /* 9 */ {"Path", REG_SZ, std::string(3000, 'x') + '\0', ""},  // too long
+                                                                    // to load
       /* 10 */ {"Other", REG_SZ, std::string("D:\\Apps\0", 8), ""},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     Reset(cases[i].name, cases[i].type, cases[i].data);
     CInstallPath path;
-    const std::string expected = cases[i].install.empty() ? "" : cases[i].install + kBelow;
+    const std::string expected =
+        cases[i].install.empty() ? "" : cases[i].install + kBelow;
     EXPECT_STREQ(expected.c_str(), path.GetLogDirectory()) << "case " << i;
     EXPECT_EQ(cases[i].install.empty() ? 0 : 1, path.Read()) << "case " << i;
   }
@@ -86,10 +94,12 @@ TEST_F(ProductKey, AMissingKeyIsCreatedEmpty) {
   CInstallPath path;
   EXPECT_STREQ("", path.GetLogDirectory());
   HKEY key = nullptr;
-  ASSERT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key));
+  ASSERT_EQ(0,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key));
   DWORD values = 99;
-  EXPECT_EQ(0, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                                nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(0, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, &values, nullptr, nullptr,
+                                nullptr, nullptr));
   EXPECT_EQ(0u, values);
   RegCloseKey(key);
 }

@@ -37,7 +37,9 @@ class JobPass : public ::testing::Test {
     dir.MakeDir("empty");
   }
   // Paths in a Check value, relative to the test directory.
-  std::string In(const std::string& name) const { return dir.Path() + "\\" + name; }
+  std::string In(const std::string& name) const {
+    return dir.Path() + "\\" + name;
+  }
   std::string Messages() const { return MessagesOf(dir.Read("Quillspur.log")); }
 
   TempDir dir;
@@ -54,11 +56,12 @@ TEST_F(JobPass, CheckSplitsAtSemicolonsAndTestsEveryPiece) {
       /* 0 */ {"", true},
       /* 1 */ {In("a.txt"), true},
       /* 2 */ {In("a.txt") + ";" + In("b.dat"), true},
-      /* 3 */ {In("a.txt") + ";", true},  // a trailing ";" adds nothing
+      /* 3 */ {In("a.txt") + ";", true},   // a trailing ";" adds nothing
       /* 4 */ {";" + In("a.txt"), false},  // an empty piece never matches
       /* 5 */ {In("a.txt") + ";;" + In("b.dat"), false},
       /* 6 */ {In("missing") + ";" + In("a.txt"), false},
-      /* 7 */ {In("a.txt") + "; " + In("b.dat"), false},  // the blank is part of the path
+      /* 7 */ {In("a.txt") + "; " + In("b.dat"), false},  // the blank is part
+                                                          // of the path
       /* 8 */ {In("*.dat"), true},
       /* 9 */ {In("empty"), true},
       /* 10 */ {In("empty\\*"), false},
@@ -67,15 +70,23 @@ TEST_F(JobPass, CheckSplitsAtSemicolonsAndTestsEveryPiece) {
   CIniFile ini(profile);
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     profile.sections = {{"job", {{"Check", cases[i].check}}}};
-    EXPECT_EQ(cases[i].expected, CheckJobFiles(ini, "job")) << "case " << i << ": " << cases[i].check;
+    EXPECT_EQ(cases[i].expected, CheckJobFiles(ini, "job"))
+        << "case " << i << ": " << cases[i].check;
   }
 }
 
 TEST_F(JobPass, FailedCheckLeavesOnlyItsLineAndPercentSignsStayVerbatim) {
-  profile.sections = {{"job", {{"Check", In("100%s%d") + ";" + In("a.txt")}, {"Run", "exit 0"}}}};
+  profile.sections = {
+      {"job",
+       {{"Check", In("100%s%d") + ";" + In("a.txt")}, {"Run", "exit 0"}}}};
   CIniFile ini(profile);
   RunJobPass(ini);
-  EXPECT_EQ("\xDC" "berpr\xFC" "fe Datei(en): " + In("100%s%d") + ";" + In("a.txt") + "\n", Messages());
+  EXPECT_EQ(
+      "\xDC"
+      "berpr\xFC"
+      "fe Datei(en): " +
+          In("100%s%d") + ";" + In("a.txt") + "\n",
+      Messages());
 }
 
 TEST_F(JobPass, StartLogsTheCommandAndItsExitStatus) {
@@ -83,8 +94,10 @@ TEST_F(JobPass, StartLogsTheCommandAndItsExitStatus) {
     const char* run;
     const char* expected;
   } const cases[] = {
-      {"exit 3", "Starte Programm: exit 3\nProgramm beendet (iRC = 3, errno = E)\n"},
-      {"exit 0 %s%d", "Starte Programm: exit 0 %s%d\nProgramm beendet (iRC = 0, errno = E)\n"},
+      {"exit 3",
+       "Starte Programm: exit 3\nProgramm beendet (iRC = 3, errno = E)\n"},
+      {"exit 0 %s%d",
+       "Starte Programm: exit 0 %s%d\nProgramm beendet (iRC = 0, errno = E)\n"},
       {"", "Starte Programm: \n"},
   };
   for (const auto& c : cases) {
@@ -106,8 +119,12 @@ TEST_F(JobPass, SkipsTheGlobalSectionInAnyCaseButNotLongerNames) {
   };
   CIniFile ini(profile);
   RunJobPass(ini);
-  EXPECT_EQ("\xDC" "berpr\xFC" "fe Datei(en): \nStarte Programm: exit 2\nProgramm beendet (iRC = 2, errno = E)\n",
-            Messages());
+  EXPECT_EQ(
+      "\xDC"
+      "berpr\xFC"
+      "fe Datei(en): \nStarte Programm: exit 2\nProgramm beendet (iRC = 2, "
+      "errno = E)\n",
+      Messages());
 }
 
 TEST_F(JobPass, SectionsWithoutKeysOrGoneLogBothStepsAndStartNothing) {
@@ -115,15 +132,23 @@ TEST_F(JobPass, SectionsWithoutKeysOrGoneLogBothStepsAndStartNothing) {
   profile.vanished = {"deleted meanwhile"};
   CIniFile ini(profile);
   RunJobPass(ini);
-  const std::string emptyJob = "\xDC" "berpr\xFC" "fe Datei(en): \nStarte Programm: \n";
+  const std::string emptyJob =
+      "\xDC"
+      "berpr\xFC"
+      "fe Datei(en): \nStarte Programm: \n";
   EXPECT_EQ(emptyJob + emptyJob, Messages());
 }
 
 TEST_F(JobPass, ASectionListedTwiceIsHandledTwiceWithTheFirstOnesKeys) {
-  profile.sections = {{"job", {{"Check", In("a.txt")}}}, {"JOB", {{"Check", In("missing")}}}};
+  profile.sections = {{"job", {{"Check", In("a.txt")}}},
+                      {"JOB", {{"Check", In("missing")}}}};
   CIniFile ini(profile);
   RunJobPass(ini);
-  const std::string check = "\xDC" "berpr\xFC" "fe Datei(en): " + In("a.txt") + "\nStarte Programm: \n";
+  const std::string check =
+      "\xDC"
+      "berpr\xFC"
+      "fe Datei(en): " +
+      In("a.txt") + "\nStarte Programm: \n";
   EXPECT_EQ(check + check, Messages());
 }
 
@@ -137,10 +162,15 @@ TEST(FormatProgramOutcome, FillsTheMessagesByteForByte) {
       {"exit 3", 3, 0, "Programm beendet (iRC = 3, errno = 0)"},
       {"x", -2, 7, "Programm beendet (iRC = -2, errno = 7)"},
       {"run %s 100%", -1, 2,
-       "Fehler bei der Ausf\xFC" "hrung des Programms 'run %s 100%'' (errno = 2)"},
-      {"", -1, 0, "Fehler bei der Ausf\xFC" "hrung des Programms '" "'' (errno = 0)"},
+       "Fehler bei der Ausf\xFC"
+       "hrung des Programms 'run %s 100%'' (errno = 2)"},
+      {"", -1, 0,
+       "Fehler bei der Ausf\xFC"
+       "hrung des Programms '"
+       "'' (errno = 0)"},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(c.expected, FormatProgramOutcome(c.command, c.result, c.error)) << c.command;
+    EXPECT_STREQ(c.expected, FormatProgramOutcome(c.command, c.result, c.error))
+        << c.command;
   }
 }

@@ -21,7 +21,8 @@ struct tm FifthOfMarch2009() {
 // Physical lines of the log: every one ends in CR LF.
 size_t CountLines(const std::string& bytes) {
   size_t lines = 0;
-  for (size_t pos = bytes.find("\r\n"); pos != std::string::npos; pos = bytes.find("\r\n", pos + 2)) {
+  for (size_t pos = bytes.find("\r\n"); pos != std::string::npos;
+       pos = bytes.find("\r\n", pos + 2)) {
     ++lines;
   }
   return lines;
@@ -35,16 +36,25 @@ TEST(CLogFile, FormatsBothLineForms) {
     bool withTimestamp;
     const char* expected;
   } const cases[] = {
-      {"Quillspur gestartet", true, "05.03.2009 14:07:09 - Quillspur gestartet\r\n"},
-      {"Quillspur beendet", false, "                      Quillspur beendet\r\n"},
+      {"Quillspur gestartet", true,
+       "05.03.2009 14:07:09 - Quillspur gestartet\r\n"},
+      {"Quillspur beendet", false,
+       "                      Quillspur beendet\r\n"},
       {"", true, "05.03.2009 14:07:09 - \r\n"},
       {"", false, "                      \r\n"},
       {"100% %s %d", true, "05.03.2009 14:07:09 - 100% %s %d\r\n"},
       {"a\nb", false, "                      a\r\nb\r\n"},
-      {"\xDC" "berpr\xFC" "fe", true, "05.03.2009 14:07:09 - \xDC" "berpr\xFC" "fe\r\n"},
+      {"\xDC"
+       "berpr\xFC"
+       "fe",
+       true,
+       "05.03.2009 14:07:09 - \xDC"
+       "berpr\xFC"
+       "fe\r\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(c.expected, CLogFile::FormatLine(c.message, c.withTimestamp, FifthOfMarch2009()))
+    EXPECT_STREQ(c.expected, CLogFile::FormatLine(c.message, c.withTimestamp,
+                                                  FifthOfMarch2009()))
         << c.message;
   }
 }
@@ -69,8 +79,8 @@ TEST(CLogFile, MissingDirectoryLosesTheMessageAndIsNotCreated) {
 
 TEST(CLogFile, MovesALogLargerThanTheLimitToTheOldFile) {
   struct {
-    size_t existing;      // bytes in the log before the message
-    bool moved;           // expect a move before writing
+    size_t existing;  // bytes in the log before the message
+    bool moved;       // expect a move before writing
   } const cases[] = {
       {1000000, false},  // exactly the limit: appended
       {1000001, true},   // one byte more: moved first

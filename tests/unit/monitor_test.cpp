@@ -13,7 +13,7 @@ TEST(Monitor, CycleEndWrapsIn32Bits) {
     bool inFuture;
   } const cases[] = {
       /* 0 */ {1000, 60, true},
-      /* 1 */ {1000, 0, false},  // back to back, no sleep
+      /* 1 */ {1000, 0, false},            // back to back, no sleep
       /* 2 */ {1000, 4294967295u, false},  // Delay=-1: one second in the past
       /* 3 */ {1000, 2147483647u - 1000, true},
       /* 4 */ {1000, 2147483647u - 999, false},  // past the signed maximum
@@ -22,7 +22,8 @@ TEST(Monitor, CycleEndWrapsIn32Bits) {
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     const int32_t end = CycleEnd(cases[i].now, cases[i].length);
-    EXPECT_EQ(cases[i].inFuture, CycleEndInFuture(end, cases[i].now)) << "case " << i;
+    EXPECT_EQ(cases[i].inFuture, CycleEndInFuture(end, cases[i].now))
+        << "case " << i;
   }
   EXPECT_FALSE(CycleEndInFuture(CycleEnd(1000, 60), 1060));
   EXPECT_TRUE(CycleEndInFuture(CycleEnd(1000, 60), 1059));

@@ -32,14 +32,15 @@ std::string Expected(const std::string& written, DWORD size) {
 Outcome GetString(const char* section, const char* key, const char* fallback,
                   DWORD size, const std::string& file) {
   std::vector<char> buffer(size + kCanaries, kFill);
-  const DWORD result =
-      GetPrivateProfileStringA(section, key, fallback, buffer.data(), size, file.c_str());
+  const DWORD result = GetPrivateProfileStringA(
+      section, key, fallback, buffer.data(), size, file.c_str());
   return {std::string(buffer.begin(), buffer.end()), result};
 }
 
 Outcome GetSectionNames(DWORD size, const std::string& file) {
   std::vector<char> buffer(size + kCanaries, kFill);
-  const DWORD result = GetPrivateProfileSectionNamesA(buffer.data(), size, file.c_str());
+  const DWORD result =
+      GetPrivateProfileSectionNamesA(buffer.data(), size, file.c_str());
   return {std::string(buffer.begin(), buffer.end()), result};
 }
 
@@ -58,7 +59,8 @@ void CheckStrings(const StringCase* cases, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     const StringCase& c = cases[i];
     dir.Write("t.ini", c.content);
-    const Outcome got = GetString(c.section, c.key, c.fallback, c.size, dir.File("t.ini"));
+    const Outcome got =
+        GetString(c.section, c.key, c.fallback, c.size, dir.File("t.ini"));
     EXPECT_EQ(Expected(c.written, c.size), got.bytes) << "case " << i;
     EXPECT_EQ(c.result, got.result) << "case " << i;
   }
@@ -69,18 +71,21 @@ void CheckStrings(const StringCase* cases, size_t count) {
 TEST(Profile, ReadsValuesAsWineDoes) {
   const StringCase cases[] = {
       /* 0 */ {"[a]\nk=v\n", "a", "k", "d", 16, "v\0"s, 1},
-      /* 1 */ {"[a]\nk=v\n", " A\t", " K ", "d", 16, "v\0"s, 1},  // query trimmed
+      /* 1 */ {"[a]\nk=v\n", " A\t", " K ", "d", 16, "v\0"s, 1},  // query
+                                                                  // trimmed
       /* 2 */ {"[ a ]\n  k  =  v  w  \n", "a", "k", "d", 16, "v  w\0"s, 4},
       /* 3 */ {"[a]\r\nk=v\r\n", "a", "k", "d", 16, "v\0"s, 1},
-      /* 4 */ {"[a]\rk=v\rn=w", "a", "n", "d", 16, "w\0"s, 1},  // lone CR, no final end
+      /* 4 */ {"[a]\rk=v\rn=w", "a", "n", "d", 16, "w\0"s, 1},  // lone CR, no
+                                                                // final end
       /* 5 */ {"[a]\nk=\"q q\"\n", "a", "k", "d", 16, "q q\0"s, 3},
       /* 6 */ {"[a]\nk='q'\n", "a", "k", "d", 16, "q\0"s, 1},
       /* 7 */ {"[a]\nk=\"\n", "a", "k", "d", 16, "\"\0"s, 1},
       /* 8 */ {"[a]\nk=\"a\"b\"\n", "a", "k", "d", 16, "a\"b\0"s, 3},
       /* 9 */ {"[a]\nk=\"a\" x\n", "a", "k", "d", 16, "\"a\" x\0"s, 5},
       /* 10 */ {"[a]\nk=v ; c\n", "a", "k", "d", 16, "v ; c\0"s, 5},
-      /* 11 */ {"[a]\n;k=c\n", "a", ";k", "d", 16, "c\0"s, 1},  // comments are found
-      /* 12 */ {"[a]\nk\n", "a", "k", "d", 16, "d\0"s, 1},      // no "=": default
+      /* 11 */ {"[a]\n;k=c\n", "a", ";k", "d", 16, "c\0"s, 1},  // comments are
+                                                                // found
+      /* 12 */ {"[a]\nk\n", "a", "k", "d", 16, "d\0"s, 1},  // no "=": default
       /* 13 */ {"[a]\nk=\n", "a", "k", "d", 16, "\0"s, 0},
       /* 14 */ {"[a]\nk=1\nk=2\n", "a", "k", "d", 16, "1\0"s, 1},
       /* 15 */ {"[a]\nk=1\n[A]\nk=2\nn=3\n", "a", "n", "d", 16, "d\0"s, 1},
@@ -89,8 +94,11 @@ TEST(Profile, ReadsValuesAsWineDoes) {
       /* 18 */ {"[c]]\nk=1\n", "c]", "k", "d", 16, "1\0"s, 1},
       /* 19 */ {"[a]\n=v\n", "a", "", "d", 16, "v\0"s, 1},
       /* 20 */ {"[\xDC]\nk=\xFC\n", "\xDC", "k", "d", 16, "\xFC\0"s, 1},
-      /* 21 */ {"[\xDC]\nk=\xFC\n", "\xFC", "k", "d", 16, "d\0"s, 1},  // ASCII folding only
-      /* 22 */ {"[a]\n\xA0k=v\n", "a", "k", "d", 16, "d\0"s, 1},       // 0xA0 is no blank
+      /* 21 */ {"[\xDC]\nk=\xFC\n", "\xFC", "k", "d", 16, "d\0"s, 1},  // ASCII
+                                                                       // folding
+                                                                       // only
+      /* 22 */ {"[a]\n\xA0k=v\n", "a", "k", "d", 16, "d\0"s, 1},  // 0xA0 is no
+                                                                  // blank
       /* 23 */ {"[a]\n", "b", "k", "d", 16, "d\0"s, 1},
       /* 24 */ {"", "a", "k", "d", 16, "d\0"s, 1},
   };
@@ -115,7 +123,8 @@ TEST(Profile, CutsValuesToBufferSize) {
       /* 0 */ {"[a]\nk=abcde\n", "a", "k", "d", 0, "", 0},
       /* 1 */ {"[a]\nk=abcde\n", "a", "k", "d", 1, "\0"s, 0},
       /* 2 */ {"[a]\nk=abcde\n", "a", "k", "d", 2, "a\0"s, 1},
-      /* 3 */ {"[a]\nk=abcde\n", "a", "k", "d", 5, "abcd\0"s, 4},  // one too small
+      /* 3 */ {"[a]\nk=abcde\n", "a", "k", "d", 5, "abcd\0"s, 4},   // one too
+                                                                    // small
       /* 4 */ {"[a]\nk=abcde\n", "a", "k", "d", 6, "abcde\0"s, 5},  // exact fit
       // Quoted: at the size that just misses the closing quote, Wine drops
       // a real byte instead.
@@ -130,7 +139,8 @@ TEST(Profile, CutsValuesToBufferSize) {
 // Keys with "=" that are not comments, in file order, duplicates included.
 // A cut list places size - 2 bytes and one NUL, and returns size - 2.
 TEST(Profile, ListsKeysOfSection) {
-  const char* const file = "[s]\nkey=1\nq=2\nno equals\n;c=3\nq1=4\nk2=5\n[S]\nx=6\n";
+  const char* const file =
+      "[s]\nkey=1\nq=2\nno equals\n;c=3\nq1=4\nk2=5\n[S]\nx=6\n";
   const StringCase cases[] = {
       /* 0 */ {file, "s", nullptr, "d", 64, "key\0q\0q1\0k2\0\0"s, 12},
       /* 1 */ {file, "s", nullptr, "d", 14, "key\0q\0q1\0k2\0\0"s, 12},
@@ -143,7 +153,8 @@ TEST(Profile, ListsKeysOfSection) {
       /* 8 */ {file, "s", nullptr, "d", 0, "", 0},
       /* 9 */ {file, " s ", nullptr, "d", 64, "d\0"s, 1},  // not trimmed here
       /* 10 */ {"[s]\nk=1\nk=2\n", "S", nullptr, "d", 64, "k\0k\0\0"s, 4},
-      /* 11 */ {"[s]\n=1\nk=2\n", "s", nullptr, "d", 64, "d\0"s, 1},  // starts empty
+      /* 11 */ {"[s]\n=1\nk=2\n", "s", nullptr, "d", 64, "d\0"s, 1},  // starts
+                                                                      // empty
       /* 12 */ {"k=1\n[s]\n", "", nullptr, "d", 64, "k\0\0"s, 2},
   };
   CheckStrings(cases, sizeof cases / sizeof cases[0]);
@@ -180,7 +191,8 @@ TEST(Profile, ListsSectionNames) {
     const Outcome names = GetSectionNames(c.size, dir.File("t.ini"));
     EXPECT_EQ(Expected(c.written, c.size), names.bytes) << "case " << i;
     EXPECT_EQ(c.result, names.result) << "case " << i;
-    const Outcome list = GetString(nullptr, "k", "d", c.size, dir.File("t.ini"));
+    const Outcome list =
+        GetString(nullptr, "k", "d", c.size, dir.File("t.ini"));
     EXPECT_EQ(Expected(c.written, c.size), list.bytes) << "case " << i;
     EXPECT_EQ(c.result, list.result) << "case " << i;
   }
@@ -192,10 +204,13 @@ TEST(Profile, HandlesMissingAndUnreadableFiles) {
   TempDir dir;
   const std::string missing = dir.File("missing.ini");
   const std::string noDir = dir.File("nowhere\\missing.ini");
-  EXPECT_EQ(Expected("d\0"s, 8), GetString("a", "k", "\"d\"", 8, missing).bytes);
-  EXPECT_EQ(Expected("\"d\"\0"s, 8), GetString("a", "k", "\"d\"", 8, noDir).bytes);
+  EXPECT_EQ(Expected("d\0"s, 8),
+            GetString("a", "k", "\"d\"", 8, missing).bytes);
+  EXPECT_EQ(Expected("\"d\"\0"s, 8),
+            GetString("a", "k", "\"d\"", 8, noDir).bytes);
   EXPECT_EQ(Expected("\"d\"\0"s, 8), GetString("a", "k", "\"d\"", 8, "").bytes);
-  EXPECT_EQ(Expected("d\0"s, 8), GetString("a", nullptr, "\"d\"", 8, noDir).bytes);
+  EXPECT_EQ(Expected("d\0"s, 8),
+            GetString("a", nullptr, "\"d\"", 8, noDir).bytes);
   EXPECT_EQ(Expected("\0"s, 8), GetSectionNames(8, missing).bytes);
   EXPECT_EQ(Expected("\0"s, 8), GetSectionNames(8, noDir).bytes);
   EXPECT_EQ(Expected("\0"s, 8), GetSectionNames(8, "").bytes);

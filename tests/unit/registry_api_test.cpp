@@ -43,17 +43,34 @@ TEST_F(RegistryApiTest, EnumValueAtItsLimits) {
   };
   const std::string x7 = "xxxxxxx", y5 = "yyyyy";
   const Case cases[] = {
-      /* 0 */ {64, 64, {ERROR_SUCCESS, 5, REG_BINARY, 3, std::string("Alpha\0xx", 8), "\x01\x02\x03" + y5}},
-      /* 1 */ {6, 3, {ERROR_SUCCESS, 5, REG_BINARY, 3, std::string("Alpha\0xx", 8), "\x01\x02\x03" + y5}},
+      /* 0 */ {64,
+               64,
+               {ERROR_SUCCESS, 5, REG_BINARY, 3, std::string("Alpha\0xx", 8),
+                "\x01\x02\x03" + y5}},
+      /* 1 */
+      {6,
+       3,
+       {ERROR_SUCCESS, 5, REG_BINARY, 3, std::string("Alpha\0xx", 8),
+        "\x01\x02\x03" + y5}},
       // Data that do not fit: only the type and the needed size come back.
-      /* 2 */ {64, 2, {ERROR_MORE_DATA, 64, REG_BINARY, 3, "x" + x7, "yyy" + y5}},
+      /* 2 */
+      {64, 2, {ERROR_MORE_DATA, 64, REG_BINARY, 3, "x" + x7, "yyy" + y5}},
       /* 3 */ {5, 2, {ERROR_MORE_DATA, 5, REG_BINARY, 3, "x" + x7, "yyy" + y5}},
       // A name that does not fit is cut; the data are written all the same.
-      /* 4 */ {5, 64, {ERROR_MORE_DATA, 5, REG_BINARY, 3, std::string("Alph\0xxx", 8), "\x01\x02\x03" + y5}},
-      /* 5 */ {2, 64, {ERROR_MORE_DATA, 2, REG_BINARY, 3, std::string("A\0xxxxxx", 8), "\x01\x02\x03" + y5}},
+      /* 4 */
+      {5,
+       64,
+       {ERROR_MORE_DATA, 5, REG_BINARY, 3, std::string("Alph\0xxx", 8),
+        "\x01\x02\x03" + y5}},
+      /* 5 */
+      {2,
+       64,
+       {ERROR_MORE_DATA, 2, REG_BINARY, 3, std::string("A\0xxxxxx", 8),
+        "\x01\x02\x03" + y5}},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-    const Enumerated got = Enumerate(key, 0, cases[i].nameSize, cases[i].dataSize);
+    const Enumerated got =
+        Enumerate(key, 0, cases[i].nameSize, cases[i].dataSize);
     const Enumerated& want = cases[i].expected;
     EXPECT_EQ(want.result, got.result) << "case " << i;
     EXPECT_EQ(want.nameLength, got.nameLength) << "case " << i;
@@ -78,22 +95,24 @@ TEST_F(RegistryApiTest, NamesMatchWithoutRegardToCase) {
   ASSERT_TRUE(Get("path", type, data));
   EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
   std::string upper = Key();
-  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  for (char& c : upper)
+    c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
   EXPECT_TRUE(KeyExists(upper));
 
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS,
             RegOpenKeyExA(Root(), Key().c_str(), 0, KEY_QUERY_VALUE, &key));
   const Enumerated first = Enumerate(key, 0, 64, 64);
-  EXPECT_EQ(std::string("Path\0xxx", 8), first.name);  // the first spelling stays
+  EXPECT_EQ(std::string("Path\0xxx", 8),
+            first.name);  // the first spelling stays
   RegCloseKey(key);
 }
 
 TEST_F(RegistryApiTest, HandlesRefuseWhatTheirAccessDoesNotGrant) {
   Put("Path", REG_SZ, std::string("a", 2));
   HKEY readOnly = nullptr, writeOnly = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExA(Root(), Key().c_str(), 0, KEY_QUERY_VALUE, &readOnly));
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(Root(), Key().c_str(), 0,
+                                         KEY_QUERY_VALUE, &readOnly));
   ASSERT_EQ(ERROR_SUCCESS,
             RegOpenKeyExA(Root(), Key().c_str(), 0, KEY_SET_VALUE, &writeOnly));
   EXPECT_EQ(ERROR_ACCESS_DENIED,
@@ -106,8 +125,8 @@ TEST_F(RegistryApiTest, HandlesRefuseWhatTheirAccessDoesNotGrant) {
 
 TEST_F(RegistryApiTest, OpensMissingKeysOnlyByCreating) {
   HKEY key = nullptr;
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
-            RegOpenKeyExA(Root(), SubKey("A\\B").c_str(), 0, KEY_QUERY_VALUE, &key));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(Root(), SubKey("A\\B").c_str(),
+                                                0, KEY_QUERY_VALUE, &key));
   DWORD disposition = 0;
   ASSERT_EQ(ERROR_SUCCESS,
             RegCreateKeyExA(Root(), SubKey("A\\B").c_str(), 0, nullptr,
@@ -122,9 +141,10 @@ TEST_F(RegistryApiTest, OpensMissingKeysOnlyByCreating) {
                             &key, &disposition));
   EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
   DWORD values = 99, subKeys = 99;
-  EXPECT_EQ(ERROR_SUCCESS,
-            RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr,
-                             nullptr, &values, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(
+      ERROR_SUCCESS,
+      RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr,
+                       nullptr, &values, nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(0u, values);
   EXPECT_EQ(0u, subKeys);
   RegCloseKey(key);
@@ -137,7 +157,8 @@ TEST_F(RegistryApiTest, DeletesOnlyKeysWithoutSubKeys) {
   EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(Root(), SubKey("a\\b").c_str()));
   EXPECT_FALSE(KeyExists(SubKey("A\\B")));
   EXPECT_TRUE(KeyExists(SubKey("A")));
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(Root(), SubKey("A\\B").c_str()));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+            RegDeleteKeyA(Root(), SubKey("A\\B").c_str()));
   EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(Root(), SubKey("A").c_str()));
   EXPECT_TRUE(KeyExists(SubKey("C")));
 }

@@ -61,8 +61,8 @@ DWORD RegistryTest::CountValues() const {
   HKEY handle = OpenRaw(Root(), m_strKey, KEY_QUERY_VALUE);
   DWORD count = 0;
   if (handle == nullptr) return 0;
-  RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr,
-                   nullptr, &count, nullptr, nullptr, nullptr, nullptr);
+  RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   &count, nullptr, nullptr, nullptr, nullptr);
   RegCloseKey(handle);
   return count;
 }

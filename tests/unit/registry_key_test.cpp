@@ -89,7 +89,8 @@ TEST_F(CRegistryKeyTest, FindsValuesInAnyLetterCaseAndAddsOnlyToTheCache) {
   EXPECT_EQ(1u, CountValues());
 }
 
-TEST_F(CRegistryKeyTest, ReopeningInOtherCaseKeepsTheCacheAnotherPathEmptiesIt) {
+TEST_F(CRegistryKeyTest,
+       ReopeningInOtherCaseKeepsTheCacheAnotherPathEmptiesIt) {
   PutText("Path", "old");
   CRegistryKey key(0);
   ASSERT_TRUE(key.Open(Key().c_str(), Root(), KEY_QUERY_VALUE, false));
@@ -100,7 +101,8 @@ TEST_F(CRegistryKeyTest, ReopeningInOtherCaseKeepsTheCacheAnotherPathEmptiesIt) 
   PutText("Other", "x");
 
   std::string upper = Key();
-  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  for (char& c : upper)
+    c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   ASSERT_TRUE(key.Open(upper.c_str(), Root(), KEY_QUERY_VALUE, false));
   EXPECT_EQ(path, key.FindOrAddValue("PATH"));
   EXPECT_STREQ("old", path->GetAsString());
@@ -112,7 +114,8 @@ TEST_F(CRegistryKeyTest, ReopeningInOtherCaseKeepsTheCacheAnotherPathEmptiesIt) 
   EXPECT_EQ(3u, key.m_values.size());
 
   Put("Value", REG_SZ, std::string("y", 2), SubKey("Other"));
-  ASSERT_TRUE(key.Open(SubKey("Other").c_str(), Root(), KEY_QUERY_VALUE, false));
+  ASSERT_TRUE(
+      key.Open(SubKey("Other").c_str(), Root(), KEY_QUERY_VALUE, false));
   ASSERT_EQ(1u, key.m_values.size());
   EXPECT_STREQ("Value", key.m_values[0]->m_pszName);
 }
@@ -121,7 +124,8 @@ TEST_F(CRegistryKeyTest, FailedOpenOfAnotherPathLeavesAnEmptyCache) {
   PutText("Path", "x");
   CRegistryKey key(0);
   ASSERT_TRUE(key.Open(Key().c_str(), Root(), KEY_QUERY_VALUE, false));
-  EXPECT_FALSE(key.Open(SubKey("Missing").c_str(), Root(), KEY_QUERY_VALUE, false));
+  EXPECT_FALSE(
+      key.Open(SubKey("Missing").c_str(), Root(), KEY_QUERY_VALUE, false));
   EXPECT_TRUE(key.m_values.empty());
   EXPECT_EQ(nullptr, key.m_hKey);
   EXPECT_FALSE(key.FindOrAddValue("Path")->m_bHasData);
@@ -167,7 +171,8 @@ TEST_F(CRegistryKeyTest, FirstOpenOfAnAutoCloseKeyCanReadWhateverWasAsked) {
   for (const auto& c : cases) {
     CRegistryKey key(c.flags);
     key.Open(Key().c_str(), Root(), c.mask, false);
-    EXPECT_EQ(c.loaded, key.FindOrAddValue("Path")->m_bHasData) << "flags " << static_cast<unsigned>(c.flags);
+    EXPECT_EQ(c.loaded, key.FindOrAddValue("Path")->m_bHasData)
+        << "flags " << static_cast<unsigned>(c.flags);
   }
 }
 

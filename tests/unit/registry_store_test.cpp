@@ -45,15 +45,17 @@ class RegistryStoreTest : public ::testing::Test {
   // "name=type:data" for every value of the key, in enumeration order.
   std::string List(const char* key = kKey) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != 0) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) !=
+        0) {
       return "(no key)";
     }
     std::string list;
     char name[260];
     BYTE data[4096];
     DWORD nameLength = sizeof name, size = sizeof data, type = 0;
-    for (DWORD i = 0; RegEnumValueA(handle, i, name, &nameLength, nullptr, &type,
-                                    data, &size) == ERROR_SUCCESS; ++i) {
+    for (DWORD i = 0; RegEnumValueA(handle, i, name, &nameLength, nullptr,
+                                    &type, data, &size) == ERROR_SUCCESS;
+         ++i) {
       list += std::string(name) + "=" + std::to_string(type) + ":" +
               std::string(reinterpret_cast<char*>(data), size) + "|";
       nameLength = sizeof name;
@@ -103,11 +105,13 @@ TEST_F(RegistryStoreTest, EveryValueTypeRoundTrips) {
   std::string expected;
   for (const Case& c : cases) {
     ASSERT_EQ(ERROR_SUCCESS, Set(c.name, c.type, c.data)) << c.name;
-    expected += std::string(c.name) + "=" + std::to_string(c.type) + ":" + c.data + "|";
+    expected +=
+        std::string(c.name) + "=" + std::to_string(c.type) + ":" + c.data + "|";
   }
   EXPECT_EQ(expected, List());
   EXPECT_NE(std::string::npos, Store().find("\"Number\"=dword:8000000a\n"));
-  EXPECT_NE(std::string::npos, Store().find("\"List\"=hex(7):61,00,62,00,00\n"));
+  EXPECT_NE(std::string::npos,
+            Store().find("\"List\"=hex(7):61,00,62,00,00\n"));
   EXPECT_NE(std::string::npos, Store().find("@=\"unnamed\"\n"));
 }
 
@@ -122,13 +126,15 @@ TEST_F(RegistryStoreTest, ReadsWhatTheRegistryEditorWrites) {
       "\"List\"=hex(7):6f,6e,65,00,\\\r\n"
       "  74,77,6f,00,00\r\n"
       "\"Expand\"=hex(2):25,00\r\n");
-  EXPECT_EQ(std::string("=1:default") + '\0' + "|Path=1:C:\\Program Files\\Lorvantis" +
-                '\0' + "|Count=4:\x0a" + std::string(3, '\0') + "|List=7:" +
+  EXPECT_EQ(std::string("=1:default") + '\0' +
+                "|Path=1:C:\\Program Files\\Lorvantis" + '\0' +
+                "|Count=4:\x0a" + std::string(3, '\0') + "|List=7:" +
                 std::string("one\0two\0\0", 9) + "|Expand=2:%" + '\0' + "|",
             List());
   CRegistryKey key(0);
   ASSERT_TRUE(key.Open(kKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false));
-  EXPECT_STREQ("C:\\Program Files\\Lorvantis", key.FindOrAddValue("PATH")->GetAsString());
+  EXPECT_STREQ("C:\\Program Files\\Lorvantis",
+               key.FindOrAddValue("PATH")->GetAsString());
 }
 
 TEST_F(RegistryStoreTest, ChangeKeepsEverythingElseByteForByte) {
@@ -148,17 +154,21 @@ TEST_F(RegistryStoreTest, ChangeKeepsEverythingElseByteForByte) {
       "\"Orphan\"=\"x\"\r\n"
       "something unknown";
   SetStore(before);
-  ASSERT_EQ(ERROR_SUCCESS, Set("later", REG_DWORD, std::string("\x01\0\0\0", 4)));
+  ASSERT_EQ(ERROR_SUCCESS,
+            Set("later", REG_DWORD, std::string("\x01\0\0\0", 4)));
   EXPECT_EQ(before, Store());  // the same data again change nothing
   ASSERT_EQ(ERROR_SUCCESS, Set("path", REG_SZ, std::string("new\0", 4)));
-  ASSERT_EQ(ERROR_SUCCESS, Set("Added", REG_DWORD, std::string("\x02\0\0\0", 4)));
+  ASSERT_EQ(ERROR_SUCCESS,
+            Set("Added", REG_DWORD, std::string("\x02\0\0\0", 4)));
   std::string after = before;
   after.replace(after.find("\"PATH\"=\"old\""), 12, "\"PATH\"=\"new\"");
-  after.insert(after.find("\r\n\r\n[-HKEY") + 2, "\"Added\"=dword:00000002\r\n");
+  after.insert(after.find("\r\n\r\n[-HKEY") + 2,
+               "\"Added\"=dword:00000002\r\n");
   EXPECT_EQ(after, Store());
   // The line it cannot read is kept but not served.
-  EXPECT_EQ(std::string("PATH=1:new") + '\0' + "|Later=4:\x01" + std::string(3, '\0') +
-                "|Added=4:\x02" + std::string(3, '\0') + "|",
+  EXPECT_EQ(std::string("PATH=1:new") + '\0' + "|Later=4:\x01" +
+                std::string(3, '\0') + "|Added=4:\x02" + std::string(3, '\0') +
+                "|",
             List());
 }
 
@@ -171,9 +181,10 @@ TEST_F(RegistryStoreTest, CorruptStoreIsNeverRewritten) {
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     SetStore(cases[i]);
     HKEY handle = nullptr;
-    EXPECT_EQ(ERROR_BADDB, Set("Path", REG_SZ, std::string("x\0", 2))) << "case " << i;
-    EXPECT_NE(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &handle));
+    EXPECT_EQ(ERROR_BADDB, Set("Path", REG_SZ, std::string("x\0", 2)))
+        << "case " << i;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0,
+                                           KEY_QUERY_VALUE, &handle));
     CRegistryKey key(RKF_CREATE);
     EXPECT_FALSE(key.Open(kKey, HKEY_LOCAL_MACHINE, 3, false)) << "case " << i;
     EXPECT_EQ(cases[i], Store()) << "case " << i;
@@ -198,8 +209,8 @@ TEST_F(RegistryStoreTest, StoreInAMissingDirectoryRefusesToCreate) {
   EXPECT_EQ(ERROR_ACCESS_DENIED,
             RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
                             KEY_QUERY_VALUE, nullptr, &handle, nullptr));
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &handle));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0,
+                                                KEY_QUERY_VALUE, &handle));
   CRegistryKey key(RKF_CREATE);
   EXPECT_FALSE(key.Open(kKey, HKEY_LOCAL_MACHINE, 3, false));
   EXPECT_FALSE(m_dir.Exists("missing"));
@@ -254,8 +265,10 @@ TEST_F(RegistryStoreTest, ReadsOnlyLinesItUnderstands) {
       /* 16 */ {"; \"a\"=\"comment\"", ""},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-    SetStore(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n") +
-             cases[i].line + "\n");
+    SetStore(
+        std::string(
+            "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n") +
+        cases[i].line + "\n");
     std::string listed = cases[i].listed;
     for (char& c : listed) c = (c == '#') ? '\0' : c;  // # stands for a NUL
     EXPECT_EQ(listed.empty() ? listed : listed + "|", List()) << "case " << i;
@@ -271,8 +284,10 @@ TEST_F(RegistryStoreTest, ConcurrentWritersLoseNothing) {
     ASSERT_NE(-1, children[w]);
     if (children[w] != 0) continue;
     for (int v = 0; v < kValuesEach; ++v) {
-      const std::string name = "W" + std::to_string(w) + "V" + std::to_string(v);
-      if (Set(name.c_str(), REG_SZ, std::string("x\0", 2)) != ERROR_SUCCESS) _exit(1);
+      const std::string name =
+          "W" + std::to_string(w) + "V" + std::to_string(v);
+      if (Set(name.c_str(), REG_SZ, std::string("x\0", 2)) != ERROR_SUCCESS)
+        _exit(1);
     }
     _exit(0);
   }
@@ -282,8 +297,8 @@ TEST_F(RegistryStoreTest, ConcurrentWritersLoseNothing) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
   HKEY handle = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &handle));
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0,
+                                         KEY_QUERY_VALUE, &handle));
   DWORD values = 0;
   RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                    &values, nullptr, nullptr, nullptr, nullptr);
@@ -293,8 +308,10 @@ TEST_F(RegistryStoreTest, ConcurrentWritersLoseNothing) {
 
 TEST_F(RegistryStoreTest, WriteThroughASymbolicLinkKeepsTheLink) {
   m_dir.Write("real\\store.reg", "REGEDIT4\n");
-  std::filesystem::create_symlink(m_dir.File("real\\store.reg"), m_dir.File("registry.reg"));
+  std::filesystem::create_symlink(m_dir.File("real\\store.reg"),
+                                  m_dir.File("registry.reg"));
   ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
   EXPECT_TRUE(std::filesystem::is_symlink(m_dir.File("registry.reg")));
-  EXPECT_NE(std::string::npos, m_dir.Read("real\\store.reg").find("\"Path\"=\"x\""));
+  EXPECT_NE(std::string::npos,
+            m_dir.Read("real\\store.reg").find("\"Path\"=\"x\""));
 }

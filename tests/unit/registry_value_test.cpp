@@ -15,7 +15,9 @@ const BYTE* Bytes(const std::string& data) {
   return reinterpret_cast<const BYTE*>(data.data());
 }
 
-std::string Image(const char* bytes, size_t size) { return std::string(bytes, size); }
+std::string Image(const char* bytes, size_t size) {
+  return std::string(bytes, size);
+}
 
 }  // namespace
 
@@ -26,14 +28,17 @@ TEST(CRegistryValue, ParsesAndJoinsMultiStrings) {
     std::string joined;
   };
   const Case cases[] = {
-      /* 0 */ {Image("one\0\0two\0\0", 10), {"one", "", "two"}, Image("one\0\0two\0\0", 10)},
+      /* 0 */ {Image("one\0\0two\0\0", 10),
+               {"one", "", "two"},
+               Image("one\0\0two\0\0", 10)},
       /* 1 */ {Image("a\0b\0", 4), {"a"}, Image("a\0\0", 3)},  // no closing NUL
       /* 2 */ {Image("a\0b\0\0", 5), {"a", "b"}, Image("a\0b\0\0", 5)},
       /* 3 */ {Image("ab\0", 3), {}, Image("\0", 1)},
       /* 4 */ {Image("ab\0\0", 4), {"ab"}, Image("ab\0\0", 4)},
       /* 5 */ {Image("\0\0", 2), {}, Image("\0", 1)},  // 2 bytes or less
       /* 6 */ {Image("x\0", 2), {}, Image("\0", 1)},
-      /* 7 */ {Image("a\0bc", 4), {"a"}, Image("a\0\0", 3)},  // piece without NUL
+      /* 7 */ {Image("a\0bc", 4), {"a"}, Image("a\0\0", 3)},  // piece without
+                                                              // NUL
       /* 8 */ {Image("\0\0\0", 3), {"", ""}, Image("\0\0\0", 3)},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
@@ -57,8 +62,8 @@ TEST(CRegistryValue, JoinCutsToTheBufferAndEndsInNuls) {
   };
   const Case cases[] = {
       /* 0 */ {11, Image("one\0two\0\0", 9) + "zz"},  // room to spare
-      /* 1 */ {9, Image("one\0two\0\0", 9) + "z"},   // exact fit
-      /* 2 */ {8, Image("one\0tw\0\0", 8) + "z"},    // last NUL missing
+      /* 1 */ {9, Image("one\0two\0\0", 9) + "z"},    // exact fit
+      /* 2 */ {8, Image("one\0tw\0\0", 8) + "z"},     // last NUL missing
       /* 3 */ {6, Image("one\0\0\0", 6) + "z"},
       /* 4 */ {3, Image("o\0\0", 3) + "z"},
       /* 5 */ {1, Image("\0", 1) + "z"},
@@ -66,7 +71,8 @@ TEST(CRegistryValue, JoinCutsToTheBufferAndEndsInNuls) {
   };
   CRegistryKey key(0);
   CRegistryValue* value = key.FindOrAddValue("List");
-  value->SetMultiString(reinterpret_cast<const BYTE*>("one\0two\0\0"), 9, false);
+  value->SetMultiString(reinterpret_cast<const BYTE*>("one\0two\0\0"), 9,
+                        false);
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     char buffer[16];
     memset(buffer, 'z', sizeof buffer);
@@ -97,7 +103,16 @@ TEST(CRegistryValue, ReadsEveryTypeAsText) {
       /* 0 */ {kNone, "", 0, "", false},
       /* 1 */ {kString, "D:\\Apps", 0, "D:\\Apps", true},
       /* 2 */ {kString, "", 0, "", true},
-      /* 3 */ {kString, "\xDC" "berpr\xFC" "fe", 0, "\xDC" "berpr\xFC" "fe", true},
+      /* 3 */
+      {kString,
+       "\xDC"
+       "berpr\xFC"
+       "fe",
+       0,
+       "\xDC"
+       "berpr\xFC"
+       "fe",
+       true},
       /* 4 */ {kDword, "", 4294967295u, "4294967295", true},
       /* 5 */ {kDword, "", 0, "0", true},
       /* 6 */ {kBinary, Image("AB\0C", 4), 0, "AB", true},
@@ -125,7 +140,8 @@ TEST(CRegistryValue, TextLongerThanTheBufferIsCutWithItsNul) {
   const std::string fits(2047, 'f');
   EXPECT_EQ(fits, value->SetString(fits.c_str())->GetAsString());
   const std::string tooLong(5000, 'l');
-  EXPECT_EQ(std::string(2047, 'l'), value->SetString(tooLong.c_str())->GetAsString());
+  EXPECT_EQ(std::string(2047, 'l'),
+            value->SetString(tooLong.c_str())->GetAsString());
   const std::vector<BYTE> bytes(3000, 'b');
   value->SetBinary(bytes.data(), static_cast<DWORD>(bytes.size()));
   EXPECT_EQ(std::string(2047, 'b'), value->GetAsString());

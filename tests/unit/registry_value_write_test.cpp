@@ -20,18 +20,21 @@ TEST_F(CRegistryValueWriteTest, SettersWriteThroughWithTheirTypeCode) {
   const DWORD number = 0x01020304;
   key.FindOrAddValue("Number")->SetDword(number);
   const std::string longText(3000, 't');
-  EXPECT_EQ(2047u, strlen(key.FindOrAddValue("Text")->SetString(longText.c_str())
+  EXPECT_EQ(2047u, strlen(key.FindOrAddValue("Text")
+                              ->SetString(longText.c_str())
                               ->GetAsString()));
   CRegistryValue* list = key.FindOrAddValue("List");
   list->SetMultiString(reinterpret_cast<const BYTE*>("a\0b\0\0"), 5, false);
   // Write-only: the registry gets the data, the cache keeps its list.
   list->SetMultiString(reinterpret_cast<const BYTE*>("c\0\0"), 3, true);
   EXPECT_STREQ("a", list->GetAsString());
-  key.FindOrAddValue("Bytes")->SetBinary(reinterpret_cast<const BYTE*>("AB\0C"), 4);
+  key.FindOrAddValue("Bytes")->SetBinary(reinterpret_cast<const BYTE*>("AB\0C"),
+                                         4);
   // Write-only on a value of another type: written as a list, cached as before.
   CRegistryValue* seven = key.FindOrAddValue("Seven");
   const DWORD sevenNumber = 7;
-  seven->SetDword(sevenNumber)->SetMultiString(reinterpret_cast<const BYTE*>("z\0\0"), 3, true);
+  seven->SetDword(sevenNumber)
+      ->SetMultiString(reinterpret_cast<const BYTE*>("z\0\0"), 3, true);
   EXPECT_STREQ("7", seven->GetAsString());
 
   struct Expected {
@@ -94,7 +97,8 @@ TEST_F(CRegistryValueWriteTest, ShortOrUnterminatedDataStayWithinWhatWasRead) {
   ASSERT_TRUE(key.Open(Key().c_str(), Root(), KEY_QUERY_VALUE, false));
   EXPECT_STREQ("2055", key.FindOrAddValue("Short")->GetAsString());
   EXPECT_STREQ("abcd", key.FindOrAddValue("NoNul")->GetAsString());
-  EXPECT_EQ(std::string(2047, 'x'), key.FindOrAddValue("NoNulLong")->GetAsString());
+  EXPECT_EQ(std::string(2047, 'x'),
+            key.FindOrAddValue("NoNulLong")->GetAsString());
   // 2048 bytes read as text: cut to 2047 so that the NUL fits the buffer.
   EXPECT_EQ(std::string(2047, 'A'), key.FindOrAddValue("Bytes")->GetAsString());
 }

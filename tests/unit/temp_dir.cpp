@@ -24,7 +24,8 @@ TempDir::TempDir() {
   std::random_device random;
   const fs::path base = fs::temp_directory_path();
   for (;;) {
-    const fs::path candidate = base / ("quillspur-test-" + std::to_string(random()));
+    const fs::path candidate =
+        base / ("quillspur-test-" + std::to_string(random()));
     if (fs::create_directory(candidate)) {
       m_path = candidate.string();
       break;
@@ -50,7 +51,8 @@ void TempDir::Write(const std::string& name, const std::string& bytes) const {
 
 std::string TempDir::Read(const std::string& name) const {
   std::ifstream in(Below(m_path, name), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return std::string(std::istreambuf_iterator<char>(in),
+                     std::istreambuf_iterator<char>());
 }
 
 bool TempDir::Exists(const std::string& name) const {

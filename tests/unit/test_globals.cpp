@@ -10,7 +10,8 @@ namespace {
 
 struct NoMachineStore {
   NoMachineStore() {
-    static char setting[] = "QUILLSPUR_REGISTRY=/nonexistent/quillspur-tests/registry.reg";
+    static char setting[] =
+        "QUILLSPUR_REGISTRY=/nonexistent/quillspur-tests/registry.reg";
     putenv(setting);
   }
 } noMachineStore;

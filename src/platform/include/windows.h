@@ -91,10 +91,11 @@ LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR className,
 LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM access,
                    PHKEY result);
 LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength,
-                      LPDWORD reserved, LPDWORD subKeys, LPDWORD maxSubKeyLength,
-                      LPDWORD maxClassLength, LPDWORD values,
-                      LPDWORD maxValueNameLength, LPDWORD maxValueLength,
-                      LPDWORD securityDescriptor, PFILETIME lastWriteTime);
+                      LPDWORD reserved, LPDWORD subKeys,
+                      LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+                      LPDWORD values, LPDWORD maxValueNameLength,
+                      LPDWORD maxValueLength, LPDWORD securityDescriptor,
+                      PFILETIME lastWriteTime);
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
                    LPDWORD valueNameLength, LPDWORD reserved, LPDWORD type,
                    LPBYTE data, LPDWORD dataLength);
