@@ -159,6 +159,6 @@ run_cases() {
     fi
     rm -rf "$dir"
   done
-  echo "blackbox: $passed passed, $failed failed, $skips skipped"
+  echo "${SUITE:-blackbox}: $passed passed, $failed failed, $skips skipped"
   [ "$failed" -eq 0 ]
 }

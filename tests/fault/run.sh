@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Fault cases: the real program on a hostile machine (a full disk, a
+# file-size limit, stores and job files that are not regular files, other
+# users' permissions, two monitors on one log). Native build only:
+#   run.sh build/default/quillspur
+# Each case says what must hold, and skips with a reason where this machine
+# does not allow the set-up (no root, no mount namespaces, no setpriv).
+set -u
+export LC_ALL=C
+
+program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+runner=()
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../blackbox/lib.sh"
+source "$here/lib.sh"
+shopt -s nullglob
+for cases in "$here"/cases/*.sh; do
+  source "$cases"
+done
+
+SUITE=faults run_cases
