@@ -1,12 +1,114 @@
 #include "command.h"
 
-#include <stdlib.h>
+#include <errno.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-int RunCommandLine(const char* command) {
-  const int status = system(command);
-  if (status == -1) return -1;
+extern char** environ;
+
+namespace {
+
+// Whether commands get SIGXFSZ back at its default: set when the process,
+// which inherited it so, ignores it for itself.
+bool resetFileSizeSignal = false;
+
+bool IsIgnored(const struct sigaction& action) {
+  return action.sa_handler == SIG_IGN;
+}
+
+// Waits for the shell, through interruptions; its status, or -1 with errno.
+int WaitForShell(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) == -1) {
+    if (errno != EINTR) return -1;
+  }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return status;
+}
+
+// Starts /bin/sh -c command with the signal mask and the dispositions the
+// caller had before it set them aside for the run. 0 or an error number.
+int SpawnShell(const char* command, const sigset_t& mask,
+               const struct sigaction& intr, const struct sigaction& quit,
+               pid_t* pid) {
+  sigset_t toDefault;
+  sigemptyset(&toDefault);
+  if (!IsIgnored(intr)) sigaddset(&toDefault, SIGINT);
+  if (!IsIgnored(quit)) sigaddset(&toDefault, SIGQUIT);
+  if (resetFileSizeSignal) sigaddset(&toDefault, SIGXFSZ);
+
+  posix_spawnattr_t attr;
+  int error = posix_spawnattr_init(&attr);
+  if (error != 0) return error;
+  error = posix_spawnattr_setsigdefault(&attr, &toDefault);
+  if (error == 0) error = posix_spawnattr_setsigmask(&attr, &mask);
+  if (error == 0) {
+    error = posix_spawnattr_setflags(
+        &attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  }
+  if (error == 0) {
+    char sh[] = "sh";
+    char dashC[] = "-c";
+    char* argv[] = {sh, dashC, const_cast<char*>(command), nullptr};
+    error = posix_spawn(pid, "/bin/sh", nullptr, &attr, argv, environ);
+  }
+  posix_spawnattr_destroy(&attr);
+  return error;
+}
+
+}  // namespace
+
+void PrepareProcessSignals() {
+  // A parent may leave SIGCHLD ignored or blocked; then waitpid finds no
+  // child. Every other inherited setting stays as the parent chose it.
+  struct sigaction action = {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGCHLD, &action, nullptr);
+  sigset_t chld;
+  sigemptyset(&chld);
+  sigaddset(&chld, SIGCHLD);
+  sigprocmask(SIG_UNBLOCK, &chld, nullptr);
+
+  // A write past the file-size limit then fails instead of ending the
+  // process.
+  struct sigaction inherited = {};
+  action.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &action, &inherited);
+  resetFileSizeSignal = !IsIgnored(inherited);
+}
+
+int RunCommandLine(const char* command) {
+  const int savedErrno = errno;
+  // As system does: the caller ignores SIGINT and SIGQUIT and holds SIGCHLD
+  // back until it has waited, so neither a keyboard signal meant for the
+  // command nor a handler reaping children can interfere.
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  struct sigaction intr = {}, quit = {};
+  sigaction(SIGINT, &ignore, &intr);
+  sigaction(SIGQUIT, &ignore, &quit);
+  sigset_t chld, mask;
+  sigemptyset(&chld);
+  sigaddset(&chld, SIGCHLD);
+  sigprocmask(SIG_BLOCK, &chld, &mask);
+
+  pid_t pid = 0;
+  const int spawnError = SpawnShell(command, mask, intr, quit, &pid);
+  int result = -1;
+  int error = spawnError;
+  if (spawnError == 0) {
+    result = WaitForShell(pid);
+    error = result == -1 ? errno : savedErrno;
+  }
+
+  sigaction(SIGINT, &intr, nullptr);
+  sigaction(SIGQUIT, &quit, nullptr);
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  errno = error;
+  return result;
 }

@@ -1,0 +1,136 @@
+# Process control: how commands end, what happens when one cannot start, and
+# which signal settings the monitor takes from its parent and hands on.
+
+# Starts the monitor on jobs.ini through env with the given options (signal
+# settings it inherits), in a session of its own. bash starts background
+# commands with SIGINT and SIGQUIT ignored; here they are at their default
+# unless the options say otherwise.
+start_monitor_with() {
+  setsid env --default-signal=INT,QUIT "$@" "$program" '.\jobs.ini' >monitor.out 2>&1 &
+  PID=$!
+}
+
+# Whether a job, which wrote its /proc/self/status to sigs.txt, ignores a
+# signal; 2 when it wrote nothing.
+job_ignores() {
+  local mask
+  mask=$(awk '$1 == "SigIgn:" { print $2 }' sigs.txt 2>/dev/null)
+  [ -n "$mask" ] || return 2
+  (((16#$mask >> ($(kill -l "$1") - 1)) & 1))
+}
+
+case_commands_end_as_the_shell_says_and_a_failed_start_is_named() {
+  # A shell that starts and ends is a normal end, whatever its status, also
+  # when it signals its own process group, which the monitor belongs to.
+  # A command line too long for the kernel cannot start the shell at all.
+  local long
+  long=": $(head -c 140000 /dev/zero | tr '\0' x)"
+  local -a runs=("no-such-command-here 2>/dev/null" "kill -INT 0" "kill -QUIT 0"
+    'kill -KILL $$' "$long")
+  local -a outcomes=("Programm beendet (iRC = 127, errno = 0)"
+    "Programm beendet (iRC = 130, errno = 0)"
+    "Programm beendet (iRC = 131, errno = 0)"
+    "Programm beendet (iRC = 137, errno = 0)"
+    "Fehler bei der Ausf"$'\xfc'"hrung des Programms '$long'' (errno = 7)")
+  local i
+  {
+    printf '[Quillspur]\nDelay=3600\n'
+    for i in "${!runs[@]}"; do printf '[job%d]\nRun=%s\n' "$i" "${runs[i]}"; done
+  } >jobs.ini
+  start_monitor_with
+  wait_for_count "Starte Programm: " "${#runs[@]}" || fail "not every job started"
+  sleep 1
+  expect_running
+  stop_monitor
+  local m
+  m=$(messages)
+  for i in "${!runs[@]}"; do
+    expect_contains "$m" "Starte Programm: ${runs[i]}
+${outcomes[i]}"
+  done
+  expect_whole_lines
+}
+
+case_a_spawn_refused_by_the_process_limit_is_named() {
+  need_root || return
+  # A user of its own, so that no other process counts towards its limit.
+  local uid=$((61000 + $$ % 1000))
+  printf '[Quillspur]\nDelay=3600\n[job]\nRun=exit 0\n' >jobs.ini
+  chown -R "$uid:$uid" .
+  setsid prlimit --nproc=1 setpriv --reuid="$uid" --regid="$uid" \
+    --clear-groups -- "$program" '.\jobs.ini' >monitor.out 2>&1 &
+  PID=$!
+  wait_for_count "Starte Programm: exit 0" 1 || fail "the job did not start"
+  sleep 1
+  expect_running
+  stop_monitor
+  expect_contains "$(messages)" "Starte Programm: exit 0
+Fehler bei der Ausf"$'\xfc'"hrung des Programms 'exit 0'' (errno = 11)"
+}
+
+case_signal_settings_inherited_by_the_monitor_and_handed_to_jobs() {
+  # Each row: env options for the monitor, a signal, and whether the job must
+  # ignore it. An ignored SIGCHLD must not turn a run into a failure; what
+  # the monitor sets for itself (SIGXFSZ ignored, SIGINT and SIGQUIT ignored
+  # while a job runs) stays with the monitor; what its parent chose for
+  # SIGINT and SIGXFSZ reaches the job.
+  local rows=(
+    "--ignore-signal=CHLD CHLD 0"
+    "--ignore-signal=INT INT 1"
+    "--ignore-signal=XFSZ XFSZ 1"
+    "-- XFSZ 0"
+    "-- INT 0"
+    "-- QUIT 0"
+  )
+  printf '[Quillspur]\nDelay=3600\n[job]\nRun=grep ^Sig /proc/self/status >sigs.txt\n' >jobs.ini
+  local row options signal expected found
+  for row in "${rows[@]}"; do
+    read -r options signal expected <<<"$row"
+    rm -f sigs.txt
+    : >"$LOG"
+    start_monitor_with "$options"
+    wait_for_count "errno = " 1 || fail "$options: the job did not end"
+    stop_monitor
+    expect_contains "$(messages)" "Programm beendet (iRC = 0, errno = 0)"
+    job_ignores "$signal"
+    found=$?
+    [ "$found" -eq 2 ] && { fail "$options: the job wrote no status"; continue; }
+    expect_eq "$options: job ignores $signal" "$expected" $((found == 0))
+  done
+}
+
+case_commands_that_flood_their_output_leave_monitor_and_log_alone() {
+  # The monitor's output goes to a reader that leaves after 4 KiB: the
+  # commands die of SIGPIPE, the monitor, which writes nothing there, runs on.
+  printf '[Quillspur]\nDelay=1\n[out]\nRun=yes out\n[err]\nRun=yes err >&2\n' >jobs.ini
+  setsid "$program" '.\jobs.ini' > >(head -c 4096 >/dev/null) 2>&1 &
+  PID=$!
+  wait_for_count "Programm beendet (iRC = 141, errno = 0)" 4 ||
+    fail "the flooding commands did not end by SIGPIPE twice each"
+  expect_running
+  stop_monitor
+  expect_whole_lines
+}
+
+case_a_file_size_limit_costs_messages_not_the_monitor() {
+  # The log is at the limit: every message fails until it is moved away, and
+  # the monitor runs on. The job gets its parent's SIGXFSZ setting: killed
+  # by it by default (128 + 25), a failed write when it is ignored.
+  local rows=("-- 153" "--ignore-signal=XFSZ 1") options status
+  printf '[Quillspur]\nDelay=1\n[big]\nRun=head -c 200000 /dev/zero >big.bin\n' >jobs.ini
+  for row in "${rows[@]}"; do
+    read -r options status <<<"$row"
+    head -c 102400 /dev/zero | tr '\0' x >"$LOG"
+    setsid prlimit --fsize=102400 env "$options" "$program" '.\jobs.ini' >monitor.out 2>&1 &
+    PID=$!
+    sleep 2
+    expect_running
+    expect_eq "log size at the limit" 102400 "$(wc -c <"$LOG")"
+    mv "$LOG" "$LOG.full"
+    wait_for_count "Programm beendet (iRC = $status, errno = 0)" 1 ||
+      fail "$options: no later message, or the job did not end with $status"
+    expect_running
+    stop_monitor
+    expect_whole_lines
+  done
+}
