@@ -3,8 +3,8 @@
 # Expects: program (path of the executable), runner (array, may be empty).
 
 # Cases log below an installation directory of their own; ROOT_LOG is where
-# the log goes without one.
-ROOT_LOG=/Quillspur.log
+# the log goes without one, in the root of a scratch place (on_scratch_root).
+ROOT_LOG=
 LOG=
 # The check message's prefix, in Windows-1252.
 CHECK_LINE=$'\xdc''berpr'$'\xfc''fe Datei(en): '
@@ -132,6 +132,74 @@ expect_crlf() {
   lf=$(grep -c '' "$LOG")
   crlf=$(grep -c $'\r$' "$LOG")
   expect_eq "lines ending in CR LF" "$lf" "$crlf"
+}
+
+# A case that uses the root directory begins with "on_scratch_root || return".
+# The case then runs again where the root is a scratch place, and the outer
+# call returns: under Wine the program's current drive is C: of the test's
+# own prefix; natively / is an overlay of the machine's / with a scratch upper
+# layer, in a private mount namespace, entered with chroot. So nothing reaches
+# the machine's root. The case is skipped where neither is possible.
+on_scratch_root() {
+  [ -n "${SCRATCH_ROOT:-}" ] && return 0
+  local SCRATCH_ROOT=1
+  if on_wine; then
+    on_wine_drive_c "${FUNCNAME[1]}"
+  else
+    in_overlay_root "${FUNCNAME[1]}"
+  fi
+  return 1
+}
+
+on_wine_drive_c() {
+  local drive_c dir
+  drive_c=$("${runner[@]}" winepath -u 'C:\' 2>/dev/null)
+  [ -d "$drive_c" ] || { skip "Wine names no directory for C:"; return; }
+  dir=$(mktemp -d -p "$drive_c") || { skip "C: of the Wine prefix is not writable"; return; }
+  pushd "$dir" >/dev/null || return
+  use_own_install_path
+  local ROOT_LOG=${drive_c%/}/Quillspur.log
+  "$1"
+  popd >/dev/null || return
+  rm -rf "$dir" "$ROOT_LOG"
+}
+
+in_overlay_root() {
+  local scratch rc userns=()
+  # Without root, a user namespace gives the rights to mount.
+  [ "$(id -u)" -eq 0 ] || userns=(-r)
+  scratch=$(mktemp -d)
+  # The scratch layer is a tmpfs over $scratch, seen only in the namespace.
+  # Exit code 125: no scratch root; otherwise the case's number of failures.
+  unshare -m "${userns[@]}" bash -c '
+    scratch=$1 program=$2 case_script=$3
+    root=$scratch/root
+    {
+      mount -t tmpfs quillspur-scratch "$scratch" &&
+        mkdir "$scratch/upper" "$scratch/work" "$root" &&
+        mount -t overlay overlay \
+          -o "lowerdir=/,upperdir=$scratch/upper,workdir=$scratch/work" "$root" &&
+        for dir in /proc /dev "$PWD" "$(dirname "$program")"; do
+          mkdir -p "$root$dir" && mount --rbind "$dir" "$root$dir" || exit 125
+        done &&
+        chroot "$root" true
+    } 2>/dev/null || exit 125
+    exec chroot "$root" bash -c "$case_script"
+  ' bash "$scratch" "$program" "$(
+    declare -f
+    declare -p program runner PRODUCT_KEY CHECK_LINE
+    printf 'SCRATCH_ROOT=1 ROOT_LOG=/Quillspur.log failures=0\n'
+    printf 'trap stop_monitor EXIT\n'
+    printf 'cd %q && use_own_install_path && %s\n' "$PWD" "$1"
+    printf 'exit $((failures > 100 ? 100 : failures))\n'
+  )"
+  rc=$?
+  rmdir "$scratch"
+  if [ "$rc" -eq 125 ]; then
+    skip "no private mount namespace with an overlay of / here"
+  else
+    failures=$((failures + rc))
+  fi
 }
 
 run_cases() {
