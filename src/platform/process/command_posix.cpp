@@ -62,8 +62,9 @@ int SpawnShell(const char* command, const sigset_t& mask,
 }  // namespace
 
 void PrepareProcessSignals() {
-  // A parent may leave SIGCHLD ignored or blocked; then waitpid finds no
-  // child. Every other inherited setting stays as the parent chose it.
+  // A parent may leave SIGCHLD ignored, and then waitpid finds no child, or
+  // blocked, which every command would inherit. Every other inherited
+  // setting stays as the parent chose it.
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
