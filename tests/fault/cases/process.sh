@@ -116,14 +116,17 @@ case_a_file_size_limit_costs_messages_not_the_monitor() {
   # The log is at the limit: every message fails until it is moved away, and
   # the monitor runs on. The job gets its parent's SIGXFSZ setting: killed
   # by it by default (128 + 25), a failed write when it is ignored.
-  local rows=("-- 153" "--ignore-signal=XFSZ 1") options status
+  local rows=("-- 153" "--ignore-signal=XFSZ 1") row options status i
   printf '[Quillspur]\nDelay=1\n[big]\nRun=head -c 200000 /dev/zero >big.bin\n' >jobs.ini
   for row in "${rows[@]}"; do
     read -r options status <<<"$row"
+    rm -f big.bin
     head -c 102400 /dev/zero | tr '\0' x >"$LOG"
     setsid prlimit --fsize=102400 env "$options" "$program" '.\jobs.ini' >monitor.out 2>&1 &
     PID=$!
-    sleep 2
+    # Once the job has run, the messages around it have been tried.
+    for ((i = 0; i < 200; i++)); do [ -e big.bin ] && break; sleep 0.1; done
+    sleep 1
     expect_running
     expect_eq "log size at the limit" 102400 "$(wc -c <"$LOG")"
     mv "$LOG" "$LOG.full"
