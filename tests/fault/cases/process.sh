@@ -51,23 +51,6 @@ ${outcomes[i]}"
   expect_whole_lines
 }
 
-case_a_spawn_refused_by_the_process_limit_is_named() {
-  need_root || return
-  # A user of its own, so that no other process counts towards its limit.
-  local uid=$((61000 + $$ % 1000))
-  printf '[Quillspur]\nDelay=3600\n[job]\nRun=exit 0\n' >jobs.ini
-  chown -R "$uid:$uid" .
-  setsid prlimit --nproc=1 setpriv --reuid="$uid" --regid="$uid" \
-    --clear-groups -- "$program" '.\jobs.ini' >monitor.out 2>&1 &
-  PID=$!
-  wait_for_count "Starte Programm: exit 0" 1 || fail "the job did not start"
-  sleep 1
-  expect_running
-  stop_monitor
-  expect_contains "$(messages)" "Starte Programm: exit 0
-Fehler bei der Ausf"$'\xfc'"hrung des Programms 'exit 0'' (errno = 11)"
-}
-
 case_signal_settings_inherited_by_the_monitor_and_handed_to_jobs() {
   # Each row: env options for the monitor, a signal, and whether the job must
   # ignore it. An ignored SIGCHLD must not turn a run into a failure; what
