@@ -1,9 +1,6 @@
 #include "log_file.h"
 
-#include <stdio.h>
-
-#include <string>
-
+#include "log_writer.h"
 #include "os_path.h"
 
 CLogFile::CLogFile() : m_nMaxSize(0) {}
@@ -18,27 +15,16 @@ void CLogFile::SetMaxSize(int maxSize) { m_nMaxSize = maxSize; }
 
 void CLogFile::Write(CString message, bool withTimestamp) {
   if (m_strLogPath.IsEmpty()) return;
-  const std::string logPath = OsPath(m_strLogPath);
-  // Binary mode: the bytes on disk are the same on every platform, and the
-  // line ends are made by FormatLine.
-  FILE* file = fopen(logPath.c_str(), "ab");
-  if (file == nullptr) return;
-  fseek(file, 0, SEEK_END);
-  const long size = ftell(file);
-  if (m_nMaxSize != 0 && size > m_nMaxSize) {
-    fclose(file);
-    const std::string oldPath = OsPath(m_strOldPath);
-    remove(oldPath.c_str());
-    rename(logPath.c_str(), oldPath.c_str());
-    file = fopen(logPath.c_str(), "ab");
-    if (file == nullptr) return;
-  }
-  const time_t now = time(nullptr);
-  struct tm when = {};
-  if (const struct tm* local = localtime(&now)) when = *local;
-  fputs(FormatLine(message, withTimestamp, when), file);
-  fclose(file);
+  CLogWriter writer(OsPath(m_strLogPath), OsPath(m_strOldPath));
+  if (!writer.Open()) return;
+  if (m_nMaxSize != 0 && !writer.MoveAsideIfLarger(m_nMaxSize)) return;
+  // Formed after any move, as late as the time stamp may be taken.
+  const CString line =
+      FormatLine(message, withTimestamp, CLogWriter::LocalTime(time(nullptr)));
+  writer.Append(line, static_cast<size_t>(line.GetLength()));
 }
+
+void CLogFile::ReloadTimeZone() { CLogWriter::ReloadTimeZone(); }
 
 CString CLogFile::FormatLine(const CString& message, bool withTimestamp,
                              const struct tm& when) {

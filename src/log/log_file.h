@@ -1,6 +1,7 @@
 // CLogFile: the size-limited, rotating, timestamped log. The file is opened
 // for every message and closed right after it, so others may read, move or
-// delete it between messages. Every failure costs at most that message.
+// delete it between messages. Every failure costs at most that message, and
+// every line in the log is a whole message, also with several writers.
 #ifndef QUILLSPUR_LOG_LOG_FILE_H
 #define QUILLSPUR_LOG_LOG_FILE_H
 
@@ -19,8 +20,12 @@ class CLogFile {
   // 0 means no limit; takes effect with the next message.
   void SetMaxSize(int maxSize);
   // Appends one line; a log larger than the limit is first moved to the
-  // predecessor's name. Lost without notice when it cannot be written.
+  // predecessor's name. Lost without notice when it cannot be written, and
+  // then nothing of it stays in the log.
   void Write(CString message, bool withTimestamp);
+  // Stamps use the time zone read here, once per cycle rather than once per
+  // message.
+  static void ReloadTimeZone();
 
   // The line as it goes to disk: "dd.mm.yyyy hh:mm:ss - " or 22 blanks, the
   // message, and every LF written as CR LF.

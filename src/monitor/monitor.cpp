@@ -45,6 +45,7 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
 
 void RunMonitorCycle(CIniFile& ini) {
   for (;;) {
+    CLogFile::ReloadTimeZone();
     // Read afresh every cycle, so an edited Delay counts from the next one.
     const uint32_t length = static_cast<uint32_t>(
         ini.GetInt(kProgramName, "Delay", kDefaultDelay, 10));

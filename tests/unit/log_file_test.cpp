@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "log_file.h"
+#include "log_writer.h"
 #include "temp_dir.h"
 
 namespace {
@@ -26,6 +28,18 @@ size_t CountLines(const std::string& bytes) {
     ++lines;
   }
   return lines;
+}
+
+// A disk that takes only so many bytes of the next write, and another
+// writer whose line arrives right after them.
+size_t g_allowed;
+std::string g_otherWriter;
+std::string g_logFile;
+
+size_t AllowedBytes(size_t) { return g_allowed; }
+
+void OtherWriterAppends() {
+  std::ofstream(g_logFile, std::ios::binary | std::ios::app) << g_otherWriter;
 }
 
 }  // namespace
@@ -117,4 +131,42 @@ TEST(CLogFile, WithoutALimitTheLogOnlyGrows) {
   log.Write("first of the new log", true);
   EXPECT_EQ(1u, CountLines(dir.Read("Quillspur.log")));
   EXPECT_TRUE(dir.Exists("Quillspur.old"));
+}
+
+TEST(CLogFile, AFailedWriteLeavesNoFragment) {
+  const std::string before = "                      before\r\n";
+  const std::string other = "                      other\r\n";
+  struct {
+    size_t allowed;     // bytes of "next" the disk takes
+    bool otherWriter;   // another line arrives right after them
+    std::string after;  // the log once "next" has been written
+  } const cases[] = {
+      {0, false, before},
+      {10, false, before},
+      {27, false, before},  // all but the LF
+      {28, false, before + "                      next\r\n"},
+      // The fragment can no longer be cut: it ends the line before it.
+      {10, true,
+       "                      before" + std::string(10, ' ') + "\r\n" + other},
+      {27, true,
+       "                      before" + std::string(27, ' ') + "\r\n" + other},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.Write("Quillspur.log", before);
+    CLogFile log;
+    log.SetName(dir.Path().c_str(), "Quillspur");
+    g_allowed = c.allowed;
+    g_otherWriter = other;
+    g_logFile = dir.File("Quillspur.log");
+    CLogWriter::SetWriteFault(AllowedBytes,
+                              c.otherWriter ? OtherWriterAppends : nullptr);
+    log.Write("next", false);
+    CLogWriter::SetWriteFault(nullptr, nullptr);
+    EXPECT_EQ(c.after, dir.Read("Quillspur.log"))
+        << c.allowed << (c.otherWriter ? " with another writer" : "");
+    log.Write("later", false);
+    EXPECT_EQ(c.after + "                      later\r\n",
+              dir.Read("Quillspur.log"));
+  }
 }

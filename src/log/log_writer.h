@@ -1,0 +1,59 @@
+// CLogWriter: the log's file on one platform, open for one message. Each
+// line goes out in one write; a write that fails or is cut short leaves no
+// fragment behind. Moving the log aside and cutting a fragment back happen
+// under a lock that one writer at a time holds (the log directory on POSIX,
+// a named mutex on Windows), so that two programs on one log neither move it
+// twice nor cut each other's lines.
+#ifndef QUILLSPUR_LOG_LOG_WRITER_H
+#define QUILLSPUR_LOG_LOG_WRITER_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <time.h>
+
+#include <string>
+
+class CLogWriter {
+ public:
+  // logPath and oldPath in the operating system's form.
+  CLogWriter(const std::string& logPath, const std::string& oldPath);
+  virtual ~CLogWriter();
+  CLogWriter(const CLogWriter&) = delete;
+  CLogWriter& operator=(const CLogWriter&) = delete;
+
+  // Opens the log for appending, creating it when missing.
+  bool Open();
+  // When the log is larger than maxSize, also once the lock is held, moves
+  // it to the old path (a file there is replaced, anything else blocks the
+  // move) and opens a new one. False when no log is open afterwards.
+  bool MoveAsideIfLarger(long long maxSize);
+  // Appends line with one write; a fragment of it is cut back.
+  void Append(const char* line, size_t length);
+
+  // The local time for a stamp; the time zone is the one of the last
+  // ReloadTimeZone (or of the first call).
+  static struct tm LocalTime(time_t when);
+  // Reads the time zone again, so that a changed one counts from now on.
+  static void ReloadTimeZone();
+  // Tests stand in for a full disk: limit gets the length of a line and
+  // returns how many of its bytes the write may put; after a short write,
+  // meanwhile (when not null) may append to the log as another writer would.
+  static void SetWriteFault(size_t (*limit)(size_t length),
+                            void (*meanwhile)());
+
+ private:
+  long long Size() const;
+  void Close();
+  // Removes the n bytes that a short write has put at the log's end. When
+  // other lines follow them, they become blanks that end the line before.
+  void CutBack(size_t n);
+
+  std::string m_strLogPath;
+  std::string m_strOldPath;
+  intptr_t m_hFile;  // the open log: a descriptor or a handle, -1 when none
+  intptr_t m_hLock;  // Windows: the mutex held while the log is open
+  static size_t (*s_pfnWriteLimit)(size_t length);
+  static void (*s_pfnMeanwhile)();
+};
+
+#endif
