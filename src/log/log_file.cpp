@@ -1,5 +1,10 @@
 #include "log_file.h"
 
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
 #include "log_writer.h"
 #include "os_path.h"
 
@@ -28,19 +33,25 @@ void CLogFile::ReloadTimeZone() { CLogWriter::ReloadTimeZone(); }
 
 CString CLogFile::FormatLine(const CString& message, bool withTimestamp,
                              const struct tm& when) {
-  CString line;
+  char prefix[80] = "                      ";
   if (withTimestamp) {
-    line.Format("%02d.%02d.%04d %02d:%02d:%02d - %s\n", when.tm_mday,
-                when.tm_mon + 1, when.tm_year + 1900, when.tm_hour, when.tm_min,
-                when.tm_sec, static_cast<const char*>(message));
-  } else {
-    line.Format("                      %s\n",
-                static_cast<const char*>(message));
+    snprintf(prefix, sizeof prefix, "%02d.%02d.%04d %02d:%02d:%02d - ",
+             when.tm_mday, when.tm_mon + 1, when.tm_year + 1900, when.tm_hour,
+             when.tm_min, when.tm_sec);
   }
-  CString onDisk;
-  for (int i = 0; i < line.GetLength(); ++i) {
-    if (line[i] == '\n') onDisk += '\r';
-    onDisk += line[i];
+  // One pass over the message: every LF, also the closing one, goes to disk
+  // as CR LF.
+  const char* text = message;
+  const char* const end = text + strlen(text);
+  std::string line(prefix);
+  line.reserve(line.size() + static_cast<size_t>(end - text) + 2);
+  for (;;) {
+    const char* lf = static_cast<const char*>(
+        memchr(text, '\n', static_cast<size_t>(end - text)));
+    if (lf == nullptr) break;
+    line.append(text, lf).append("\r\n");
+    text = lf + 1;
   }
-  return onDisk;
+  line.append(text, end).append("\r\n");
+  return line.c_str();
 }
