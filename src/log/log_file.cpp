@@ -35,9 +35,9 @@ CString CLogFile::FormatLine(const CString& message, bool withTimestamp,
                              const struct tm& when) {
   char prefix[80] = "                      ";
   if (withTimestamp) {
-    snprintf(prefix, sizeof prefix, "%02d.%02d.%04d %02d:%02d:%02d - ",
-             when.tm_mday, when.tm_mon + 1, when.tm_year + 1900, when.tm_hour,
-             when.tm_min, when.tm_sec);
+    (void)snprintf(prefix, sizeof prefix, "%02d.%02d.%04d %02d:%02d:%02d - ",
+                   when.tm_mday, when.tm_mon + 1, when.tm_year + 1900,
+                   when.tm_hour, when.tm_min, when.tm_sec);
   }
   // One pass over the message: every LF, also the closing one, goes to disk
   // as CR LF.

@@ -69,8 +69,8 @@ bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   if (!Open() || Size() <= maxSize) return m_hFile >= 0;
   Close();
   // unlink, unlike remove, never deletes a directory of that name.
-  unlink(m_strOldPath.c_str());
-  rename(m_strLogPath.c_str(), m_strOldPath.c_str());
+  (void)unlink(m_strOldPath.c_str());
+  (void)rename(m_strLogPath.c_str(), m_strOldPath.c_str());
   return Open();
 }
 

@@ -22,7 +22,7 @@ std::string MutexName(const std::string& logPath) {
     hash = (hash ^ c) * 1099511628211ull;
   }
   char name[48];
-  snprintf(name, sizeof name, "Global\\Quillspur.log.%016llx", hash);
+  (void)snprintf(name, sizeof name, "Global\\Quillspur.log.%016llx", hash);
   return name;
 }
 
@@ -87,8 +87,8 @@ bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   if (Size() <= maxSize) return true;
   Close();
   // remove deletes files only; rename fails when the old path is taken.
-  remove(m_strOldPath.c_str());
-  rename(m_strLogPath.c_str(), m_strOldPath.c_str());
+  (void)remove(m_strOldPath.c_str());
+  (void)rename(m_strLogPath.c_str(), m_strOldPath.c_str());
   return Open();
 }
 

@@ -165,11 +165,12 @@ case_log_time_zone_is_read_again_every_cycle() {
   # /etc/localtime is this case's file, in the monitor's namespace only.
   start_monitor_mounted "mount --bind $(printf %q "$PWD/zone") /etc/localtime" jobs.ini
   wait_for_count "Starte Programm: exit 0" 1 || fail "the monitor did not cycle"
-  local before after
+  local before after runs
   before=$(tail -n 1 "$LOG" | cut -c12-16)
   sleep 1.1
   cat "$east" >zone
-  sleep 2.5
+  runs=$(count "Starte Programm: exit 0")
+  wait_for_count "Starte Programm: exit 0" $((runs + 2)) || fail "the monitor stopped cycling"
   after=$(tail -n 1 "$LOG" | cut -c12-16)
   stop_monitor
   # Ten hours later, give or take the minute that passed.
