@@ -1,9 +1,10 @@
 // CLogWriter: the log's file on one platform, open for one message. Each
 // line goes out in one write; a write that fails or is cut short leaves no
 // fragment behind. Moving the log aside and cutting a fragment back happen
-// under a lock that one writer at a time holds (the log directory on POSIX,
-// a named mutex on Windows), so that two programs on one log neither move it
-// twice nor cut each other's lines.
+// under a lock that one writer at a time holds, so that two programs on one
+// log neither move it twice nor cut each other's lines: on POSIX a flock on
+// the log directory, taken only for these two; on Windows a named mutex,
+// held for the whole message.
 #ifndef QUILLSPUR_LOG_LOG_WRITER_H
 #define QUILLSPUR_LOG_LOG_WRITER_H
 
