@@ -14,13 +14,15 @@ CLogFile::~CLogFile() = default;
 void CLogFile::SetName(CString directory, CString name) {
   m_strLogPath = directory + "\\" + name + ".log";
   m_strOldPath = directory + "\\" + name + ".old";
+  m_strOsLogPath = OsPath(m_strLogPath);
+  m_strOsOldPath = OsPath(m_strOldPath);
 }
 
 void CLogFile::SetMaxSize(int maxSize) { m_nMaxSize = maxSize; }
 
 void CLogFile::Write(CString message, bool withTimestamp) {
   if (m_strLogPath.IsEmpty()) return;
-  CLogWriter writer(OsPath(m_strLogPath), OsPath(m_strOldPath));
+  CLogWriter writer(m_strOsLogPath, m_strOsOldPath);
   if (!writer.Open()) return;
   if (m_nMaxSize != 0 && !writer.MoveAsideIfLarger(m_nMaxSize)) return;
   // Formed after any move, as late as the time stamp may be taken.

@@ -7,6 +7,8 @@
 
 #include <time.h>
 
+#include <string>
+
 #include "afx_string.h"
 
 class CLogFile {
@@ -36,6 +38,9 @@ class CLogFile {
   CString m_strLogPath;
   CString m_strOldPath;
   int m_nMaxSize;
+  // The two paths in the operating system's form, made once when named.
+  std::string m_strOsLogPath;
+  std::string m_strOsOldPath;
 };
 
 #endif

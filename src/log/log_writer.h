@@ -16,7 +16,8 @@
 
 class CLogWriter {
  public:
-  // logPath and oldPath in the operating system's form.
+  // logPath and oldPath in the operating system's form; they must outlive
+  // the writer.
   CLogWriter(const std::string& logPath, const std::string& oldPath);
   virtual ~CLogWriter();
   CLogWriter(const CLogWriter&) = delete;
@@ -49,8 +50,8 @@ class CLogWriter {
   // other lines follow them, they become blanks that end the line before.
   void CutBack(size_t n);
 
-  std::string m_strLogPath;
-  std::string m_strOldPath;
+  const std::string& m_strLogPath;
+  const std::string& m_strOldPath;
   intptr_t m_hFile;  // the open log: a descriptor or a handle, -1 when none
   intptr_t m_hLock;  // Windows: the mutex held while the log is open
   static size_t (*s_pfnWriteLimit)(size_t length);
