@@ -150,7 +150,8 @@ case_log_two_monitors_on_one_log() {
   expect_eq "old files within the limit" "" "$(awk -v limit=$LOG_LIMIT '$1 <= limit' <<<"$sizes" | xargs)"
   expect_whole_lines "$LOG"
   expect_whole_lines "$old"
-  expect_eq "mixed lines" 0 "$(cat "$old" "$LOG" >both.log; unexpected_messages both.log "$CHECK_LINE$a" "$CHECK_LINE$b")"
+  cat "$old" "$LOG" >both.log
+  expect_eq "mixed lines" 0 "$(unexpected_messages both.log "$CHECK_LINE$a" "$CHECK_LINE$b")"
 }
 
 case_log_time_zone_is_read_again_every_cycle() {
