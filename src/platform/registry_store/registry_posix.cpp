@@ -79,6 +79,18 @@ LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
   return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
+// The full path of the open key that root stands for; empty for a root.
+std::string ParentPath(HKEY root) {
+  const OpenKey* open = Lookup(root);
+  return open != nullptr ? open->path : std::string();
+}
+
+// As on Windows, a key that was deleted while open has no sub-keys, and
+// none can be created below it.
+bool ParentExists(const CRegeditFile& file, const std::string& parent) {
+  return parent.empty() || file.KeyExists(parent);
+}
+
 // Finds root\subKey: the store it lives in, its full path, and whether it
 // exists there.
 LONG FindKey(HKEY root, const char* subKey, std::string& store,
@@ -87,8 +99,16 @@ LONG FindKey(HKEY root, const char* subKey, std::string& store,
   if (status != ERROR_SUCCESS) return status;
   CRegeditFile file;
   status = CRegistryStore(store).Load(file);
+  if (status != ERROR_SUCCESS) return status;
+  if (!ParentExists(file, ParentPath(root))) return ERROR_KEY_DELETED;
   exists = file.KeyExists(path);
-  return status;
+  return ERROR_SUCCESS;
+}
+
+// A line break in a name would end its line in the store, and the name
+// could not be read back.
+bool HasLineBreak(const char* name) {
+  return name != nullptr && strpbrk(name, "\r\n") != nullptr;
 }
 
 void SetIf(LPDWORD target, size_t value) {
@@ -100,6 +120,7 @@ void SetIf(LPDWORD target, size_t value) {
 extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
                               REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
   std::string storePath, path;
   bool exists = false;
   const LONG status = FindKey(root, subKey, storePath, path, exists);
@@ -118,6 +139,7 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
                                 LPSECURITY_ATTRIBUTES /*security*/,
                                 PHKEY result, LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  if (HasLineBreak(subKey)) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
   bool exists = false;
   LONG status = FindKey(root, subKey, storePath, path, exists);
@@ -128,7 +150,9 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
     return ERROR_ACCESS_DENIED;
   }
   if (!exists) {
-    status = store.Update([&path](CRegeditFile& current) {
+    const std::string parent = ParentPath(root);
+    status = store.Update([&path, &parent](CRegeditFile& current) -> LONG {
+      if (!ParentExists(current, parent)) return ERROR_KEY_DELETED;
       if (!current.KeyExists(path)) current.AddKey(path);
       return ERROR_SUCCESS;
     });
@@ -220,6 +244,7 @@ extern "C" LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/,
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (data == nullptr && size > 0) return ERROR_INVALID_PARAMETER;
+  if (HasLineBreak(valueName)) return ERROR_INVALID_PARAMETER;
   const RegeditValue value{
       valueName != nullptr ? valueName : "", type,
       std::string(reinterpret_cast<const char*>(data), size)};
@@ -243,13 +268,19 @@ extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
   });
 }
 
-// As on Windows, only a key without sub-keys can be deleted.
+// As on Windows, only a key without sub-keys can be deleted; the empty
+// sub-key names the open key itself, and a root cannot be deleted.
 extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) {
-  if (subKey == nullptr || subKey[0] == '\0') return ERROR_ACCESS_DENIED;
+  if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
+  if (subKey[0] == '\0' && RootName(root) != nullptr) {
+    return ERROR_ACCESS_DENIED;
+  }
   std::string storePath, path;
   const LONG status = Resolve(root, subKey, storePath, path);
   if (status != ERROR_SUCCESS) return status;
+  const std::string parent = ParentPath(root);
   return CRegistryStore(storePath).Update([&](CRegeditFile& file) -> LONG {
+    if (!ParentExists(file, parent)) return ERROR_KEY_DELETED;
     if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
     if (!file.SubKeys(path).empty()) return ERROR_ACCESS_DENIED;
     file.DeleteKey(path);
