@@ -34,10 +34,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-bool IsValueLine(const std::string& line) {
-  return !line.empty() && (line[0] == '"' || line[0] == '@');
-}
-
 }  // namespace
 
 CRegeditFile::CRegeditFile() : m_strEol("\n"), m_bChanged(false) {}
@@ -61,8 +57,10 @@ bool CRegeditFile::Parse(const std::string& text) {
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string raw = lines[i];
     std::string line = Stripped(raw);
-    // A value's hex data may go on over lines that each end in "\".
-    while (IsValueLine(line) && line.back() == '\\' && i + 1 < lines.size()) {
+    // A value's hex data may go on over lines that each end in "\"; a
+    // line that does not hold hex data is never taken in.
+    while (ContinuesHexData(line) && i + 1 < lines.size() &&
+           IsHexContinuation(WithoutIndent(Stripped(lines[i + 1])))) {
       line.pop_back();
       raw += lines[++i];
       line += WithoutIndent(Stripped(lines[i]));

@@ -2,7 +2,8 @@
 // POSIX. Reading needs read access to the file; every change needs write
 // access to it and to its directory, is made under an exclusive lock, and
 // goes to a temporary file that is then renamed over the store (over the
-// file it links to, when the store is a symbolic link).
+// file it links to, when the store is a symbolic link). Only a missing path
+// or a regular file is a store: anything else is neither read nor replaced.
 #ifndef QUILLSPUR_PLATFORM_REGISTRY_STORE_H
 #define QUILLSPUR_PLATFORM_REGISTRY_STORE_H
 
@@ -26,7 +27,8 @@ class CRegistryStore {
   // the file when it exists. A missing directory is never created.
   bool MayWrite() const;
   // Reads the store; a missing file is an empty store. ERROR_ACCESS_DENIED
-  // when it cannot be read, ERROR_BADDB when it is not a REGEDIT4 file.
+  // when it cannot be read or is no regular file, ERROR_BADDB when it is
+  // not a REGEDIT4 file.
   LONG Load(CRegeditFile& file) const;
   // Loads the store under the lock, applies change, and writes the result
   // back when change returned ERROR_SUCCESS and altered something. A store
@@ -37,6 +39,10 @@ class CRegistryStore {
   // The file that is written: the store, or what it links to.
   std::string Target() const;
   std::string Directory() const;
+  // The start of the names of this store's temporary files.
+  std::string TempPrefix() const;
+  void RemoveStaleTempFiles(int directory) const;
+  // Replaces the store, unless it became something else than a file.
   LONG WriteAtomically(const std::string& text) const;
 
   std::string m_strPath;
