@@ -276,6 +276,50 @@ TEST_F(RegistryStoreTest, WriterRemovesOnlyItsOwnStaleTemporaryFiles) {
   for (const char* other : others) EXPECT_TRUE(m_dir.Exists(other)) << other;
 }
 
+// What is read is reused only while the store's bytes stay the same, so
+// every change counts at the next call, whatever its time stamp.
+TEST_F(RegistryStoreTest, OpenHandleSeesEveryChangeOfTheStore) {
+  const std::string head =
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n";
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> write;
+  };
+  const Case cases[] = {
+      {"in place, same size",
+       [this](const std::string& text) { m_dir.Write(m_name, text); }},
+      {"renamed over",
+       [this](const std::string& text) {
+         m_dir.Write("new.reg", text);
+         std::filesystem::rename(m_dir.File("new.reg"), m_dir.File(m_name));
+       }},
+  };
+  for (const Case& c : cases) {
+    SetStore(head + "\"A\"=\"1\"\n\"B\"=\"1\"\n");
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0,
+                                           KEY_QUERY_VALUE, &handle));
+    char name[8];
+    BYTE data[8];
+    DWORD nameLength = sizeof name, size = sizeof data;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueA(handle, 1, name, &nameLength,
+                                           nullptr, nullptr, data, &size));
+    c.write(head + "\"A\"=\"2\"\n\"a\"=\"3\"\n");
+    nameLength = sizeof name;
+    size = sizeof data;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueA(handle, 1, name, &nameLength,
+                                                 nullptr, nullptr, data, &size))
+        << c.what;
+    nameLength = sizeof name;
+    size = sizeof data;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueA(handle, 0, name, &nameLength,
+                                           nullptr, nullptr, data, &size));
+    EXPECT_EQ("a=3", std::string(name) + "=" + reinterpret_cast<char*>(data))
+        << c.what;
+    RegCloseKey(handle);
+  }
+}
+
 TEST_F(RegistryStoreTest, WriteLeavesNoTemporaryFileBehind) {
   ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
   ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("y\0", 2)));

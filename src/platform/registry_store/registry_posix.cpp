@@ -4,6 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include <memory>
 #include <set>
 
 #include "regedit_syntax.h"
@@ -73,10 +74,10 @@ LONG Resolve(HKEY root, const char* subKey, std::string& store,
 }
 
 // Reads the store of an open key; the key may have been deleted since.
-LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
-  const LONG result = CRegistryStore(open.store).Load(file);
+LONG LoadKey(const OpenKey& open, std::shared_ptr<const CRegeditFile>& file) {
+  const LONG result = CRegistryStore(open.store).LoadShared(file);
   if (result != ERROR_SUCCESS) return result;
-  return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+  return file->KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 // The full path of the open key that root stands for; empty for a root.
@@ -97,11 +98,11 @@ LONG FindKey(HKEY root, const char* subKey, std::string& store,
              std::string& path, bool& exists) {
   LONG status = Resolve(root, subKey, store, path);
   if (status != ERROR_SUCCESS) return status;
-  CRegeditFile file;
-  status = CRegistryStore(store).Load(file);
+  std::shared_ptr<const CRegeditFile> file;
+  status = CRegistryStore(store).LoadShared(file);
   if (status != ERROR_SUCCESS) return status;
-  if (!ParentExists(file, ParentPath(root))) return ERROR_KEY_DELETED;
-  exists = file.KeyExists(path);
+  if (!ParentExists(*file, ParentPath(root))) return ERROR_KEY_DELETED;
+  exists = file->KeyExists(path);
   return ERROR_SUCCESS;
 }
 
@@ -172,7 +173,7 @@ extern "C" LONG RegQueryInfoKeyA(
     LPDWORD securityDescriptor, PFILETIME /*lastWriteTime: not kept*/) {
   const OpenKey* open = Lookup(key);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
-  CRegeditFile file;
+  std::shared_ptr<const CRegeditFile> file;
   const LONG status = LoadKey(*open, file);
   if (status != ERROR_SUCCESS) return status;
   // The store keeps no class names and no security descriptors.
@@ -183,13 +184,13 @@ extern "C" LONG RegQueryInfoKeyA(
   SetIf(maxClassLength, 0);
   SetIf(securityDescriptor, 0);
   size_t longest = 0;
-  const std::vector<std::string> children = file.SubKeys(open->path);
+  const std::vector<std::string> children = file->SubKeys(open->path);
   for (const std::string& child : children)
     longest = std::max(longest, child.size());
   SetIf(subKeys, children.size());
   SetIf(maxSubKeyLength, longest);
   size_t longestName = 0, longestData = 0;
-  const std::vector<RegeditValue> list = file.Values(open->path);
+  const std::vector<RegeditValue>& list = file->Values(open->path);
   for (const RegeditValue& value : list) {
     longestName = std::max(longestName, value.name.size());
     longestData = std::max(longestData, value.data.size());
@@ -210,10 +211,10 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
       (data != nullptr && dataLength == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
-  CRegeditFile file;
+  std::shared_ptr<const CRegeditFile> file;
   const LONG status = LoadKey(*open, file);
   if (status != ERROR_SUCCESS) return status;
-  const std::vector<RegeditValue> list = file.Values(open->path);
+  const std::vector<RegeditValue>& list = file->Values(open->path);
   if (index >= list.size()) return ERROR_NO_MORE_ITEMS;
   const RegeditValue& value = list[index];
   if (type != nullptr) *type = value.type;

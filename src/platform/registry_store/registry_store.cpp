@@ -28,28 +28,38 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-bool ReadAll(int fd, std::string& text) {
-  char buffer[65536];
+// Reads a regular file to its end straight into text, asking for one byte
+// more than the expected size: a file of that size takes a single read,
+// since a regular file reads short only at its end.
+bool ReadAll(int fd, size_t expected, std::string& text) {
+  text.resize(expected + 1);
+  size_t done = 0;
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (done == text.size()) text.resize(2 * text.size());
+    const size_t wanted = text.size() - done;
+    const ssize_t n = read(fd, &text[done], wanted);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
-    if (n == 0) return true;
-    text.append(buffer, static_cast<size_t>(n));
+    done += static_cast<size_t>(n);
+    if (static_cast<size_t>(n) < wanted) break;
   }
+  text.resize(done);
+  return true;
 }
 
 // The bytes of the store; a missing one has none. Anything but a regular
 // file cannot be read: the open does not block on a FIFO, and the type is
 // checked on what was opened.
 LONG ReadStore(const std::string& path, std::string& text) {
-  text.clear();
   const int fd =
       open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  if (fd < 0) {
+    text.clear();
+    return errno == ENOENT ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  }
   struct stat info;
-  const bool read =
-      fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadAll(fd, text);
+  const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ReadAll(fd, static_cast<size_t>(info.st_size), text);
   close(fd);
   return read ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
@@ -121,6 +131,31 @@ LONG CRegistryStore::Load(CRegeditFile& file) const {
     return result;
   }
   return file.Parse(text) ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+LONG CRegistryStore::LoadShared(
+    std::shared_ptr<const CRegeditFile>& file) const {
+  // The last store read, its bytes and what they parse to.
+  static std::string lastPath, lastText;
+  static std::shared_ptr<const CRegeditFile> lastFile;
+  static std::string text;  // kept, so that its buffer is reused
+  const LONG result = ReadStore(m_strPath, text);
+  if (result != ERROR_SUCCESS) {
+    file = std::make_shared<const CRegeditFile>();
+    return result;
+  }
+  if (lastFile == nullptr || lastPath != m_strPath || lastText != text) {
+    auto parsed = std::make_shared<CRegeditFile>();
+    if (!parsed->Parse(text)) {
+      file = std::make_shared<const CRegeditFile>();
+      return ERROR_BADDB;
+    }
+    lastPath = m_strPath;
+    lastText.swap(text);
+    lastFile = parsed;
+  }
+  file = lastFile;
+  return ERROR_SUCCESS;
 }
 
 LONG CRegistryStore::Update(

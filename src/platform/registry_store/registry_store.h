@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "regedit_file.h"
@@ -30,6 +31,9 @@ class CRegistryStore {
   // when it cannot be read or is no regular file, ERROR_BADDB when it is
   // not a REGEDIT4 file.
   LONG Load(CRegeditFile& file) const;
+  // As Load, for reading: the store is read on every call, but parsed only
+  // when its bytes differ from those of the last store read this way.
+  LONG LoadShared(std::shared_ptr<const CRegeditFile>& file) const;
   // Loads the store under the lock, applies change, and writes the result
   // back when change returned ERROR_SUCCESS and altered something. A store
   // that cannot be parsed is left as it is.
