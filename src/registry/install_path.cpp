@@ -5,18 +5,35 @@
 #include "registry_key.h"
 #include "registry_value.h"
 
+namespace {
+
+const char kProductKey[] = "Software\\KESTRAN\\LORVANTIS";
+
+// Reads Path from the product key opened with flags and access; path is
+// empty when the key holds none. False when the key could not be opened.
+bool ReadPath(DWORD flags, DWORD access, CString& path) {
+  path = "";
+  CRegistryKey key(flags);
+  if (!key.Open(kProductKey, HKEY_LOCAL_MACHINE, access, false)) return false;
+  CRegistryValue* value = key.FindOrAddValue("Path");
+  if (value->m_bHasData) path = value->GetAsString();
+  key.Close();
+  return true;
+}
+
+}  // namespace
+
 CInstallPath::CInstallPath() { Read(); }
 CInstallPath::~CInstallPath() = default;
 
 int CInstallPath::Read() {
-  CRegistryKey key(RKF_CREATE);
-  // Read and write access; RKF_CREATE adds the right to create the key.
-  // A failure leaves the cache empty, and so the directory.
-  key.Open("Software\\KESTRAN\\LORVANTIS", HKEY_LOCAL_MACHINE,
-           KEY_QUERY_VALUE | KEY_SET_VALUE, false);
-  CRegistryValue* value = key.FindOrAddValue("Path");
-  m_strInstallPath = value->m_bHasData ? value->GetAsString() : "";
-  key.Close();
+  // Read and write access; RKF_CREATE adds the right to create the key. A
+  // process that may read the key but not write it, such as a service
+  // user, still reads Path through a key opened for reading only.
+  if (!ReadPath(RKF_CREATE, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                m_strInstallPath)) {
+    ReadPath(0, KEY_QUERY_VALUE, m_strInstallPath);
+  }
   return m_strInstallPath.IsEmpty() ? 0 : 1;
 }
 

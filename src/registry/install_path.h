@@ -12,8 +12,9 @@ class CInstallPath {
   virtual ~CInstallPath();
 
   // Reads Path from HKEY_LOCAL_MACHINE\Software\KESTRAN\LORVANTIS, creating
-  // the empty key when it is missing and the process may. 1 when a
-  // directory was found, else 0.
+  // the empty key when it is missing and the process may; when the key may
+  // not be opened for writing, it is read through a read-only open. 1 when
+  // a directory was found, else 0.
   int Read();
   // <installation directory>\htdocs\LORVANTIS\lorvantis_php\log, with one
   // backslash at the joint; empty when there is no installation directory.

@@ -110,13 +110,17 @@ bool CRegistryKey::LoadValues() {
   return true;
 }
 
+bool CRegistryKey::NameLess::operator()(const std::string& a,
+                                        const std::string& b) const {
+  return _mbsicmp(Bytes(a.c_str()), Bytes(b.c_str())) < 0;
+}
+
 CRegistryValue* CRegistryKey::FindOrAddValue(const char* name) {
-  for (size_t i = m_values.size(); i > 0; --i) {
-    CRegistryValue* value = m_values[i - 1];
-    if (_mbsicmp(Bytes(value->m_pszName), Bytes(name)) == 0) return value;
-  }
+  const auto found = m_index.find(name);
+  if (found != m_index.end()) return found->second;
   CRegistryValue* value = new CRegistryValue(this);
   m_values.push_back(value);
+  m_index.emplace(name, value);
   // The whole name, however long, so that it always keeps its NUL.
   const size_t size = strlen(name) + 1;
   value->m_pszName = new char[size];
@@ -140,6 +144,7 @@ void CRegistryKey::StorePath(const char* subKey) {
 void CRegistryKey::DeleteValues() {
   for (CRegistryValue* value : m_values) delete value;
   m_values.clear();
+  m_index.clear();
 }
 
 DWORD CRegistryKey::AccessFor(DWORD access, bool reopen) const {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 class CRegistryValue;
@@ -50,11 +52,19 @@ class CRegistryKey {
   std::vector<CRegistryValue*> m_values;
 
  private:
+  // Orders names as FindOrAddValue matches them, without regard to case.
+  struct NameLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+  };
+
   void StorePath(const char* subKey);
   void DeleteValues();
   DWORD AccessFor(DWORD access, bool reopen) const;
   // data must have one writable byte behind its size.
   void CacheEnumerated(const char* name, DWORD type, BYTE* data, DWORD size);
+
+  // m_values by name, so that loading a large key finds each name at once.
+  std::map<std::string, CRegistryValue*, NameLess> m_index;
 };
 
 #endif

@@ -2,6 +2,9 @@
 // expectations hold for advapi32 (under Wine) and for our POSIX store.
 #include <string.h>
 
+#include <functional>
+#include <string>
+
 #include "registry_fixture.h"
 
 using RegistryApiTest = RegistryTest;
@@ -30,7 +33,65 @@ Enumerated Enumerate(HKEY key, DWORD index, DWORD nameSize, DWORD dataSize) {
   return out;
 }
 
+HKEY Create(HKEY root, const std::string& key) {
+  HKEY handle = nullptr;
+  RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                  KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+  return handle;
+}
+
 }  // namespace
+
+// Corners of the calls where a caller relies on the contract, each a row
+// with what it gives: result codes, and what became of handles and keys.
+TEST_F(RegistryApiTest, ConformsToTheWin32Contract) {
+  Put("Keep", REG_SZ, std::string("x\0", 2));
+  auto code = [](LONG result) { return std::to_string(result); };
+  auto exists = [this](const std::string& key) {
+    return KeyExists(key) ? " exists" : " gone";
+  };
+  struct Row {
+    const char* what;
+    std::function<std::string()> run;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"a failed open clears the handle",
+       [&] {
+         HKEY key = Root();
+         const LONG result = RegOpenKeyExA(Root(), SubKey("None").c_str(), 0,
+                                           KEY_QUERY_VALUE, &key);
+         return code(result) + (key == nullptr ? " null" : " kept");
+       },
+       "2 null"},
+      {"nothing opens or is created below a deleted key",
+       [&] {
+         HKEY gone = Create(Root(), SubKey("Gone"));
+         RegDeleteKeyA(Root(), SubKey("Gone").c_str());
+         HKEY key = Root();
+         std::string out =
+             code(RegOpenKeyExA(gone, "Child", 0, KEY_QUERY_VALUE, &key));
+         out += key == nullptr ? " null " : " kept ";
+         out += code(RegCreateKeyExA(gone, "Child", 0, nullptr,
+                                     REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                     nullptr, &key, nullptr));
+         RegCloseKey(gone);
+         return out + exists(SubKey("Gone"));
+       },
+       "1018 null 1018 gone"},
+      {"deleting needs a sub-key name; the empty one is the key itself",
+       [&] {
+         HKEY self = Create(Root(), SubKey("Self"));
+         std::string out = code(RegDeleteKeyA(self, nullptr));
+         out += exists(SubKey("Self")) + std::string(" ");
+         out += code(RegDeleteKeyA(self, ""));
+         RegCloseKey(self);
+         return out + exists(SubKey("Self")) + exists(Key());
+       },
+       "87 exists 0 gone exists"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.expected, row.run()) << row.what;
+}
 
 TEST_F(RegistryApiTest, EnumValueAtItsLimits) {
   Put("Alpha", REG_BINARY, "\x01\x02\x03");

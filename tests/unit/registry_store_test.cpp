@@ -1,11 +1,13 @@
 // The POSIX registry store: a REGEDIT4 file named by QUILLSPUR_REGISTRY.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "registry_key.h"
@@ -216,6 +218,108 @@ TEST_F(RegistryStoreTest, StoreInAMissingDirectoryRefusesToCreate) {
   EXPECT_FALSE(m_dir.Exists("missing"));
 }
 
+TEST_F(RegistryStoreTest, NamesWithLineBreaksAreRefused) {
+  const char* const names[] = {"a\nb", "a\rb", "\n"};
+  for (const char* name : names) {
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, Set(name, REG_SZ, "x")) << name;
+    const std::string key = std::string(kKey) + "\\" + name;
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, Set("Path", REG_SZ, "x", key.c_str()))
+        << name;
+  }
+  EXPECT_EQ("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n",
+            Store());
+}
+
+// Only a missing path or a regular file is a store; anything else cannot
+// be read, is never replaced, and no call blocks on it.
+TEST_F(RegistryStoreTest, StoreThatIsNoRegularFileIsLeftAsItIs) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    LONG open, create;
+    fs::file_type type;
+  };
+  const Case cases[] = {
+      {"directory", [](const std::string& p) { fs::create_directory(p); },
+       ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, fs::file_type::directory},
+      {"fifo", [](const std::string& p) { mkfifo(p.c_str(), 0666); },
+       ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, fs::file_type::fifo},
+      {"dangling link",
+       [](const std::string& p) { fs::create_symlink(p + ".none", p); },
+       ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, fs::file_type::symlink},
+  };
+  for (const Case& c : cases) {
+    const std::string store = m_dir.File(c.what);
+    Use(c.what);
+    c.make(store);
+    HKEY handle = nullptr;
+    EXPECT_EQ(c.open, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0,
+                                    KEY_QUERY_VALUE, &handle))
+        << c.what;
+    EXPECT_EQ(c.create, Set("Path", REG_SZ, "x")) << c.what;
+    EXPECT_EQ(c.type, fs::symlink_status(store).type()) << c.what;
+    fs::remove(store);
+  }
+  EXPECT_TRUE(fs::is_empty(m_dir.Path()));
+}
+
+TEST_F(RegistryStoreTest, WriterRemovesOnlyItsOwnStaleTemporaryFiles) {
+  const std::string stale = "registry.reg.quillspur-tmp.Ab9XyZ";
+  const char* const others[] = {"registry.reg.quillspur-tmp.Ab9Xy",
+                                "registry.reg.Ab9XyZ", "registry.reg.backup",
+                                "other.reg.quillspur-tmp.Ab9XyZ"};
+  m_dir.Write(stale, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Half");
+  for (const char* other : others) m_dir.Write(other, "x");
+  ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
+  EXPECT_FALSE(m_dir.Exists(stale));
+  for (const char* other : others) EXPECT_TRUE(m_dir.Exists(other)) << other;
+}
+
+// What is read is reused only while the store's bytes stay the same, so
+// every change counts at the next call, whatever its time stamp.
+TEST_F(RegistryStoreTest, OpenHandleSeesEveryChangeOfTheStore) {
+  const std::string head =
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\n";
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> write;
+  };
+  const Case cases[] = {
+      {"in place, same size",
+       [this](const std::string& text) { m_dir.Write(m_name, text); }},
+      {"renamed over",
+       [this](const std::string& text) {
+         m_dir.Write("new.reg", text);
+         std::filesystem::rename(m_dir.File("new.reg"), m_dir.File(m_name));
+       }},
+  };
+  for (const Case& c : cases) {
+    SetStore(head + "\"A\"=\"1\"\n\"B\"=\"1\"\n");
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0,
+                                           KEY_QUERY_VALUE, &handle));
+    char name[8];
+    BYTE data[8];
+    DWORD nameLength = sizeof name, size = sizeof data;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueA(handle, 1, name, &nameLength,
+                                           nullptr, nullptr, data, &size));
+    c.write(head + "\"A\"=\"2\"\n\"a\"=\"3\"\n");
+    nameLength = sizeof name;
+    size = sizeof data;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueA(handle, 1, name, &nameLength,
+                                                 nullptr, nullptr, data, &size))
+        << c.what;
+    nameLength = sizeof name;
+    size = sizeof data;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueA(handle, 0, name, &nameLength,
+                                           nullptr, nullptr, data, &size));
+    EXPECT_EQ("a=3", std::string(name) + "=" + reinterpret_cast<char*>(data))
+        << c.what;
+    RegCloseKey(handle);
+  }
+}
+
 TEST_F(RegistryStoreTest, WriteLeavesNoTemporaryFileBehind) {
   ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("x\0", 2)));
   ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, std::string("y\0", 2)));
@@ -263,6 +367,12 @@ TEST_F(RegistryStoreTest, ReadsOnlyLinesItUnderstands) {
       /* 14 */ {"\"a\"=-", ""},
       /* 15 */ {"a=\"unquoted\"", ""},
       /* 16 */ {"; \"a\"=\"comment\"", ""},
+      // Only hex data go on over a line end in "\", and only on lines of
+      // hex data.
+      /* 17 */ {"\"a\"=\"D:\\\\Apps\\\\\n\"b\"=\"y\"", "b=1:y#"},
+      /* 18 */ {"\"a\"=hex:41,\\\n\"b\"=dword:2", "b=4:\x02###"},
+      /* 19 */
+      {"\"a\"=hex:41,\\\n[HKEY_LOCAL_MACHINE\\Other]\n\"b\"=dword:2", ""},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     SetStore(

@@ -1,8 +1,21 @@
 #include "regedit_file.h"
 
+#include <mbstring.h>
+
+#include <algorithm>
+#include <set>
+
 #include "regedit_syntax.h"
 
 namespace {
+
+// Orders names as the registry compares them, without regard to case.
+struct NameLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                    reinterpret_cast<const unsigned char*>(b.c_str())) < 0;
+  }
+};
 
 const char kRegedit4[] = "REGEDIT4";
 const char kRegedit5[] = "Windows Registry Editor Version 5.00";
@@ -34,19 +47,17 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-bool IsValueLine(const std::string& line) {
-  return !line.empty() && (line[0] == '"' || line[0] == '@');
-}
-
 }  // namespace
 
-CRegeditFile::CRegeditFile() : m_strEol("\n"), m_bChanged(false) {}
+CRegeditFile::CRegeditFile()
+    : m_strEol("\n"), m_bChanged(false), m_bValuesKnown(false) {}
 
 CRegeditFile::~CRegeditFile() = default;
 
 bool CRegeditFile::Parse(const std::string& text) {
   m_entries.clear();
   m_bChanged = false;
+  m_bValuesKnown = false;
   m_strEol = "\n";
   if (text.empty()) return true;
   if (text.find('\0') != std::string::npos) return false;
@@ -61,8 +72,10 @@ bool CRegeditFile::Parse(const std::string& text) {
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string raw = lines[i];
     std::string line = Stripped(raw);
-    // A value's hex data may go on over lines that each end in "\".
-    while (IsValueLine(line) && line.back() == '\\' && i + 1 < lines.size()) {
+    // A value's hex data may go on over lines that each end in "\"; a
+    // line that does not hold hex data is never taken in.
+    while (ContinuesHexData(line) && i + 1 < lines.size() &&
+           IsHexContinuation(WithoutIndent(Stripped(lines[i + 1])))) {
       line.pop_back();
       raw += lines[++i];
       line += WithoutIndent(Stripped(lines[i]));
@@ -110,16 +123,23 @@ std::vector<std::string> CRegeditFile::SubKeys(const std::string& path) const {
   return children;
 }
 
-std::vector<RegeditValue> CRegeditFile::Values(const std::string& path) const {
-  std::vector<RegeditValue> values;
-  for (size_t i = 0; i < m_entries.size(); ++i) {
-    const Entry& entry = m_entries[i];
+const std::vector<RegeditValue>& CRegeditFile::Values(
+    const std::string& path) const {
+  if (m_bValuesKnown && m_strValuesPath == path) return m_values;
+  // From the end, so that the first of a name met is its last in the file.
+  std::set<std::string, NameLess> seen;
+  m_values.clear();
+  for (size_t i = m_entries.size(); i > 0; --i) {
+    const Entry& entry = m_entries[i - 1];
     if (entry.kind == kValue && SameRegistryName(entry.key, path) &&
-        IsLastOfName(i)) {
-      values.push_back(entry.value);
+        seen.insert(entry.value.name).second) {
+      m_values.push_back(entry.value);
     }
   }
-  return values;
+  std::reverse(m_values.begin(), m_values.end());
+  m_strValuesPath = path;
+  m_bValuesKnown = true;
+  return m_values;
 }
 
 void CRegeditFile::AddKey(const std::string& path) {
@@ -134,7 +154,7 @@ void CRegeditFile::AddKey(const std::string& path) {
     m_entries.push_back(Entry{kText, m_strEol, "", RegeditValue()});
   }
   m_entries.push_back(Entry{kHeader, "", path, RegeditValue()});
-  m_bChanged = true;
+  Touch();
 }
 
 void CRegeditFile::SetValue(const std::string& path,
@@ -147,13 +167,13 @@ void CRegeditFile::SetValue(const std::string& path,
     if (entry.value.type == value.type && entry.value.data == value.data) {
       return;
     }
-    m_bChanged = true;
+    Touch();
     entry.value.type = value.type;
     entry.value.data = value.data;
     entry.raw.clear();
     return;
   }
-  m_bChanged = true;
+  Touch();
   AddKey(path);
   const size_t end = SectionEnd(path);
   m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(end),
@@ -171,7 +191,7 @@ bool CRegeditFile::DeleteValue(const std::string& path,
       found = true;
     }
   }
-  m_bChanged = m_bChanged || found;
+  if (found) Touch();
   return found;
 }
 
@@ -184,7 +204,7 @@ bool CRegeditFile::DeleteKey(const std::string& path) {
       found = true;
     }
   }
-  m_bChanged = m_bChanged || found;
+  if (found) Touch();
   return found;
 }
 
@@ -205,16 +225,9 @@ void CRegeditFile::AddEntry(const std::string& raw, const std::string& line,
   m_entries.push_back(entry);
 }
 
-bool CRegeditFile::IsLastOfName(size_t index) const {
-  const Entry& entry = m_entries[index];
-  for (size_t i = index + 1; i < m_entries.size(); ++i) {
-    const Entry& later = m_entries[i];
-    if (later.kind == kValue && SameRegistryName(later.key, entry.key) &&
-        SameRegistryName(later.value.name, entry.value.name)) {
-      return false;
-    }
-  }
-  return true;
+void CRegeditFile::Touch() {
+  m_bChanged = true;
+  m_bValuesKnown = false;
 }
 
 size_t CRegeditFile::FindValue(const std::string& path,

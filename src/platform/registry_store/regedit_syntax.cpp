@@ -39,6 +39,20 @@ bool ReadQuoted(const std::string& line, size_t& pos, std::string& text) {
   return false;
 }
 
+// Reads "Name"= or @= from the start of line; pos ends behind the "=".
+bool ReadValueName(const std::string& line, size_t& pos, std::string& name) {
+  pos = 0;
+  if (line.compare(0, 1, "@") == 0) {
+    name.clear();
+    pos = 1;
+  } else if (!ReadQuoted(line, pos, name)) {
+    return false;
+  }
+  if (pos >= line.size() || line[pos] != '=') return false;
+  ++pos;
+  return true;
+}
+
 // Comma-separated two-digit hex bytes; blanks around them are allowed.
 bool ReadHexBytes(const std::string& list, std::string& bytes) {
   bytes.clear();
@@ -170,14 +184,28 @@ bool ParseKeyHeader(const std::string& line, std::string& path) {
 
 bool ParseValueLine(const std::string& line, RegeditValue& value) {
   size_t pos = 0;
-  if (line.compare(0, 1, "@") == 0) {
-    value.name.clear();
-    pos = 1;
-  } else if (!ReadQuoted(line, pos, value.name)) {
+  if (!ReadValueName(line, pos, value.name)) return false;
+  return ParseData(line.substr(pos), value);
+}
+
+bool ContinuesHexData(const std::string& line) {
+  size_t pos = 0;
+  std::string name;
+  if (line.empty() || line.back() != '\\' || !ReadValueName(line, pos, name)) {
     return false;
   }
-  if (pos >= line.size() || line[pos] != '=') return false;
-  return ParseData(line.substr(pos + 1), value);
+  return line.compare(pos, 4, "hex:") == 0 || line.compare(pos, 4, "hex(") == 0;
+}
+
+bool IsHexContinuation(const std::string& line) {
+  const size_t end =
+      (!line.empty() && line.back() == '\\') ? line.size() - 1 : line.size();
+  if (end == 0) return false;
+  for (size_t i = 0; i < end; ++i) {
+    const char c = line[i];
+    if (HexDigit(c) < 0 && c != ',' && c != ' ' && c != '\t') return false;
+  }
+  return true;
 }
 
 std::string FormatValueLine(const RegeditValue& value, const std::string& eol) {

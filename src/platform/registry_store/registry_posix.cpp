@@ -4,6 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include <memory>
 #include <set>
 
 #include "regedit_syntax.h"
@@ -73,10 +74,22 @@ LONG Resolve(HKEY root, const char* subKey, std::string& store,
 }
 
 // Reads the store of an open key; the key may have been deleted since.
-LONG LoadKey(const OpenKey& open, CRegeditFile& file) {
-  const LONG result = CRegistryStore(open.store).Load(file);
+LONG LoadKey(const OpenKey& open, std::shared_ptr<const CRegeditFile>& file) {
+  const LONG result = CRegistryStore(open.store).LoadShared(file);
   if (result != ERROR_SUCCESS) return result;
-  return file.KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+  return file->KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+// The full path of the open key that root stands for; empty for a root.
+std::string ParentPath(HKEY root) {
+  const OpenKey* open = Lookup(root);
+  return open != nullptr ? open->path : std::string();
+}
+
+// As on Windows, a key that was deleted while open has no sub-keys, and
+// none can be created below it.
+bool ParentExists(const CRegeditFile& file, const std::string& parent) {
+  return parent.empty() || file.KeyExists(parent);
 }
 
 // Finds root\subKey: the store it lives in, its full path, and whether it
@@ -85,10 +98,18 @@ LONG FindKey(HKEY root, const char* subKey, std::string& store,
              std::string& path, bool& exists) {
   LONG status = Resolve(root, subKey, store, path);
   if (status != ERROR_SUCCESS) return status;
-  CRegeditFile file;
-  status = CRegistryStore(store).Load(file);
-  exists = file.KeyExists(path);
-  return status;
+  std::shared_ptr<const CRegeditFile> file;
+  status = CRegistryStore(store).LoadShared(file);
+  if (status != ERROR_SUCCESS) return status;
+  if (!ParentExists(*file, ParentPath(root))) return ERROR_KEY_DELETED;
+  exists = file->KeyExists(path);
+  return ERROR_SUCCESS;
+}
+
+// A line break in a name would end its line in the store, and the name
+// could not be read back.
+bool HasLineBreak(const char* name) {
+  return name != nullptr && strpbrk(name, "\r\n") != nullptr;
 }
 
 void SetIf(LPDWORD target, size_t value) {
@@ -100,6 +121,7 @@ void SetIf(LPDWORD target, size_t value) {
 extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
                               REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
   std::string storePath, path;
   bool exists = false;
   const LONG status = FindKey(root, subKey, storePath, path, exists);
@@ -118,6 +140,7 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
                                 LPSECURITY_ATTRIBUTES /*security*/,
                                 PHKEY result, LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  if (HasLineBreak(subKey)) return ERROR_INVALID_PARAMETER;
   std::string storePath, path;
   bool exists = false;
   LONG status = FindKey(root, subKey, storePath, path, exists);
@@ -128,7 +151,9 @@ extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
     return ERROR_ACCESS_DENIED;
   }
   if (!exists) {
-    status = store.Update([&path](CRegeditFile& current) {
+    const std::string parent = ParentPath(root);
+    status = store.Update([&path, &parent](CRegeditFile& current) -> LONG {
+      if (!ParentExists(current, parent)) return ERROR_KEY_DELETED;
       if (!current.KeyExists(path)) current.AddKey(path);
       return ERROR_SUCCESS;
     });
@@ -148,7 +173,7 @@ extern "C" LONG RegQueryInfoKeyA(
     LPDWORD securityDescriptor, PFILETIME /*lastWriteTime: not kept*/) {
   const OpenKey* open = Lookup(key);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
-  CRegeditFile file;
+  std::shared_ptr<const CRegeditFile> file;
   const LONG status = LoadKey(*open, file);
   if (status != ERROR_SUCCESS) return status;
   // The store keeps no class names and no security descriptors.
@@ -159,13 +184,13 @@ extern "C" LONG RegQueryInfoKeyA(
   SetIf(maxClassLength, 0);
   SetIf(securityDescriptor, 0);
   size_t longest = 0;
-  const std::vector<std::string> children = file.SubKeys(open->path);
+  const std::vector<std::string> children = file->SubKeys(open->path);
   for (const std::string& child : children)
     longest = std::max(longest, child.size());
   SetIf(subKeys, children.size());
   SetIf(maxSubKeyLength, longest);
   size_t longestName = 0, longestData = 0;
-  const std::vector<RegeditValue> list = file.Values(open->path);
+  const std::vector<RegeditValue>& list = file->Values(open->path);
   for (const RegeditValue& value : list) {
     longestName = std::max(longestName, value.name.size());
     longestData = std::max(longestData, value.data.size());
@@ -186,10 +211,10 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
       (data != nullptr && dataLength == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
-  CRegeditFile file;
+  std::shared_ptr<const CRegeditFile> file;
   const LONG status = LoadKey(*open, file);
   if (status != ERROR_SUCCESS) return status;
-  const std::vector<RegeditValue> list = file.Values(open->path);
+  const std::vector<RegeditValue>& list = file->Values(open->path);
   if (index >= list.size()) return ERROR_NO_MORE_ITEMS;
   const RegeditValue& value = list[index];
   if (type != nullptr) *type = value.type;
@@ -220,6 +245,7 @@ extern "C" LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/,
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (data == nullptr && size > 0) return ERROR_INVALID_PARAMETER;
+  if (HasLineBreak(valueName)) return ERROR_INVALID_PARAMETER;
   const RegeditValue value{
       valueName != nullptr ? valueName : "", type,
       std::string(reinterpret_cast<const char*>(data), size)};
@@ -243,13 +269,19 @@ extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
   });
 }
 
-// As on Windows, only a key without sub-keys can be deleted.
+// As on Windows, only a key without sub-keys can be deleted; the empty
+// sub-key names the open key itself, and a root cannot be deleted.
 extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) {
-  if (subKey == nullptr || subKey[0] == '\0') return ERROR_ACCESS_DENIED;
+  if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
+  if (subKey[0] == '\0' && RootName(root) != nullptr) {
+    return ERROR_ACCESS_DENIED;
+  }
   std::string storePath, path;
   const LONG status = Resolve(root, subKey, storePath, path);
   if (status != ERROR_SUCCESS) return status;
+  const std::string parent = ParentPath(root);
   return CRegistryStore(storePath).Update([&](CRegeditFile& file) -> LONG {
+    if (!ParentExists(file, parent)) return ERROR_KEY_DELETED;
     if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
     if (!file.SubKeys(path).empty()) return ERROR_ACCESS_DENIED;
     file.DeleteKey(path);

@@ -1,18 +1,21 @@
 #include "registry_store.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-
 namespace {
 
 const char kDefaultStore[] = "/etc/quillspur/registry.reg";
+// A temporary file is the store's name, this, and mkstemp's six letters.
+const char kTempInfix[] = ".quillspur-tmp.";
+const size_t kTempRandom = 6;
 
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
@@ -21,6 +24,62 @@ bool WriteAll(int fd, const std::string& text) {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Reads a regular file to its end straight into text, asking for one byte
+// more than the expected size: a file of that size takes a single read,
+// since a regular file reads short only at its end.
+bool ReadAll(int fd, size_t expected, std::string& text) {
+  text.resize(expected + 1);
+  size_t done = 0;
+  for (;;) {
+    if (done == text.size()) text.resize(2 * text.size());
+    const size_t wanted = text.size() - done;
+    const ssize_t n = read(fd, &text[done], wanted);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    done += static_cast<size_t>(n);
+    if (static_cast<size_t>(n) < wanted) break;
+  }
+  text.resize(done);
+  return true;
+}
+
+// The bytes of the store; a missing one has none. Anything but a regular
+// file cannot be read: the open does not block on a FIFO, and the type is
+// checked on what was opened.
+LONG ReadStore(const std::string& path, std::string& text) {
+  const int fd =
+      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    text.clear();
+    return errno == ENOENT ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  }
+  struct stat info;
+  const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ReadAll(fd, static_cast<size_t>(info.st_size), text);
+  close(fd);
+  return read ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// Whether a rename may replace what is at path: nothing, or a regular file.
+bool MayReplace(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+  return S_ISREG(info.st_mode);
+}
+
+bool IsTempName(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + kTempRandom ||
+      name.compare(0, prefix.size(), prefix) != 0) {
+    return false;
+  }
+  for (size_t i = prefix.size(); i < name.size(); ++i) {
+    const char c = name[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && !(c >= '0' && c <= '9')) return false;
   }
   return true;
 }
@@ -65,17 +124,38 @@ bool CRegistryStore::MayWrite() const {
 }
 
 LONG CRegistryStore::Load(CRegeditFile& file) const {
-  std::ifstream in(m_strPath, std::ios::binary);
-  if (!in) {
+  std::string text;
+  const LONG result = ReadStore(m_strPath, text);
+  if (result != ERROR_SUCCESS) {
     file.Parse("");
-    return (access(m_strPath.c_str(), F_OK) != 0 && errno == ENOENT)
-               ? ERROR_SUCCESS
-               : ERROR_ACCESS_DENIED;
+    return result;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)),
-                         std::istreambuf_iterator<char>());
-  if (in.bad()) return ERROR_ACCESS_DENIED;
   return file.Parse(text) ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+LONG CRegistryStore::LoadShared(
+    std::shared_ptr<const CRegeditFile>& file) const {
+  // The last store read, its bytes and what they parse to.
+  static std::string lastPath, lastText;
+  static std::shared_ptr<const CRegeditFile> lastFile;
+  static std::string text;  // kept, so that its buffer is reused
+  const LONG result = ReadStore(m_strPath, text);
+  if (result != ERROR_SUCCESS) {
+    file = std::make_shared<const CRegeditFile>();
+    return result;
+  }
+  if (lastFile == nullptr || lastPath != m_strPath || lastText != text) {
+    auto parsed = std::make_shared<CRegeditFile>();
+    if (!parsed->Parse(text)) {
+      file = std::make_shared<const CRegeditFile>();
+      return ERROR_BADDB;
+    }
+    lastPath = m_strPath;
+    lastText.swap(text);
+    lastFile = parsed;
+  }
+  file = lastFile;
+  return ERROR_SUCCESS;
 }
 
 LONG CRegistryStore::Update(
@@ -83,6 +163,7 @@ LONG CRegistryStore::Update(
   if (!MayWrite()) return ERROR_ACCESS_DENIED;
   DirectoryLock lock(Directory());
   if (lock.Fd() < 0) return ERROR_ACCESS_DENIED;
+  RemoveStaleTempFiles(lock.Fd());
   CRegeditFile file;
   LONG result = Load(file);
   if (result == ERROR_SUCCESS) result = change(file);
@@ -107,9 +188,37 @@ std::string CRegistryStore::Directory() const {
   return slash == 0 ? "/" : target.substr(0, slash);
 }
 
+std::string CRegistryStore::TempPrefix() const {
+  const std::string target = Target();
+  return target.substr(target.rfind('/') + 1) + kTempInfix;
+}
+
+// Every writer holds the lock from before it makes its temporary file until
+// after it has renamed or removed it, so under the lock any such file was
+// left by a writer that was killed.
+void CRegistryStore::RemoveStaleTempFiles(int directory) const {
+  const int fd = dup(directory);
+  DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (dir == nullptr) {
+    if (fd >= 0) close(fd);
+    return;
+  }
+  const std::string prefix = TempPrefix();
+  while (const dirent* entry = readdir(dir)) {
+    struct stat info;
+    if (IsTempName(entry->d_name, prefix) &&
+        fstatat(directory, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode)) {
+      unlinkat(directory, entry->d_name, 0);
+    }
+  }
+  closedir(dir);
+}
+
 LONG CRegistryStore::WriteAtomically(const std::string& text) const {
   const std::string target = Target();
-  std::string temp = target + ".XXXXXX";
+  if (!MayReplace(target)) return ERROR_ACCESS_DENIED;
+  std::string temp = Directory() + "/" + TempPrefix() + "XXXXXX";
   const int fd = mkstemp(&temp[0]);
   if (fd < 0) return ERROR_ACCESS_DENIED;
   // The new file takes over the old one's mode and, where allowed, owner.
@@ -124,7 +233,11 @@ LONG CRegistryStore::WriteAtomically(const std::string& text) const {
   }
   const bool written = WriteAll(fd, text) && fsync(fd) == 0;
   const bool closed = close(fd) == 0;
-  if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
+  // Test hook: ends the writer as a kill would, once the temporary file is
+  // complete and before it replaces the store.
+  if (getenv("QUILLSPUR_TEST_KILL_STORE_WRITER") != nullptr) raise(SIGKILL);
+  if (!written || !closed || !MayReplace(target) ||
+      rename(temp.c_str(), target.c_str()) != 0) {
     unlink(temp.c_str());
     return ERROR_WRITE_FAULT;
   }

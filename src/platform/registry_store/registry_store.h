@@ -2,13 +2,15 @@
 // POSIX. Reading needs read access to the file; every change needs write
 // access to it and to its directory, is made under an exclusive lock, and
 // goes to a temporary file that is then renamed over the store (over the
-// file it links to, when the store is a symbolic link).
+// file it links to, when the store is a symbolic link). Only a missing path
+// or a regular file is a store: anything else is neither read nor replaced.
 #ifndef QUILLSPUR_PLATFORM_REGISTRY_STORE_H
 #define QUILLSPUR_PLATFORM_REGISTRY_STORE_H
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "regedit_file.h"
@@ -26,8 +28,12 @@ class CRegistryStore {
   // the file when it exists. A missing directory is never created.
   bool MayWrite() const;
   // Reads the store; a missing file is an empty store. ERROR_ACCESS_DENIED
-  // when it cannot be read, ERROR_BADDB when it is not a REGEDIT4 file.
+  // when it cannot be read or is no regular file, ERROR_BADDB when it is
+  // not a REGEDIT4 file.
   LONG Load(CRegeditFile& file) const;
+  // As Load, for reading: the store is read on every call, but parsed only
+  // when its bytes differ from those of the last store read this way.
+  LONG LoadShared(std::shared_ptr<const CRegeditFile>& file) const;
   // Loads the store under the lock, applies change, and writes the result
   // back when change returned ERROR_SUCCESS and altered something. A store
   // that cannot be parsed is left as it is.
@@ -37,6 +43,10 @@ class CRegistryStore {
   // The file that is written: the store, or what it links to.
   std::string Target() const;
   std::string Directory() const;
+  // The start of the names of this store's temporary files.
+  std::string TempPrefix() const;
+  void RemoveStaleTempFiles(int directory) const;
+  // Replaces the store, unless it became something else than a file.
   LONG WriteAtomically(const std::string& text) const;
 
   std::string m_strPath;
