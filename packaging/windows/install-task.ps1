@@ -42,7 +42,7 @@ if (-not (Test-Path $jobs)) {
 }
 
 if ($Path) {
-  & reg.exe add 'HKLM\Software\KESTRAN\LORVANTIS' /v Path /t REG_SZ /d $Path /f | Out-Null
+  & reg.exe add 'HKLM\Software\KESTRAN\LORVANTIS' /v Path /t REG_SZ /d $Path /f /reg:64 | Out-Null
   if ($LASTEXITCODE -ne 0) { throw "reg add failed ($LASTEXITCODE)" }
   # The monitor never creates its log directory.
   New-Item -ItemType Directory -Force `
