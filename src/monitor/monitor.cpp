@@ -13,6 +13,9 @@ const int kLogLimit = 1000000;
 const int kDefaultDelay = 60;
 const DWORD kSleepStep = 1000;
 
+// With 64 bits the end of any cycle lies far beyond 2038 without overflow.
+static_assert(sizeof(time_t) >= 8, "time_t must have 64 bits");
+
 }  // namespace
 
 int MonitorMain(int argc, char* argv[], FrameworkInit init) {
@@ -49,17 +52,16 @@ void RunMonitorCycle(CIniFile& ini) {
     // Read afresh every cycle, so an edited Delay counts from the next one.
     const uint32_t length = static_cast<uint32_t>(
         ini.GetInt(kProgramName, "Delay", kDefaultDelay, 10));
-    const int32_t end = CycleEnd(time(nullptr), length);
+    const time_t end = CycleEnd(time(nullptr), length);
     RunJobPass(ini);
     // A pass longer than the cycle is followed at once by the next.
     while (CycleEndInFuture(end, time(nullptr))) Sleep(kSleepStep);
   }
 }
 
-int32_t CycleEnd(time_t now, uint32_t length) {
-  return static_cast<int32_t>(static_cast<uint32_t>(now) + length);
+time_t CycleEnd(time_t now, uint32_t length) {
+  if (length > static_cast<uint32_t>(INT32_MAX)) return now;
+  return now + static_cast<time_t>(length);
 }
 
-bool CycleEndInFuture(int32_t end, time_t now) {
-  return end > static_cast<int32_t>(static_cast<uint32_t>(now));
-}
+bool CycleEndInFuture(time_t end, time_t now) { return end > now; }

@@ -20,10 +20,11 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init);
 // Reads Delay, runs a job pass and waits out the cycle, for ever.
 void RunMonitorCycle(CIniFile& ini);
 
-// The end of a cycle that starts at now and lasts length seconds, in 32-bit
-// arithmetic with wrap-around: a length of 2147483648 or more ends in the past.
-int32_t CycleEnd(time_t now, uint32_t length);
-// Whether end, compared as a signed 32-bit number, still lies after now.
-bool CycleEndInFuture(int32_t end, time_t now);
+// The end of a cycle that starts at now and lasts length seconds. A length
+// that is negative as a signed 32-bit number (2147483648 and above, so also
+// Delay=-1) ends at once: passes run back to back.
+time_t CycleEnd(time_t now, uint32_t length);
+// Whether end still lies after now.
+bool CycleEndInFuture(time_t end, time_t now);
 
 #endif

@@ -129,17 +129,18 @@ EOF
 }
 
 case_delay_values_that_read_as_no_wait() {
-  # Each runs its passes back to back; Delay=5 gives one pass in that time.
+  # Each runs its passes back to back; Delay=5 gives one pass in that time,
+  # and so does a length far beyond 2038 from now.
   local delay passes
-  for delay in 0 abc -1 0x3C 4294967296 5; do
+  for delay in 0 abc -1 0x3C 4294967296 2147483648 5 400000000; do
     printf '[Quillspur]\nDelay=%s\n[idle]\n' "$delay" >jobs.ini
     : >"$LOG"
     start_monitor '.\jobs.ini'
     wait_for_count "Starte Programm: " 3 3
     stop_monitor
     passes=$(count "Starte Programm: ")
-    if [ "$delay" = 5 ]; then
-      expect_eq "passes with Delay=5" 1 "$passes"
+    if [ "$delay" = 5 ] || [ "$delay" = 400000000 ]; then
+      expect_eq "passes with Delay=$delay" 1 "$passes"
     elif [ "$passes" -lt 3 ]; then
       fail "Delay=$delay: $passes passes, expected passes back to back"
     fi
