@@ -78,8 +78,9 @@ char* CIniFile::GetStringAlloc(const char* section, const char* key,
     char* buffer = static_cast<char*>(malloc(size + 1));
     const DWORD length = m_reader.ReadString(section, key, fallback, buffer,
                                              size, m_pszFileName);
-    // size - 1 means the value may have been cut: read it again, larger.
-    if (length + 1 < size) return buffer;
+    // size - 1 means the value may have been cut, and so does size - 2: the
+    // platform drops a byte of a quoted value that ends at size - 1.
+    if (length + 2 < size) return buffer;
     free(buffer);
   }
 }

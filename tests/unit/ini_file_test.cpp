@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ini_file.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -52,9 +53,11 @@ TEST(CIniFile, LongValuesAreReadAgainIn512ByteSteps) {
     std::vector<DWORD> reads;
   } const cases[] = {
       {0, {512}},
-      {510, {512}},
+      {509, {512}},
+      {510, {512, 1024}},  // 510 = size - 2: a quoted value may have been cut
       {511, {512, 1024}},  // 511 = size - 1: cut or exact, read again
-      {1022, {512, 1024}},
+      {1021, {512, 1024}},
+      {1022, {512, 1024, 1536}},
       {1023, {512, 1024, 1536}},
       {5000, {512, 1024, 1536, 2048, 2560, 3072, 3584, 4096, 4608, 5120}},
   };
@@ -65,6 +68,21 @@ TEST(CIniFile, LongValuesAreReadAgainIn512ByteSteps) {
     EXPECT_EQ(fake.value, std::string(ini.GetString("s", "k", nullptr)))
         << c.length;
     EXPECT_EQ(c.reads, fake.stringReads) << c.length;
+  }
+}
+
+// The platform returns size - 2 for a quoted value that ends at size - 1.
+TEST(CIniFile, QuotedValuesOfEveryLengthAreReadWhole) {
+  TempDir dir;
+  CIniFile ini;
+  const std::string file = dir.File("t.ini");
+  ini.SetFileName(file.c_str());
+  for (const size_t length : {510, 511, 512, 1022, 1023, 1535}) {
+    const std::string value(length, 'v');
+    dir.Write("t.ini", "[s]\nk=\"" + value + "\"\n");
+    const std::string got(ini.GetString("s", "k", nullptr));
+    EXPECT_EQ(length, got.size());
+    EXPECT_TRUE(got == value) << length;
   }
 }
 

@@ -15,7 +15,7 @@ TEST(Monitor, CycleEndWaitsAnyNonNegativeLengthWithoutOverflow) {
     time_t end;
   } const cases[] = {
       /* 0 */ {1000, 60, 1060},
-      /* 1 */ {1000, 0, 1000},           // back to back, no sleep
+      /* 1 */ {1000, 0, 1000},            // back to back, no sleep
       /* 2 */ {1000, 4294967295u, 1000},  // Delay=-1: back to back
       /* 3 */ {1000, 2147483648u, 1000},  // negative as a signed 32-bit number
       /* 4 */ {1000, 2147483647u, 2147484647},
@@ -29,8 +29,7 @@ TEST(Monitor, CycleEndWaitsAnyNonNegativeLengthWithoutOverflow) {
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     const time_t end = CycleEnd(cases[i].now, cases[i].length);
     EXPECT_EQ(cases[i].end, end) << "case " << i;
-    EXPECT_EQ(cases[i].end > cases[i].now,
-              CycleEndInFuture(end, cases[i].now))
+    EXPECT_EQ(cases[i].end > cases[i].now, CycleEndInFuture(end, cases[i].now))
         << "case " << i;
     EXPECT_FALSE(CycleEndInFuture(end, cases[i].end)) << "case " << i;
   }
