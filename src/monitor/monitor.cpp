@@ -41,7 +41,11 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
     theLog.Write("Quillspur beendet", false);
     return 1;
   }
-  ini.SetFileName(theConfigPath);
+  // Windows' profile functions look for a bare name in the Windows
+  // directory, not where the existence test found it.
+  const bool bare = theConfigPath.Find('\\') < 0 &&
+                    theConfigPath.Find('/') < 0 && theConfigPath.Find(':') < 0;
+  ini.SetFileName(bare ? ".\\" + theConfigPath : theConfigPath);
   RunMonitorCycle(ini);
   return 1;
 }

@@ -59,6 +59,14 @@ case_wildcard_configuration_path_passes_the_existence_test() {
   expect_eq "log" "Quillspur gestartet" "$(messages)"
 }
 
+case_a_bare_configuration_name_is_read_where_it_was_found() {
+  run_program absent.ini >/dev/null 2>&1
+  expect_contains "$(messages)" "Konfigurationsdatei 'absent.ini' nicht gefunden."
+  printf '[Quillspur]\nDelay=1\n[tick]\nRun=exit 0\n' >jobs.ini
+  start_monitor jobs.ini
+  wait_for_count "Starte Programm: exit 0" 1 || fail "no job ran from a bare name"
+}
+
 case_delay_is_read_again_every_cycle() {
   printf '[Quillspur]\nDelay=1\n[tick]\nRun=exit 0\n' >jobs.ini
   start_monitor '.\jobs.ini'
