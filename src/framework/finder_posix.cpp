@@ -55,8 +55,10 @@ int CFileFind::FindFile(const char* path, unsigned int /*flags*/) {
   const std::string pattern =
       slash == std::string::npos ? osPath : osPath.substr(slash + 1);
   if (!HasWildcard(pattern)) {
+    // The entry counts, as it does through a wildcard and on Windows: a
+    // symbolic link whose target is missing is found too.
     struct stat info;
-    return stat(osPath.c_str(), &info) == 0 ? 1 : 0;
+    return lstat(osPath.c_str(), &info) == 0 ? 1 : 0;
   }
 
   std::string directory = ".";
