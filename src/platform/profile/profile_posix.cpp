@@ -1,112 +1,55 @@
 // The two profile (INI) functions of kernel32, read the way Wine 8 reads
-// them, byte for byte. The file is read and parsed afresh on every call:
-// nothing is cached, so a change is seen by the next call whatever its time.
+// them, byte for byte. The whole file is read on every call, so a change is
+// seen by the next call whatever its time; only when its bytes equal those
+// of the last read is their parsed form used again. Only regular files are
+// read; anything else reads as a file that cannot be read.
 #include <errno.h>
-#include <stdio.h>
+#include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <exception>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "os_path.h"
+#include "profile_text.h"
 
 namespace {
 
-struct Entry {
-  std::string name;
-  std::string value;
-  bool hasValue;  // false for a line without "=": never listed nor found
+// The last file read, parsed; valid is false until a parse has completed.
+struct ProfileCache {
+  std::mutex lock;
+  CProfileText text;
+  bool valid = false;
 };
 
-struct Section {
-  std::string name;
-  std::vector<Entry> entries;
-};
-
-struct Profile {
-  bool unreadable = false;  // the file exists (or may) but cannot be read
-  // The first section has no name and holds the lines before any header.
-  std::vector<Section> sections{Section{}};
-};
-
-// A string list as Wine builds it, and the count that the call returns.
-struct List {
-  std::string text;
-  DWORD count;
-};
-
-// Wine's blanks: the C white space and Ctrl-Z, the old end-of-file mark.
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r' || c == '\x1a';
+// Made at its first use, so a call from another global's construction
+// finds it ready.
+ProfileCache& Cache() {
+  static ProfileCache cache;
+  return cache;
 }
+
+const size_t kChunk = 65536;
+
+// Wine hands the ANSI arguments on as counted UTF-16 strings; a longer
+// section or key name than these can hold finds nothing.
+const size_t kMaxNameLength = 32766;
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  const auto blank = [](char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+           c == '\r' || c == '\x1a';
+  };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-// Names and values are C strings once parsed: a NUL byte ends them.
-std::string CutAtNul(std::string_view text) {
-  return std::string(text.substr(0, text.find('\0')));
-}
-
-char FoldAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Only ASCII letters match without regard to case, as under Wine.
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
-}
-
-void ParseLine(std::string_view line, std::vector<Section>& sections) {
-  line = Trim(line);
-  if (line.empty()) return;
-  if (line.front() == '[') {
-    // The name runs to the last "]"; anything after it is ignored.
-    const size_t close = line.rfind(']');
-    if (close != std::string_view::npos && close > 0) {
-      sections.push_back(
-          Section{CutAtNul(Trim(line.substr(1, close - 1))), {}});
-      return;
-    }
-  }
-  // Comment lines are stored too: a key starting with ";" is only hidden
-  // from the key list.
-  const size_t equals = line.find('=');
-  if (equals == std::string_view::npos) {
-    sections.back().entries.push_back(Entry{CutAtNul(line), "", false});
-    return;
-  }
-  // Wine keeps no run of keys without a name: such a key right after one
-  // is dropped.
-  const std::string_view name = Trim(line.substr(0, equals));
-  std::vector<Entry>& entries = sections.back().entries;
-  if (name.empty() && !entries.empty() && entries.back().name.empty()) return;
-  entries.push_back(
-      Entry{CutAtNul(name), CutAtNul(Trim(line.substr(equals + 1))), true});
-}
-
-Profile Parse(std::string_view text) {
-  // A UTF-8 byte order mark is dropped; the bytes after it are not converted.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  Profile profile;
-  // CR and LF each end a line, so CR LF, LF and CR files all read alike.
-  while (!text.empty()) {
-    const size_t end = std::min(text.find_first_of("\r\n"), text.size());
-    ParseLine(text.substr(0, end), profile.sections);
-    text.remove_prefix(std::min(end + 1, text.size()));
-  }
-  return profile;
 }
 
 bool ParentIsDirectory(const std::string& path) {
@@ -118,51 +61,85 @@ bool ParentIsDirectory(const std::string& path) {
   return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// A missing file in an existing directory reads as an empty profile; an
-// empty name, a missing directory or an unreadable file make it unreadable.
-// Windows reads win.ini for a null name; there is none here.
-Profile LoadProfile(const char* fileName) {
-  Profile unreadable;
-  unreadable.unreadable = true;
-  if (fileName == nullptr) return Profile();
-  if (*fileName == '\0') return unreadable;
+// Reads fd to its end into the cache. While the bytes agree with the cached
+// ones nothing is kept but a chunk; from the first difference on they are
+// collected and parsed. False when a read fails or the file is too long.
+bool ReadIntoCache(int fd, size_t expected, ProfileCache& cache) {
+  const std::string& cached = cache.text.Bytes();
+  bool same = cache.valid;
+  std::string fresh;
+  size_t total = 0;
+  char chunk[kChunk];
+  for (;;) {
+    const ssize_t got = read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    const size_t count = static_cast<size_t>(got);
+    if (total + count > CProfileText::kMaxBytes) return false;
+    if (same && total + count <= cached.size() &&
+        memcmp(cached.data() + total, chunk, count) == 0) {
+      total += count;
+      continue;
+    }
+    if (same) {
+      same = false;
+      fresh.reserve(
+          std::min(std::max(expected, total + count), CProfileText::kMaxBytes));
+      fresh.assign(cached, 0, total);
+    }
+    fresh.append(chunk, count);
+    total += count;
+  }
+  if (same && total == cached.size()) return true;
+  if (same) fresh.assign(cached, 0, total);  // the file became shorter
+  cache.valid = false;
+  cache.text.Parse(std::move(fresh));
+  cache.valid = true;
+  return true;
+}
+
+// The profile of fileName, or null when it cannot be read: an empty name, a
+// missing directory, no permission, not a regular file. A missing file in
+// an existing directory reads as empty. Windows reads win.ini for a null
+// name; there is none here. Called with the cache locked.
+const CProfileText* LoadProfile(const char* fileName, ProfileCache& cache) {
+  static const CProfileText empty;
+  if (fileName == nullptr) return &empty;
+  if (*fileName == '\0') return nullptr;
   const std::string path = OsPath(fileName);
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    return errno == ENOENT && ParentIsDirectory(path) ? Profile() : unreadable;
+  // Without blocking: a FIFO must not wait for a writer.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return errno == ENOENT && ParentIsDirectory(path) ? &empty : nullptr;
   }
-  std::string bytes;
-  char chunk[65536];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-    bytes.append(chunk, got);
-  const bool failed = ferror(file) != 0;  // a directory, for one
-  fclose(file);
-  return failed ? unreadable : Parse(bytes);
+  struct stat info;
+  bool loaded = false;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    loaded = ReadIntoCache(fd, static_cast<size_t>(info.st_size), cache);
+  }
+  close(fd);
+  return loaded ? &cache.text : nullptr;
 }
 
-// Wine hands the ANSI arguments on as counted UTF-16 strings; a longer
-// section or key name than these can hold finds nothing.
-const size_t kMaxNameLength = 32766;
-
-const Section* FindSection(const Profile& profile, std::string_view name) {
-  if (name.size() > kMaxNameLength) return nullptr;
-  for (const Section& section : profile.sections) {
-    if (SameName(section.name, name)) return &section;
-  }
-  return nullptr;
+const CProfileText::Section* FindSection(const CProfileText* profile,
+                                         std::string_view name) {
+  if (profile == nullptr || name.size() > kMaxNameLength) return nullptr;
+  return profile->FindSection(name);
 }
 
-// The first section of that name only: keys of a repeated section are lost.
-const Entry* FindKey(const Profile& profile, const char* section,
-                     const char* key) {
+// The first line of that name in the first section of that name only: keys
+// of a repeated section are lost.
+const CProfileText::Key* FindKey(const CProfileText& profile,
+                                 const char* section, const char* key) {
   if (strlen(section) > kMaxNameLength || strlen(key) > kMaxNameLength)
     return nullptr;
-  const Section* found = FindSection(profile, Trim(section));
+  const CProfileText::Section* found = FindSection(&profile, Trim(section));
   if (found == nullptr) return nullptr;
   const std::string_view name = Trim(key);
-  for (const Entry& entry : found->entries) {
-    if (SameName(entry.name, name)) return &entry;
+  const CProfileText::Key* keys = profile.KeysOf(*found);
+  for (uint32_t i = 0; i < found->keyCount; ++i) {
+    if (SameProfileName(profile.NameOf(keys[i]), name)) return &keys[i];
   }
   return nullptr;
 }
@@ -190,86 +167,116 @@ DWORD CopyValue(std::string_view value, char* buffer, DWORD size) {
 }
 
 // Trailing blanks (only " ") of the default go, but never its first byte.
-std::string TrimDefault(const char* defaultValue) {
-  std::string result(defaultValue == nullptr ? "" : defaultValue);
-  while (result.size() > 1 && result.back() == ' ') result.pop_back();
+std::string_view TrimDefault(const char* defaultValue) {
+  std::string_view result(defaultValue == nullptr ? "" : defaultValue);
+  while (result.size() > 1 && result.back() == ' ') result.remove_suffix(1);
   return result;
 }
 
-// The section names; a cut list ends in the first size - 2 bytes.
-List SectionList(const Profile& profile, DWORD size) {
-  List list{"", 0};
-  if (size == 1) return list;
+// The section names, each with its NUL, and one NUL more; returns the bytes
+// before that last NUL. A list that does not fit ends in its first size - 2
+// bytes and one NUL, and returns size - 2.
+DWORD SectionList(const CProfileText* profile, char* buffer, DWORD size) {
+  size_t used = 0;
   size_t room = size - 1;
-  for (const Section& section : profile.sections) {
-    if (section.name.empty()) continue;
-    if (section.name.size() + 1 >= room) {
-      list.text.append(section.name, 0, room - 1);
-      list.text.append(2, '\0');
-      list.count = size - 2;
-      return list;
+  if (profile != nullptr && size > 1) {
+    for (const CProfileText::Section& section : profile->Sections()) {
+      const std::string_view name = profile->NameOf(section);
+      if (name.empty()) continue;
+      if (name.size() + 1 >= room) {
+        memcpy(buffer + used, name.data(), room - 1);
+        buffer[size - 2] = '\0';
+        return size - 2;
+      }
+      memcpy(buffer + used, name.data(), name.size());
+      used += name.size();
+      buffer[used++] = '\0';
+      room -= name.size() + 1;
     }
-    list.text.append(section.name).push_back('\0');
-    room -= section.name.size() + 1;
   }
-  list.text.push_back('\0');
-  list.count = static_cast<DWORD>(list.text.size() - 1);
-  return list;
+  buffer[used] = '\0';
+  return static_cast<DWORD>(used);
 }
 
-// The keys with "=" that are not comments, duplicates included. An empty
-// key name yields an empty string, which a reader takes for the list's end.
-List KeyList(const Section* section, DWORD size) {
-  List list{"", 0};
+// The keys with "=" that are not comments, duplicates included, each cut
+// to what fits and with its NUL, then one NUL more; the count excludes that
+// last NUL, and a list cut short returns size - 2. A list that would begin
+// with an empty string, or none, gives the default instead.
+DWORD KeyList(const CProfileText* profile, const CProfileText::Section* section,
+              std::string_view fallback, char* buffer, DWORD size) {
+  const auto listed = [profile](const CProfileText::Key& key) {
+    return key.valueOffset != CProfileText::kNoValue &&
+           profile->NameOf(key).substr(0, 1) != ";";
+  };
+  const CProfileText::Key* keys =
+      section == nullptr ? nullptr : profile->KeysOf(*section);
+  const uint32_t count = section == nullptr ? 0 : section->keyCount;
+  const CProfileText::Key* first = std::find_if(keys, keys + count, listed);
+  if (size <= 2 || first == keys + count || profile->NameOf(*first).empty())
+    return CopyValue(fallback, buffer, size);
+  size_t used = 0;
   size_t room = size;
-  for (const Entry& entry : section ? section->entries : std::vector<Entry>()) {
+  for (const CProfileText::Key* key = first; key != keys + count; ++key) {
     if (room <= 2) break;
-    if (!entry.hasValue || entry.name.compare(0, 1, ";") == 0) continue;
-    const size_t length = std::min(entry.name.size(), room - 2);
-    list.text.append(entry.name, 0, length).push_back('\0');
+    if (!listed(*key)) continue;
+    const std::string_view name = profile->NameOf(*key);
+    const size_t length = std::min(name.size(), room - 2);
+    memcpy(buffer + used, name.data(), length);
+    used += length;
+    buffer[used++] = '\0';
     room -= length + 1;
-    if (room < 2) break;
   }
-  list.text.push_back('\0');
-  list.count = room <= 1 ? size - std::min<DWORD>(size, 2)
-                         : size - static_cast<DWORD>(room);
-  return list;
+  if (room <= 1) return size - 2;  // its last NUL already stands there
+  buffer[used] = '\0';
+  return static_cast<DWORD>(used);
 }
 
-// Hands a list out as Wine's ANSI functions do: the counted bytes and one
-// NUL after them; nothing beyond is written.
-DWORD DeliverList(const List& list, char* buffer) {
-  memcpy(buffer, list.text.data(), list.count);
-  buffer[list.count] = '\0';
-  return list.count;
+// Profile null: the file cannot be read.
+DWORD ReadString(const CProfileText* profile, LPCSTR section, LPCSTR key,
+                 std::string_view fallback, LPSTR buffer, DWORD size) {
+  if (section == nullptr) return SectionList(profile, buffer, size);
+  if (key == nullptr) {
+    // The key list looks the section up untrimmed.
+    return KeyList(profile, FindSection(profile, section), fallback, buffer,
+                   size);
+  }
+  // Only here does Wine hand out the default of an unreadable file as is.
+  if (profile == nullptr) return PlainCopy(fallback, buffer, size);
+  const CProfileText::Key* found = FindKey(*profile, section, key);
+  return CopyValue(
+      found != nullptr && found->valueOffset != CProfileText::kNoValue
+          ? profile->ValueOf(*found)
+          : fallback,
+      buffer, size);
 }
 
 }  // namespace
 
+// No C++ exception leaves these functions: memory that runs out makes the
+// file read as one that cannot be read.
 extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
                                           LPCSTR defaultValue, LPSTR buffer,
                                           DWORD size, LPCSTR fileName) {
   if (buffer == nullptr || size == 0) return 0;
-  const std::string fallback = TrimDefault(defaultValue);
-  const Profile profile = LoadProfile(fileName);
-  if (section == nullptr)
-    return DeliverList(SectionList(profile, size), buffer);
-  if (key != nullptr) {
-    // Only here does Wine hand out the default of an unreadable file as is.
-    if (profile.unreadable) return PlainCopy(fallback, buffer, size);
-    const Entry* entry = FindKey(profile, section, key);
-    return CopyValue(
-        entry != nullptr && entry->hasValue ? entry->value : fallback, buffer,
-        size);
+  const std::string_view fallback = TrimDefault(defaultValue);
+  try {
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    return ReadString(LoadProfile(fileName, cache), section, key, fallback,
+                      buffer, size);
+  } catch (const std::exception&) {
+    return ReadString(nullptr, section, key, fallback, buffer, size);
   }
-  // The key list looks the section up untrimmed.
-  const List keys = KeyList(FindSection(profile, section), size);
-  if (keys.text[0] == '\0') return CopyValue(fallback, buffer, size);
-  return DeliverList(keys, buffer);
 }
 
 extern "C" DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size,
                                                 LPCSTR fileName) {
   if (buffer == nullptr || size == 0) return 0;
-  return DeliverList(SectionList(LoadProfile(fileName), size), buffer);
+  try {
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    return SectionList(LoadProfile(fileName, cache), buffer, size);
+  } catch (const std::exception&) {
+    return SectionList(nullptr, buffer, size);
+  }
 }

@@ -53,6 +53,28 @@ case_job_file_rewritten_in_place() {
   expect_whole_lines
 }
 
+case_a_fifo_as_job_file_is_not_waited_on() {
+  mkfifo jobs.ini
+  start_monitor "$PWD/jobs.ini"
+  sleep 2
+  expect_running
+  # A writer that does not wait finds no reader: nothing holds it open.
+  if dd if=/dev/null of=jobs.ini oflag=nonblock status=none 2>/dev/null; then
+    fail "the monitor waits for a writer of the FIFO"
+  fi
+  expect_eq "log" "Quillspur gestartet" "$(messages)"
+}
+
+case_a_device_as_job_file_reads_as_unreadable() {
+  # With memory limited, a reader that took the endless device for a file
+  # fails at once instead of filling the machine's memory first.
+  setsid prlimit --as=1000000000 "$program" /dev/zero >monitor.out 2>&1 &
+  PID=$!
+  sleep 2
+  expect_running
+  expect_eq "log" "Quillspur gestartet" "$(messages)"
+}
+
 case_a_dangling_link_counts_by_its_name() {
   ln -s nowhere/target dangling
   ln -s absent.ini linked.ini
