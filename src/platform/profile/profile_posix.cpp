@@ -61,40 +61,63 @@ bool ParentIsDirectory(const std::string& path) {
   return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Reads fd to its end into the cache. While the bytes agree with the cached
-// ones nothing is kept but a chunk; from the first difference on they are
-// collected and parsed. False when a read fails or the file is too long.
-bool ReadIntoCache(int fd, size_t expected, ProfileCache& cache) {
-  const std::string& cached = cache.text.Bytes();
-  bool same = cache.valid;
-  std::string fresh;
+enum class Comparison { kSame, kDiffers, kFailed };
+
+// Reads fd up to its end or its first byte that differs from bytes.
+Comparison CompareWithFile(int fd, const std::string& bytes) {
+  char chunk[kChunk];
   size_t total = 0;
+  for (;;) {
+    const ssize_t got = read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Comparison::kFailed;
+    if (got == 0) break;
+    const size_t count = static_cast<size_t>(got);
+    if (count > bytes.size() - total ||
+        memcmp(bytes.data() + total, chunk, count) != 0) {
+      return Comparison::kDiffers;
+    }
+    total += count;
+  }
+  return total == bytes.size() ? Comparison::kSame : Comparison::kDiffers;
+}
+
+// Appends the rest of fd to bytes; false when a read fails or the whole is
+// too long to be parsed.
+bool ReadToEnd(int fd, std::string& bytes) {
   char chunk[kChunk];
   for (;;) {
     const ssize_t got = read(fd, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
-    if (got == 0) break;
+    if (got == 0) return true;
     const size_t count = static_cast<size_t>(got);
-    if (total + count > CProfileText::kMaxBytes) return false;
-    if (same && total + count <= cached.size() &&
-        memcmp(cached.data() + total, chunk, count) == 0) {
-      total += count;
-      continue;
-    }
-    if (same) {
-      same = false;
-      fresh.reserve(
-          std::min(std::max(expected, total + count), CProfileText::kMaxBytes));
-      fresh.assign(cached, 0, total);
-    }
-    fresh.append(chunk, count);
-    total += count;
+    if (count > CProfileText::kMaxBytes - bytes.size()) return false;
+    bytes.append(chunk, count);
   }
-  if (same && total == cached.size()) return true;
-  if (same) fresh.assign(cached, 0, total);  // the file became shorter
+}
+
+// Reads all of fd. When its bytes equal the cached ones, their parse stays;
+// otherwise the cache is emptied first, so that the old and the new parse
+// never take memory at the same time, and the file is read again whole.
+bool ReadIntoCache(int fd, size_t expected, ProfileCache& cache) {
+  if (cache.valid) {
+    switch (CompareWithFile(fd, cache.text.Bytes())) {
+      case Comparison::kSame:
+        return true;
+      case Comparison::kFailed:
+        return false;
+      case Comparison::kDiffers:
+        break;
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0) return false;
+  }
   cache.valid = false;
-  cache.text.Parse(std::move(fresh));
+  cache.text.Clear();
+  std::string bytes;
+  bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
+  if (!ReadToEnd(fd, bytes)) return false;
+  cache.text.Parse(std::move(bytes));
   cache.valid = true;
   return true;
 }

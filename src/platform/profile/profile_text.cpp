@@ -46,11 +46,11 @@ bool SameProfileName(std::string_view a, std::string_view b) {
   return true;
 }
 
-CProfileText::CProfileText() { Reset(); }
+CProfileText::CProfileText() { Clear(); }
 
 CProfileText::~CProfileText() = default;
 
-void CProfileText::Reset() {
+void CProfileText::Clear() {
   // Released, not only emptied: a large earlier file leaves no capacity.
   std::string().swap(m_strBytes);
   std::vector<Key>().swap(m_keys);
@@ -61,7 +61,7 @@ void CProfileText::Reset() {
 }
 
 void CProfileText::Parse(std::string&& bytes) {
-  Reset();
+  Clear();
   m_strBytes = std::move(bytes);
   try {
     const char* text = m_strBytes.data();
@@ -83,10 +83,13 @@ void CProfileText::Parse(std::string&& bytes) {
       if (lf == nullptr) break;
       text = lineEnd + 1;
     }
+    // Most files are parsed once and then reused: no spare room is kept.
+    m_sections.shrink_to_fit();
+    m_keys.shrink_to_fit();
     BuildIndex();
   } catch (...) {
     // Never a half-parsed profile: the caller may keep using this one.
-    Reset();
+    Clear();
     throw;
   }
 }

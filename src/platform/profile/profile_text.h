@@ -39,6 +39,8 @@ class CProfileText {
   // Replaces the content with bytes (at most kMaxBytes) and parses them.
   // Throws std::bad_alloc when memory runs out, leaving an empty profile.
   void Parse(std::string&& bytes);
+  // Makes this the empty profile and releases the memory held.
+  void Clear();
 
   const std::string& Bytes() const { return m_strBytes; }
   // In file order; the first has no name and holds the lines before any
@@ -65,7 +67,6 @@ class CProfileText {
   std::string_view Range(uint32_t offset, uint32_t length) const {
     return std::string_view(m_strBytes.data() + offset, length);
   }
-  void Reset();
   void ParseLine(const char* begin, const char* end);
   void BuildIndex();
 
