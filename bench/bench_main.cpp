@@ -1,0 +1,450 @@
+// quillspur_bench: what the monitor's work costs against the least it could
+// cost, measured side by side in one run. Every row is a pair of pieces of
+// work timed alternately; it prints the medians and the median of the
+// pairs' ratios, in CPU time and in wall time.
+#include <dirent.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "counting_reader.h"
+#include "file_find.h"
+#include "fixtures.h"
+#include "floor_ops.h"
+#include "globals.h"
+#include "ini_file.h"
+#include "install_path.h"
+#include "job_pass.h"
+#include "log_file.h"
+#include "measure.h"
+#include "work_dir.h"
+
+namespace {
+
+// A sample lasts at least this long, so that the clocks' resolution and
+// the cost of reading them do not count.
+const double kMinimumSample = 0.02;
+// Beyond this, a row takes fewer pairs so that it fits its budget.
+const double kLongRun = 1.0;
+
+struct Options {
+  std::vector<int> jobs{10, 100, 1000, 5000, 20000};
+  long entries = 100000;
+  int values = 2000;
+  int pairs = 7;
+  double budget = 60;
+  std::string rows = "jobs,find,log,startup";
+  std::string dir;
+};
+
+void Usage(FILE* out) {
+  fprintf(out,
+          "usage: quillspur_bench [--quick] [--jobs N,N,...] [--entries N]\n"
+          "         [--values N] [--pairs N] [--budget SECONDS]\n"
+          "         [--rows jobs,find,log,startup] [--dir DIRECTORY]\n"
+          "  --quick     small sizes: jobs 10,100,1000, 10000 entries, 200 "
+          "values\n"
+          "  --jobs      job counts of the job-pass rows (default "
+          "10,100,1000,5000,20000)\n"
+          "  --entries   directory entries of the FindFile rows (default "
+          "100000)\n"
+          "  --values    values of the large registry key (default 2000)\n"
+          "  --pairs     pairs per row (default 7); a row whose one run takes\n"
+          "              over 1 s takes as many as fit its budget, at least "
+          "one\n"
+          "  --budget    seconds a row may take (default 60); a row whose first"
+          "\n"
+          "              run takes longer is stopped and not measured\n"
+          "  --dir       where the work directory goes (default $TMPDIR or "
+          "/tmp)\n");
+}
+
+bool ParseList(const char* text, std::vector<int>& out) {
+  out.clear();
+  for (const char* p = text; *p != '\0';) {
+    char* end = nullptr;
+    const long n = strtol(p, &end, 10);
+    if (end == p || n <= 0) return false;
+    out.push_back(static_cast<int>(n));
+    p = *end == ',' ? end + 1 : end;
+    if (*end != ',' && *end != '\0') return false;
+  }
+  return !out.empty();
+}
+
+bool ParseOptions(int argc, char* argv[], Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (arg == "--quick") {
+      options.jobs = {10, 100, 1000};
+      options.entries = 10000;
+      options.values = 200;
+      continue;
+    }
+    if (arg == "--help") {
+      Usage(stdout);
+      exit(0);
+    }
+    if (value == nullptr) return false;
+    ++i;
+    if (arg == "--jobs") {
+      if (!ParseList(value, options.jobs)) return false;
+    } else if (arg == "--entries") {
+      options.entries = atol(value);
+      if (options.entries < 1) return false;
+    } else if (arg == "--values") {
+      options.values = atoi(value);
+      if (options.values < 1) return false;
+    } else if (arg == "--pairs") {
+      options.pairs = atoi(value);
+      if (options.pairs < 1) return false;
+    } else if (arg == "--budget") {
+      options.budget = atof(value);
+      if (options.budget <= 0) return false;
+    } else if (arg == "--rows") {
+      options.rows = value;
+    } else if (arg == "--dir") {
+      options.dir = value;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Wanted(const Options& options, const char* row) {
+  const std::string list = "," + options.rows + ",";
+  return list.find(std::string(",") + row + ",") != std::string::npos;
+}
+
+std::string FormatTime(double seconds) {
+  char text[32];
+  if (seconds < 1e-3) {
+    snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
+  } else if (seconds < 1) {
+    snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+  } else {
+    snprintf(text, sizeof text, "%.2f s", seconds);
+  }
+  return text;
+}
+
+void PrintHeader(const char* title, const char* a, const char* b) {
+  printf("\n%s\n", title);
+  printf("%-34s %10s %10s %6s   %10s %10s %6s\n", "", "CPU", "", "", "wall", "",
+         "");
+  printf("%-34s %10s %10s %6s   %10s %10s %6s\n", "", a, b, "ratio", a, b,
+         "ratio");
+}
+
+void PrintRow(const std::string& label, const PairResult& result,
+              const std::string& note) {
+  printf("%-34s %10s %10s %6.2f   %10s %10s %6.2f  %s\n", label.c_str(),
+         FormatTime(result.a.cpu).c_str(), FormatTime(result.b.cpu).c_str(),
+         result.ratio.cpu, FormatTime(result.a.wall).c_str(),
+         FormatTime(result.b.wall).c_str(), result.ratio.wall, note.c_str());
+  fflush(stdout);
+}
+
+void PrintSkipped(const std::string& label, const std::string& why) {
+  printf("%-34s %s\n", label.c_str(), why.c_str());
+  fflush(stdout);
+}
+
+std::string OverBudget(const Options& options) {
+  char text[96];
+  snprintf(text, sizeof text,
+           "not measured: one run takes over the budget of %.0f s (--budget)",
+           options.budget);
+  return text;
+}
+
+// All pairs when one run is short; else the pairs that fit what is left of
+// the budget, once one pair is known to take pairSeconds.
+int PairsFor(const Options& options, double runSeconds, double pairSeconds,
+             double spent, std::string& note) {
+  if (runSeconds <= kLongRun) return options.pairs;
+  const int fit = static_cast<int>((options.budget - spent) / pairSeconds);
+  const int pairs = std::max(1, std::min(options.pairs, fit));
+  if (pairs < options.pairs) {
+    note = std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs") +
+           ": one run takes over 1 s";
+  }
+  return pairs;
+}
+
+std::vector<std::string> SplitLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line + "\n");
+  return lines;
+}
+
+void PrintMachine() {
+  std::string model = "unknown";
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  for (std::string line; std::getline(cpuinfo, line);) {
+    if (line.compare(0, 10, "model name") == 0) {
+      model = line.substr(line.find(':') + 2);
+      break;
+    }
+  }
+  struct utsname system;
+  uname(&system);
+  double load[3] = {0, 0, 0};
+  getloadavg(load, 3);
+  char date[32];
+  const time_t now = time(nullptr);
+  strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", gmtime(&now));
+  printf("quillspur_bench, %s\n", date);
+  printf("machine: %s, %ld cores, %s %s, load average %.2f\n", model.c_str(),
+         sysconf(_SC_NPROCESSORS_ONLN), system.sysname, system.release,
+         load[0]);
+  printf("medians of interleaved pairs; ratio: median of the pairs' ratios\n");
+}
+
+// A whole job pass (the Delay read and RunJobPass) against the same number
+// of whole-file reads, the same probes and one append per log message.
+void JobPassRows(const Options& options, const std::string& work) {
+  PrintHeader(
+      "job pass over J jobs, two non-matching Check pieces each, against "
+      "its floor",
+      "pass", "floor");
+  const std::string logDir = work + "/log";
+  mkdir(logDir.c_str(), 0755);
+  const std::string passLog = logDir + "/Quillspur.log";
+  const std::string floorLog = logDir + "/floor.log";
+  theLog.SetName(logDir.c_str(), "Quillspur");
+  theLog.SetMaxSize(0);
+  auto tidy = [&] {
+    unlink(passLog.c_str());
+    unlink(floorLog.c_str());
+  };
+  for (int jobs : options.jobs) {
+    const std::string jobFile = work + "/jobs" + std::to_string(jobs) + ".ini";
+    const std::string label = "J=" + std::to_string(jobs);
+    if (!WriteJobFile(jobFile, jobs)) {
+      PrintSkipped(label, "not measured: the job file cannot be written");
+      continue;
+    }
+    CCountingReader reader;
+    CIniFile ini(reader);
+    ini.SetFileName(jobFile.c_str());
+    auto pass = [&] {
+      ini.GetInt("Quillspur", "Delay", 60, 10);
+      RunJobPass(ini);
+    };
+    tidy();
+    const ChildRun first = TimeInChild(
+        [&] {
+          pass();
+          return reader.m_nReads;
+        },
+        options.budget);
+    const std::vector<std::string> lines = SplitLines(passLog);
+    tidy();
+    if (!first.finished) {
+      PrintSkipped(label, OverBudget(options));
+      continue;
+    }
+
+    std::vector<std::string> missing;
+    for (int k = 1; k <= jobs; ++k) missing.push_back(MissingFileOf(k));
+    std::string buffer;
+    const long long reads = first.counter;
+    auto floor = [&] {
+      // The reads that list the sections and the Delay, then per job the
+      // read of Check, its message and its two probes.
+      long long left = reads;
+      for (; left > jobs; --left) ReadWholeFile(jobFile.c_str(), buffer);
+      size_t line = 0;
+      for (int k = 0; k < jobs; ++k) {
+        if (left-- > 0) ReadWholeFile(jobFile.c_str(), buffer);
+        if (line < lines.size()) AppendLine(floorLog.c_str(), lines[line++]);
+        PathExists(missing[k].c_str());
+        ScanDirectory(kProbeDirectory);
+      }
+      for (; line < lines.size(); ++line)
+        AppendLine(floorLog.c_str(), lines[line]);
+    };
+    const Sample floorOnce = TimeRuns(floor, 1);
+    tidy();
+    std::string note;
+    if (lines.size() != static_cast<size_t>(jobs)) {
+      note = "(" + std::to_string(lines.size()) + " log lines, expected " +
+             std::to_string(jobs) + ") ";
+    }
+    const int pairs =
+        PairsFor(options, first.time.wall, first.time.wall + floorOnce.wall,
+                 first.time.wall, note);
+    const long passReps = RepsFor(first.time.wall, kMinimumSample);
+    const long floorReps = RepsFor(floorOnce.wall, kMinimumSample);
+    const PairResult result =
+        TimePairs([&] { return TimeRuns(pass, passReps); },
+                  [&] { return TimeRuns(floor, floorReps); }, pairs, tidy);
+    PrintRow(label + " (" + std::to_string(reads) + " reads, " +
+                 std::to_string(lines.size()) + " messages)",
+             result, note);
+  }
+}
+
+// FindFile in a large directory against one readdir scan of it.
+void FindFileRows(const Options& options, const std::string& work) {
+  PrintHeader(
+      ("CFileFind::FindFile in a directory of " +
+       std::to_string(options.entries) + " entries, against one readdir scan")
+          .c_str(),
+      "FindFile", "scan");
+  const std::string directory = work + "/many";
+  if (!MakeEntries(directory, options.entries)) {
+    PrintSkipped("FindFile", "not measured: the entries cannot be made");
+    return;
+  }
+  std::string firstName;
+  if (DIR* dir = opendir(directory.c_str())) {
+    while (const struct dirent* entry = readdir(dir)) {
+      if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
+        firstName = entry->d_name;
+        break;
+      }
+    }
+    closedir(dir);
+  }
+  // A wildcard, so that the directory is searched, matching the first entry.
+  std::string firstPattern = directory + "\\" + firstName;
+  firstPattern.back() = '?';
+  const std::string nonePattern = directory + "\\nomatch*";
+  CFileFind finder;
+  struct Case {
+    const char* label;
+    std::string pattern;
+    int expected;
+  };
+  const Case cases[] = {{"first entry matches", firstPattern, 1},
+                        {"nothing matches", nonePattern, 0}};
+  auto scan = [&] { ScanDirectory(directory.c_str()); };
+  for (const Case& c : cases) {
+    auto find = [&] { finder.FindFile(c.pattern.c_str(), 0); };
+    std::string note;
+    if (finder.FindFile(c.pattern.c_str(), 0) != c.expected)
+      note = "(FindFile gave the wrong answer)";
+    const Sample findOnce = TimeRuns(find, 3);
+    const Sample scanOnce = TimeRuns(scan, 3);
+    const long findReps = RepsFor(findOnce.wall, kMinimumSample);
+    const long scanReps = RepsFor(scanOnce.wall, kMinimumSample);
+    const PairResult result = TimePairs(
+        [&] { return TimeRuns(find, findReps); },
+        [&] { return TimeRuns(scan, scanReps); }, options.pairs, [] {});
+    PrintRow(c.label, result, note);
+  }
+}
+
+// One log message against open, write and close of the same bytes.
+void LogRows(const Options& options, const std::string& work) {
+  PrintHeader("one log message, against open+write+close of the same bytes",
+              "message", "append");
+  const std::string logDir = work + "/log";
+  mkdir(logDir.c_str(), 0755);
+  const std::string passLog = logDir + "/Quillspur.log";
+  const std::string floorLog = logDir + "/floor.log";
+  theLog.SetName(logDir.c_str(), "Quillspur");
+  theLog.SetMaxSize(1000000);
+  const CString message =
+      "\xDC"
+      "berpr\xFC"
+      "fe Datei(en): in\\a00001.txt;in\\b00001*.txt";
+  const time_t now = time(nullptr);
+  struct tm when;
+  localtime_r(&now, &when);
+  const CString formatted = CLogFile::FormatLine(message, true, when);
+  const std::string line(static_cast<const char*>(formatted),
+                         formatted.GetLength());
+  auto logWrite = [&] { theLog.Write(message, true); };
+  auto append = [&] { AppendLine(floorLog.c_str(), line); };
+  auto tidy = [&] {
+    unlink(passLog.c_str());
+    unlink(floorLog.c_str());
+  };
+  const long writeReps = RepsFor(TimeRuns(logWrite, 10).wall, kMinimumSample);
+  const long appendReps = RepsFor(TimeRuns(append, 10).wall, kMinimumSample);
+  tidy();
+  const PairResult result = TimePairs(
+      [&] { return TimeRuns(logWrite, writeReps); },
+      [&] { return TimeRuns(append, appendReps); }, options.pairs, tidy);
+  PrintRow(std::to_string(line.size()) + "-byte line", result, "");
+}
+
+// Start-up (constructing the installation path, which reads the registry)
+// with a key of many values against a key of one. Every start-up runs in a
+// fresh child process, as a real one does, and times itself there.
+void StartupRows(const Options& options, const std::string& work) {
+  PrintHeader("start-up: the registry read, a key of N values against one",
+              "N values", "1 value");
+  const std::string install = work + "/install";
+  const std::string large = work + "/large.reg";
+  const std::string single = work + "/single.reg";
+  const std::string label = "N=" + std::to_string(options.values);
+  if (!WriteRegistryStore(large, options.values, install) ||
+      !WriteRegistryStore(single, 1, install)) {
+    PrintSkipped(label, "not measured: the stores cannot be written");
+    return;
+  }
+  auto startup = [](const std::string& store) {
+    setenv("QUILLSPUR_REGISTRY", store.c_str(), 1);
+    const CInstallPath path;
+    return static_cast<long long>(path.GetLogDirectory().GetLength());
+  };
+  auto once = [&](const std::string& store, double budget) {
+    return TimeInChild([&] { return startup(store); }, budget);
+  };
+  const ChildRun first = once(large, options.budget);
+  if (!first.finished) {
+    PrintSkipped(label, OverBudget(options));
+    return;
+  }
+  std::string note;
+  if (first.counter == 0 || once(single, options.budget).counter == 0)
+    note = "(the installation directory was not read) ";
+  // Once the first run fitted, the pairs are not cut short.
+  const double noLimit = 86400;
+  const int pairs = PairsFor(options, first.time.wall, first.time.wall,
+                             first.time.wall, note);
+  const PairResult result =
+      TimePairs([&] { return once(large, noLimit).time; },
+                [&] { return once(single, noLimit).time; }, pairs, [] {});
+  PrintRow(label, result, note);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    Usage(stderr);
+    return 2;
+  }
+  const CWorkDir work(options.dir);
+  // Relative Check paths and the probe directory live in the work directory.
+  if (work.Path().empty() || chdir(work.Path().c_str()) != 0) {
+    fprintf(stderr, "quillspur_bench: no work directory\n");
+    return 1;
+  }
+  PrintMachine();
+  if (Wanted(options, "jobs")) JobPassRows(options, work.Path());
+  if (Wanted(options, "find")) FindFileRows(options, work.Path());
+  if (Wanted(options, "log")) LogRows(options, work.Path());
+  if (Wanted(options, "startup")) StartupRows(options, work.Path());
+  // Leave the work directory before it is removed.
+  return chdir("/") == 0 ? 0 : 1;
+}

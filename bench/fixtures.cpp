@@ -1,0 +1,79 @@
+#include "fixtures.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+const char kProbeDirectory[] = "in";
+
+namespace {
+
+bool WriteText(const std::string& path, const std::string& text) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
+  return fclose(file) == 0 && written;
+}
+
+std::string Numbered(const char* format, long number) {
+  char text[64];
+  snprintf(text, sizeof text, format, number);
+  return text;
+}
+
+}  // namespace
+
+std::string MissingFileOf(int job) {
+  return std::string(kProbeDirectory) + Numbered("/a%05ld.txt", job);
+}
+
+bool WriteJobFile(const std::string& path, int jobs) {
+  std::string text = "[Quillspur]\r\nDelay=0\r\n\r\n";
+  for (int k = 1; k <= jobs; ++k) {
+    text += Numbered("[J%05ld]\r\n", k);
+    text += Numbered("Check=in\\a%05ld.txt;", k);
+    text += Numbered("in\\b%05ld*.txt\r\n", k);
+    text += Numbered("Run=echo %05ld\r\n", k);
+  }
+  mkdir(kProbeDirectory, 0755);
+  for (int k = 1; k <= 8; ++k) {
+    if (!WriteText(std::string(kProbeDirectory) + Numbered("/c%04ld.txt", k),
+                   "")) {
+      return false;
+    }
+  }
+  return WriteText(path, text);
+}
+
+bool MakeEntries(const std::string& directory, long count) {
+  if (mkdir(directory.c_str(), 0755) != 0) return false;
+  for (long i = 0; i < count; ++i) {
+    const std::string name = directory + Numbered("/e%07ld.dat", i);
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    close(fd);
+  }
+  return true;
+}
+
+bool WriteRegistryStore(const std::string& path, int values,
+                        const std::string& installPath) {
+  std::string text =
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\r\n";
+  for (int i = 1; i < values; ++i) {
+    if (i % 2 == 0) {
+      text += Numbered("\"Counter%04ld\"=dword:", i) + Numbered("%08lx\r\n", i);
+    } else {
+      text += Numbered("\"Setting%04ld\"=\"C:\\\\Programs\\\\Setting", i) +
+              Numbered("%04ld\"\r\n", i);
+    }
+  }
+  std::string escaped;
+  for (char c : installPath) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  text += "\"Path\"=\"" + escaped + "\"\r\n";
+  return WriteText(path, text);
+}

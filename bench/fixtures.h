@@ -1,0 +1,25 @@
+// The files the benchmark runs on, written into its own work directory.
+#ifndef QUILLSPUR_BENCH_FIXTURES_H
+#define QUILLSPUR_BENCH_FIXTURES_H
+
+#include <string>
+
+// Job k's first Check piece: a file that is never there (one stat).
+std::string MissingFileOf(int job);
+// The directory that job k's second piece, a wildcard matching nothing,
+// scans; it holds a few files.
+extern const char kProbeDirectory[];
+
+// A job file of jobs jobs (Delay=0, then [J00001] ... with two non-matching
+// Check pieces and a Run each, about 64 bytes a job, CR LF line ends), and
+// the probe directory beside it, both in the current directory. False when
+// something could not be written.
+bool WriteJobFile(const std::string& path, int jobs);
+// count empty files in directory, which is created.
+bool MakeEntries(const std::string& directory, long count);
+// A REGEDIT4 store whose product key holds values values: values - 1 others
+// of mixed types, then Path with installPath.
+bool WriteRegistryStore(const std::string& path, int values,
+                        const std::string& installPath);
+
+#endif
