@@ -141,18 +141,26 @@ std::string FormatTime(double seconds) {
 
 void PrintHeader(const char* title, const char* a, const char* b) {
   printf("\n%s\n", title);
-  printf("%-34s %10s %10s %6s   %10s %10s %6s\n", "", "CPU", "", "", "wall", "",
-         "");
+  printf("%-34s %10s %31s\n", "", "CPU", "wall");
   printf("%-34s %10s %10s %6s   %10s %10s %6s\n", "", a, b, "ratio", a, b,
          "ratio");
 }
 
+// Small ratios keep their leading digits: a goal may be 1 %.
+std::string FormatRatio(double ratio) {
+  char text[32];
+  snprintf(text, sizeof text, ratio < 0.1 ? "%.4f" : "%.2f", ratio);
+  return text;
+}
+
 void PrintRow(const std::string& label, const PairResult& result,
               const std::string& note) {
-  printf("%-34s %10s %10s %6.2f   %10s %10s %6.2f  %s\n", label.c_str(),
+  printf("%-34s %10s %10s %6s   %10s %10s %6s%s%s\n", label.c_str(),
          FormatTime(result.a.cpu).c_str(), FormatTime(result.b.cpu).c_str(),
-         result.ratio.cpu, FormatTime(result.a.wall).c_str(),
-         FormatTime(result.b.wall).c_str(), result.ratio.wall, note.c_str());
+         FormatRatio(result.ratio.cpu).c_str(),
+         FormatTime(result.a.wall).c_str(), FormatTime(result.b.wall).c_str(),
+         FormatRatio(result.ratio.wall).c_str(), note.empty() ? "" : "  ",
+         note.c_str());
   fflush(stdout);
 }
 
