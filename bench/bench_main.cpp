@@ -185,8 +185,8 @@ int PairsFor(const Options& options, double runSeconds, double pairSeconds,
   const int fit = static_cast<int>((options.budget - spent) / pairSeconds);
   const int pairs = std::max(1, std::min(options.pairs, fit));
   if (pairs < options.pairs) {
-    note = std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs") +
-           ": one run takes over 1 s";
+    note += std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs") +
+            ": one run takes over 1 s";
   }
   return pairs;
 }
