@@ -69,7 +69,7 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { print b - a }'; }
 # Runs the program (command line in "$@") with its log at $log and prints
 # check lines, seconds and passes per second.
 measure() {
-  local spool=$dir/spool fd t0 t1 lines=0 polls=0 i
+  local spool=$dir/spool fd next t0 t1 lines=0 polls=0 i
   : >"$spool"
   setsid "$@" >/dev/null 2>&1 </dev/null &
   pid=$!
@@ -84,12 +84,13 @@ measure() {
   while :; do
     sleep 0.02
     cat <&"$fd" >>"$spool"
-    if ! [ "$log" -ef "/dev/fd/$fd" ]; then
-      # Rotated: the old log is complete; go on with the new one from its start.
+    # Rotated, and the new log begun: the old one is complete, so read it to
+    # its end and go on with the new one from its start.
+    if ! [ "$log" -ef "/dev/fd/$fd" ] && exec {next}<"$log"; then
       cat <&"$fd" >>"$spool"
       exec {fd}<&-
-      exec {fd}<"$log" || return 1
-    fi
+      fd=$next
+    fi 2>/dev/null
     t1=$(now)
     ((++polls % 25 == 0)) || continue
     lines=$(grep -acF "$check" "$spool")
@@ -112,8 +113,13 @@ escaped=${dir//\\/\\\\}
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\r\n"Path"="%s/native"\r\n' \
   "$escaped" >registry.reg
 wine_dir="Z:${dir//\//\\}"
-"$wine_run" reg add 'HKEY_LOCAL_MACHINE\Software\KESTRAN\LORVANTIS' /v Path /t REG_SZ \
-  /d "$wine_dir\\wine" /f >/dev/null 2>&1 || { echo "cannot set Wine's registry" >&2; exit 1; }
+# A server that is just ending refuses the first call now and then.
+for try in 1 2 3; do
+  "$wine_run" reg add 'HKEY_LOCAL_MACHINE\Software\KESTRAN\LORVANTIS' /v Path /t REG_SZ \
+    /d "$wine_dir\\wine" /f >/dev/null 2>&1 && break
+  [ "$try" -lt 3 ] || { echo "cannot set Wine's registry" >&2; exit 1; }
+  sleep 2
+done
 
 echo "J=$jobs, Delay=0, window at least ${window} s and three passes"
 log=$(log_below "$dir/native")
