@@ -141,8 +141,8 @@ std::string FormatTime(double seconds) {
 
 void PrintHeader(const char* title, const char* a, const char* b) {
   printf("\n%s\n", title);
-  printf("%-34s %10s %31s\n", "", "CPU", "wall");
-  printf("%-34s %10s %10s %6s   %10s %10s %6s\n", "", a, b, "ratio", a, b,
+  printf("%-38s %10s %31s\n", "", "CPU", "wall");
+  printf("%-38s %10s %10s %6s   %10s %10s %6s\n", "", a, b, "ratio", a, b,
          "ratio");
 }
 
@@ -155,7 +155,7 @@ std::string FormatRatio(double ratio) {
 
 void PrintRow(const std::string& label, const PairResult& result,
               const std::string& note) {
-  printf("%-34s %10s %10s %6s   %10s %10s %6s%s%s\n", label.c_str(),
+  printf("%-38s %10s %10s %6s   %10s %10s %6s%s%s\n", label.c_str(),
          FormatTime(result.a.cpu).c_str(), FormatTime(result.b.cpu).c_str(),
          FormatRatio(result.ratio.cpu).c_str(),
          FormatTime(result.a.wall).c_str(), FormatTime(result.b.wall).c_str(),
@@ -165,7 +165,7 @@ void PrintRow(const std::string& label, const PairResult& result,
 }
 
 void PrintSkipped(const std::string& label, const std::string& why) {
-  printf("%-34s %s\n", label.c_str(), why.c_str());
+  printf("%-38s %s\n", label.c_str(), why.c_str());
   fflush(stdout);
 }
 
