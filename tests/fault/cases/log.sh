@@ -137,9 +137,11 @@ case_log_two_monitors_on_one_log() {
   start_monitor a.ini
   pid=$PID
   start_monitor b.ini
-  # Every generation of the old file, seen by its inode and size.
-  for ((i = 0; i < 300; i++)); do
+  # Every generation of the old file, seen by its inode and size, until
+  # enough have been seen (a loaded machine moves the log less often).
+  for ((i = 0; i < 1500; i++)); do
     sizes+=$(stat -c '%i %s' "$old" 2>/dev/null)$'\n'
+    ((i % 50 == 49)) && [ "$(sort -u <<<"$sizes" | grep -c ' ')" -ge 4 ] && break
     sleep 0.02
   done
   expect_running
