@@ -9,33 +9,12 @@
 
 #include "file_find.h"
 #include "os_path.h"
+#include "wildcard.h"
 
 namespace {
 
 bool HasWildcard(const std::string& text) {
   return text.find_first_of("*?") != std::string::npos;
-}
-
-// Iterative match with one back-tracking point for the latest "*".
-bool MatchesPattern(const char* name, const char* pattern) {
-  const char* starPattern = nullptr;
-  const char* starName = nullptr;
-  while (*name != '\0') {
-    if (*pattern == '*') {
-      starPattern = ++pattern;
-      starName = name;
-    } else if (*pattern == '?' || *pattern == *name) {
-      ++pattern;
-      ++name;
-    } else if (starPattern != nullptr) {
-      pattern = starPattern;
-      name = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (*pattern == '*') ++pattern;
-  return *pattern == '\0';
 }
 
 bool IsDotEntry(const char* name) {
@@ -71,7 +50,7 @@ int CFileFind::FindFile(const char* path, unsigned int /*flags*/) {
     const struct dirent* entry = readdir(dir);
     if (entry == nullptr) break;
     if (!IsDotEntry(entry->d_name) &&
-        MatchesPattern(entry->d_name, pattern.c_str())) {
+        MatchesWildcard(entry->d_name, pattern.c_str(), false)) {
       found = 1;
     }
   }

@@ -19,6 +19,8 @@ class CLogFile {
   // The log becomes directory\name.log, its predecessor directory\name.old.
   // Nothing is tested or created.
   void SetName(CString directory, CString name);
+  // The current log's path, as the program names it.
+  const CString& GetPath() const { return m_strLogPath; }
   // 0 means no limit; takes effect with the next message.
   void SetMaxSize(int maxSize);
   // Appends one line; a log larger than the limit is first moved to the

@@ -1,28 +1,11 @@
 #include "job_pass.h"
 
 #include <errno.h>
-#include <mbstring.h>
 
 #include "afx_string_array.h"
 #include "command.h"
-#include "file_find.h"
 #include "globals.h"
-
-namespace {
-
-// The global section, upper-cased; it holds the cycle length, not a job.
-const char kGlobalSectionUpper[] = "QUILLSPUR";
-
-bool IsGlobalSection(const CString& name) {
-  CString upper = name;
-  upper.MakeUpper();
-  return _mbscmp(reinterpret_cast<const unsigned char*>(
-                     static_cast<const char*>(upper)),
-                 reinterpret_cast<const unsigned char*>(kGlobalSectionUpper)) ==
-         0;
-}
-
-}  // namespace
+#include "job_rules.h"
 
 void RunJobPass(CIniFile& ini) {
   // The only listing in this pass: sections added meanwhile wait for the next.
@@ -36,26 +19,18 @@ void RunJobPass(CIniFile& ini) {
 }
 
 bool CheckJobFiles(CIniFile& ini, CString section) {
-  CString rest = ini.GetString(section, "Check", nullptr);
+  const CString check = ini.GetString(section, kCheckKey, nullptr);
   theLog.Write(
       "\xDC"
       "berpr\xFC"
       "fe Datei(en): " +
-          rest,
+          check,
       true);
-  bool allFound = true;
-  CFileFind finder;
-  // A blank beside a ";" belongs to the path; an empty piece matches nothing.
-  for (int p = rest.Find(';'); p != -1; p = rest.Find(';')) {
-    if (!finder.FindFile(rest.Left(p), 0)) allFound = false;
-    rest = rest.Right(rest.GetLength() - p - 1);
-  }
-  if (rest.IsEmpty()) return allFound;
-  return finder.FindFile(rest, 0) != 0 && allFound;
+  return CheckPaths(check, nullptr);
 }
 
 void StartJobProgram(CIniFile& ini, CString section) {
-  const CString command = ini.GetString(section, "Run", nullptr);
+  const CString command = ini.GetString(section, kRunKey, nullptr);
   theLog.Write("Starte Programm: " + command, true);
   if (command.IsEmpty()) return;
   errno = 0;

@@ -5,12 +5,10 @@
 #include "file_find.h"
 #include "globals.h"
 #include "job_pass.h"
+#include "job_rules.h"
 
 namespace {
 
-const char kProgramName[] = "Quillspur";
-const int kLogLimit = 1000000;
-const int kDefaultDelay = 60;
 const DWORD kSleepStep = 1000;
 
 // With 64 bits the end of any cycle lies far beyond 2038 without overflow.
@@ -25,7 +23,7 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
     return 1;
   }
   theLogDirectory = theInstallPath.GetLogDirectory();
-  theLog.SetName(theLogDirectory, kProgramName);
+  theLog.SetName(theLogDirectory, kGlobalSection);
   theLog.SetMaxSize(kLogLimit);
   // Logged before the arguments are looked at, so every start is on record.
   theLog.Write("Quillspur gestartet", true);
@@ -54,8 +52,7 @@ void RunMonitorCycle(CIniFile& ini) {
   for (;;) {
     CLogFile::ReloadTimeZone();
     // Read afresh every cycle, so an edited Delay counts from the next one.
-    const uint32_t length = static_cast<uint32_t>(
-        ini.GetInt(kProgramName, "Delay", kDefaultDelay, 10));
+    const uint32_t length = ReadDelay(ini);
     const time_t end = CycleEnd(time(nullptr), length);
     RunJobPass(ini);
     // A pass longer than the cycle is followed at once by the next.

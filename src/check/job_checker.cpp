@@ -1,0 +1,479 @@
+#include "job_checker.h"
+
+#include <algorithm>
+
+#include "afx_string_array.h"
+#include "command_lookup.h"
+#include "file_find.h"
+#include "file_probe.h"
+#include "install_path.h"
+#include "job_rules.h"
+#include "log_file.h"
+#include "os_path.h"
+#include "registry_probe.h"
+#include "wildcard.h"
+
+namespace {
+
+void Add(JobReport& job, const std::string& code, Severity severity,
+         const std::string& message) {
+  job.findings.push_back(Finding{code, severity, message});
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Edits (insert, delete, replace, swap two neighbours) between a and b,
+// ASCII letters in any case.
+size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1,
+                                     std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t cost = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
+      d[i][j] =
+          std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && Lower(a[i - 1]) == Lower(b[j - 2]) &&
+          Lower(a[i - 2]) == Lower(b[j - 1])) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The known key that name probably means, or null. "#" starts no comment
+// in a job file, so "#Check" is a key of its own too.
+const char* LooksLike(const std::string& name) {
+  std::string bare = name;
+  while (!bare.empty() && (bare[0] == '#' || bare[0] == '/')) bare.erase(0, 1);
+  for (const char* known : {kCheckKey, kRunKey, kDelayKey}) {
+    const std::string key = known;
+    const size_t allowed = key.size() <= 3 ? 1 : 2;
+    if (SameProfileName(bare, key) || Distance(bare, key) <= allowed) {
+      return known;
+    }
+  }
+  return nullptr;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool HasWildcard(const std::string& text) {
+  return text.find_first_of("*?") != std::string::npos;
+}
+
+// A finding for each key that stands twice in a block: the first counts.
+void AddDuplicateKeys(const ScannedBlock& block, std::vector<Finding>& out) {
+  for (size_t i = 0; i < block.keys.size(); ++i) {
+    for (size_t k = 0; k < i; ++k) {
+      if (!SameProfileName(block.keys[k].name, block.keys[i].name)) continue;
+      out.push_back(Finding{
+          "duplicate-key", Severity::kWarning,
+          "key " + block.keys[i].name + " stands twice (lines " +
+              std::to_string(block.keys[k].line) + " and " +
+              std::to_string(block.keys[i].line) + "): the first counts"});
+      break;
+    }
+  }
+}
+
+bool HasKey(const ScannedBlock* block, const char* name) {
+  if (block == nullptr) return false;
+  for (const ScannedKey& key : block->keys) {
+    if (SameProfileName(key.name, name)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CJobChecker::CJobChecker(CCheckReport& report) : m_report(report) {}
+CJobChecker::~CJobChecker() = default;
+
+void CJobChecker::Check(const std::string& jobFile,
+                        const std::vector<std::string>& only) {
+  CRegistryProbe::Probe(m_report);
+  CheckLog();
+  if (!CheckJobFile(jobFile)) return;
+  CIniFile ini;
+  ini.SetFileName(m_report.profilePath.c_str());
+  CheckDelay(ini);
+  CheckGlobalKeys();
+  // The monitor's one listing per pass; a name that stands twice is
+  // handled twice.
+  CStringArray sections;
+  ini.GetSectionNames(&sections);
+  std::vector<std::string> seen;
+  for (int i = 0; i < sections.GetSize(); ++i) {
+    const CString name = sections.GetAt(i);
+    if (IsGlobalSection(name)) continue;
+    const std::string section(name);
+    const int occurrence = static_cast<int>(std::count_if(
+        seen.begin(), seen.end(),
+        [&](const std::string& s) { return SameProfileName(s, section); }));
+    seen.push_back(section);
+    const bool wanted =
+        only.empty() ||
+        std::any_of(only.begin(), only.end(), [&](const std::string& s) {
+          return SameProfileName(s, section);
+        });
+    if (wanted) CheckJob(ini, section, occurrence);
+  }
+  for (const std::string& name : only) {
+    if (std::none_of(seen.begin(), seen.end(), [&](const std::string& s) {
+          return SameProfileName(s, name);
+        })) {
+      m_report.Add("job-not-found", Severity::kError,
+                   "the job file has no job [" + name + "]");
+    }
+  }
+}
+
+bool CJobChecker::CheckJobFile(const std::string& jobFile) {
+  m_report.jobFile = jobFile;
+  m_report.profilePath = jobFile;
+  // The monitor's existence test, wildcards and all.
+  CFileFind finder;
+  m_report.jobFileFound = finder.FindFile(jobFile.c_str(), 0) != 0;
+  if (!m_report.jobFileFound) {
+    m_report.Add("job-file-missing", Severity::kError,
+                 "no file or directory matches " + jobFile +
+                     ": the monitor logs \"Konfigurationsdatei '...' nicht "
+                     "gefunden.\" and ends");
+    return false;
+  }
+  std::string bytes, reason;
+  m_report.jobFileReadable =
+      CFileProbe::Read(OsPath(m_report.profilePath.c_str()), bytes, reason);
+  if (!m_report.jobFileReadable) {
+    m_report.Add("job-file-unreadable", Severity::kError,
+                 "the job file " + m_report.profilePath + " cannot be read (" +
+                     reason + "): the monitor runs, but finds no jobs");
+    return true;
+  }
+  m_scan.Scan(bytes);
+  if (m_scan.m_bByteOrderMark) {
+    m_report.Add("job-file-bom", Severity::kWarning,
+                 "the job file begins with a UTF-8 byte order mark; save it "
+                 "as Windows-1252 (ANSI)");
+  }
+  if (m_scan.m_bUtf8Text) {
+    m_report.Add("job-file-utf8", Severity::kWarning,
+                 "the job file holds UTF-8 text: the log is Windows-1252 and "
+                 "shows it garbled (\""
+                 "\xFC"
+                 "\" as \""
+                 "\xC3\xBC"
+                 "\")");
+  }
+  for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) {
+    m_report.Add("key-before-section", Severity::kWarning,
+                 "key " + key.name + " (line " + std::to_string(key.line) +
+                     ") stands before the first section and belongs to no "
+                     "job");
+  }
+  return true;
+}
+
+void CJobChecker::CheckDelay(CIniFile& ini) {
+  const CString text = ini.GetString(kGlobalSection, kDelayKey, nullptr);
+  m_report.hasDelay = !text.IsEmpty();
+  m_report.delayText = std::string(text);
+  // The seconds exactly as the monitor reads them.
+  m_report.delaySeconds = ReadDelay(ini);
+  const uint32_t seconds = m_report.delaySeconds;
+  if (seconds != 0 && seconds < 0x80000000u) return;
+  const std::string& t = m_report.delayText;
+  const size_t start = t.find_first_not_of(" \t+-");
+  std::string why;
+  if (start != std::string::npos && t.compare(start, 2, "0x") == 0) {
+    why = "is read in radix 10 as 0";
+  } else if (start == std::string::npos || t[start] < '0' || t[start] > '9') {
+    why = "is not a number and reads as 0";
+  } else if (seconds == 0) {
+    why = "is 0";
+  } else {
+    why = "reads as " + std::to_string(seconds) +
+          ", a negative length in the cycle's 32-bit arithmetic";
+  }
+  m_report.Add("delay-back-to-back", Severity::kWarning,
+               "Delay " + Quoted(t) + " " + why +
+                   ": passes run back to back, with no sleep; give the "
+                   "seconds in decimal");
+}
+
+void CJobChecker::CheckGlobalKeys() {
+  for (const ScannedBlock& block : m_scan.m_blocks) {
+    if (!IsGlobalSection(block.name.c_str())) continue;
+    if (&block != m_scan.FirstBlock(block.name)) {
+      m_report.Add("duplicate-section", Severity::kWarning,
+                   "the global section stands again at line " +
+                       std::to_string(block.line) +
+                       ": its keys there are ignored");
+      continue;
+    }
+    AddDuplicateKeys(block, m_report.findings);
+    for (const ScannedKey& key : block.keys) {
+      if (SameProfileName(key.name, kDelayKey)) continue;
+      const char* meant = LooksLike(key.name);
+      std::string message = "key " + key.name + " (line " +
+                            std::to_string(key.line) + ") in [" + block.name +
+                            "] ";
+      if (meant == kDelayKey) {
+        m_report.Add("misspelt-key", Severity::kWarning,
+                     message + "looks like a misspelt Delay" +
+                         (m_report.hasDelay ? ""
+                                            : ": no Delay, so a cycle "
+                                              "lasts 60 seconds"));
+      } else {
+        m_report.Add("unknown-key", Severity::kWarning,
+                     message +
+                         "has no effect: the global section holds "
+                         "only Delay and is never a job");
+      }
+    }
+  }
+}
+
+void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
+                           int occurrence) {
+  JobReport job;
+  job.section = section;
+  // The decision, with the monitor's code.
+  const CString check = ini.GetString(section.c_str(), kCheckKey, nullptr);
+  std::vector<bool> matches;
+  job.wouldRun = CheckPaths(check, &matches);
+  job.check = std::string(check);
+  job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
+
+  // Why.
+  const ScannedBlock* first = m_scan.FirstBlock(section);
+  job.hasCheck = HasKey(first, kCheckKey);
+  if (occurrence > 0) {
+    const std::vector<const ScannedBlock*> later = m_scan.LaterBlocks(section);
+    const int line = static_cast<size_t>(occurrence - 1) < later.size()
+                         ? later[occurrence - 1]->line
+                         : 0;
+    Add(job, "duplicate-section", Severity::kWarning,
+        "[" + section + "] stands twice" +
+            (line > 0 && first != nullptr
+                 ? " (lines " + std::to_string(first->line) + " and " +
+                       std::to_string(line) + ")"
+                 : std::string()) +
+            ": it runs twice in each pass, and the keys of the second block "
+            "are ignored");
+  }
+  const std::vector<CString> pieces = SplitCheckValue(check);
+  std::string before;
+  // A repeated section reads the first block's keys: its findings are
+  // those of the first, and stand there once.
+  JobReport repeated;
+  JobReport& explained = occurrence == 0 ? job : repeated;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    PieceReport piece{std::string(pieces[i]), OsPath(pieces[i]), matches[i], "",
+                      ""};
+    ExplainPiece(piece.text, before, static_cast<int>(i) + 1, piece, explained);
+    before = piece.text;
+    job.pieces.push_back(piece);
+  }
+  if (occurrence == 0) {
+    if (first != nullptr) ExplainKeys(*first, job);
+    ExplainRun(job);
+  }
+  m_report.jobs.push_back(job);
+}
+
+void CJobChecker::ExplainPiece(const std::string& piece,
+                               const std::string& before, int number,
+                               PieceReport& out, JobReport& job) {
+  const std::string label = "Check piece " + std::to_string(number) + " ";
+  if (piece.empty()) {
+    out.reason = "empty";
+    Add(job, "empty-piece", Severity::kError,
+        label +
+            "is empty (a \";\" at the start or \";;\"): it never matches, so "
+            "this job can never run");
+    return;
+  }
+  const std::string& path = out.path;
+  const size_t cut = path.find_last_of(CFileProbe::Separators());
+  const std::string directory =
+      cut == std::string::npos ? "" : path.substr(0, cut == 0 ? 1 : cut);
+  const std::string name =
+      cut == std::string::npos ? path : path.substr(cut + 1);
+  const std::string listed = directory.empty() ? "." : directory;
+  const bool ignoreCase = CFileProbe::NamesIgnoreCase();
+  std::vector<std::string> names;
+  const bool canList = CFileProbe::List(listed, names);
+  if (out.match) {
+    for (const std::string& entry : names) {
+      if (MatchesWildcard(entry.c_str(), name.c_str(), ignoreCase)) {
+        out.firstMatch = entry;
+        break;
+      }
+    }
+    return;
+  }
+  // Why nothing matched, the plainest cause first.
+  if (HasWildcard(directory)) {
+    out.reason = "wildcard in a directory part";
+    Add(job, "wildcard-in-directory", Severity::kError,
+        label + Quoted(piece) +
+            " has a wildcard before its last component: wildcards count "
+            "only in the last one, so it never matches and this job can "
+            "never run");
+    return;
+  }
+  const PathKind kind = CFileProbe::Kind(listed);
+  if (kind == PathKind::kMissing) {
+    out.reason = "directory missing: " + listed;
+  } else if (kind == PathKind::kDenied ||
+             (kind == PathKind::kDirectory && !canList)) {
+    out.reason = "permission denied: " + listed;
+    Add(job, "permission-denied", Severity::kWarning,
+        label + Quoted(piece) + ": " + listed +
+            " cannot be read by this user, so nothing in it ever matches");
+  } else if (kind != PathKind::kDirectory) {
+    out.reason = "not a directory: " + listed;
+    Add(job, "not-a-directory", Severity::kWarning,
+        label + Quoted(piece) + ": " + listed + " is not a directory");
+  } else if (!HasWildcard(name) &&
+             CFileProbe::Kind(path) == PathKind::kDenied) {
+    out.reason = "permission denied: " + path;
+    Add(job, "permission-denied", Severity::kWarning,
+        label + Quoted(piece) + ": " + path +
+            " cannot be looked at by this user");
+  } else {
+    out.reason = "no entry matches " + Quoted(name) + " in " + listed;
+    for (const std::string& entry : names) {
+      if (MatchesWildcard(entry.c_str(), name.c_str(), true)) {
+        Add(job, "letter-case", Severity::kWarning,
+            label + Quoted(piece) + ": " + Quoted(entry) +
+                " differs only in letter case, and names match with it");
+        break;
+      }
+    }
+    const size_t dotStar = name.find("*.*");
+    if (dotStar != std::string::npos && !ignoreCase) {
+      std::string any = name;
+      any.replace(dotStar, 3, "*");
+      for (const std::string& entry : names) {
+        if (MatchesWildcard(entry.c_str(), any.c_str(), false)) {
+          Add(job, "dot-star", Severity::kWarning,
+              label + Quoted(piece) + ": " + Quoted(entry) +
+                  " has no dot, and here \"*.*\" needs one; write \"*\" for "
+                  "any name");
+          break;
+        }
+      }
+    }
+  }
+  const bool blankStart = IsBlank(piece.front());
+  const bool blankEnd = IsBlank(piece.back());
+  const size_t text = piece.find_first_not_of(" \t");
+  const bool comment =
+      text != std::string::npos &&
+      ((blankStart && !before.empty() && IsBlank(before.back())) ||
+       piece[text] == '#' || piece.compare(text, 2, "//") == 0);
+  if (comment) {
+    Add(job, "comment-in-check", Severity::kWarning,
+        label + Quoted(piece) +
+            " looks like a comment, but a job file has none after a value: "
+            "it is a path that must match");
+  } else if (blankStart || blankEnd) {
+    Add(job, "blank-in-piece", Severity::kWarning,
+        label + Quoted(piece) + " has a blank at its " +
+            (blankStart ? "start" : "end") +
+            ", which is part of the path: write \";\" without blanks");
+  }
+}
+
+void CJobChecker::ExplainKeys(const ScannedBlock& block, JobReport& job) {
+  AddDuplicateKeys(block, job.findings);
+  for (const ScannedKey& key : block.keys) {
+    if (SameProfileName(key.name, kCheckKey) ||
+        SameProfileName(key.name, kRunKey)) {
+      continue;
+    }
+    const std::string where =
+        "key " + key.name + " (line " + std::to_string(key.line) + ")";
+    const char* meant = LooksLike(key.name);
+    if (meant == kCheckKey) {
+      Add(job, "misspelt-key", Severity::kWarning,
+          where + " looks like a misspelt Check" +
+              (job.check.empty() ? ": no Check, so this job runs in every cycle"
+                                 : std::string()));
+    } else if (meant == kRunKey) {
+      Add(job, "misspelt-key", Severity::kWarning,
+          where + " looks like a misspelt Run" +
+              (job.run.empty() ? ": no Run, so nothing starts"
+                               : std::string()));
+    } else if (meant == kDelayKey) {
+      Add(job, "misplaced-key", Severity::kWarning,
+          where + ": Delay counts only in the [Quillspur] section");
+    } else {
+      Add(job, "unknown-key", Severity::kWarning,
+          where + " is not a key of a job (Check, Run) and is ignored");
+    }
+  }
+}
+
+void CJobChecker::ExplainRun(JobReport& job) {
+  if (job.run.empty()) {
+    Add(job, "run-empty", Severity::kWarning,
+        std::string(job.wouldRun ? "" : "when it runs, ") +
+            "Run is empty: \"Starte Programm: \" is logged and nothing "
+            "starts");
+    return;
+  }
+  std::string word, where;
+  if (CCommandLookup::LookUp(job.run, word, where) != CommandState::kNotFound) {
+    return;
+  }
+  Add(job, "run-not-found", Severity::kWarning,
+      "Run starts " + Quoted(word) +
+          ", which is not found on this process's PATH" +
+          (where.empty() ? std::string() : " (" + where + ")"));
+}
+
+void CJobChecker::CheckLog() {
+  LogReport& log = m_report.log;
+  log.directory = std::string(
+      CInstallPath::LogDirectoryBelow(m_report.registry.installPath.c_str()));
+  CLogFile file;
+  file.SetName(log.directory.c_str(), kGlobalSection);
+  log.file = std::string(file.GetPath());
+  log.osFile = OsPath(file.GetPath());
+  const std::string directory = log.directory.empty()
+                                    ? CFileProbe::RootDirectory()
+                                    : OsPath(log.directory.c_str());
+  log.directoryExists = CFileProbe::Kind(directory) == PathKind::kDirectory;
+  log.fileExists = CFileProbe::Kind(log.osFile) == PathKind::kFile;
+  log.writable = log.directoryExists &&
+                 (log.fileExists ? CFileProbe::MayAppendTo(log.osFile)
+                                 : CFileProbe::MayCreateIn(directory));
+  if (log.fileExists) CFileProbe::Size(log.osFile, log.size);
+  const uint64_t limit = static_cast<uint64_t>(kLogLimit);
+  log.bytesLeft = log.size > limit ? 0 : limit - log.size;
+  if (log.directory.empty()) {
+    m_report.Add("log-root-fallback", Severity::kError,
+                 "no installation directory, so the log goes to " + log.file +
+                     " in the root directory" +
+                     (log.writable ? "" : ", which cannot be written"));
+  } else if (!log.directoryExists) {
+    m_report.Add("log-directory-missing", Severity::kError,
+                 "the log directory " + log.directory +
+                     " does not exist, and it is never created: every "
+                     "message is lost");
+  } else if (!log.writable) {
+    m_report.Add(
+        "log-not-writable", Severity::kError,
+        "the log " + log.file + " cannot be written: every message is lost");
+  }
+}

@@ -1,0 +1,120 @@
+#include "job_file_scan.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+// The profile functions' blanks: C white space and Ctrl-Z.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r' || c == '\x1a';
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string CutAtNul(std::string_view text) {
+  return std::string(text.substr(0, text.find('\0')));
+}
+
+char FoldAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsUtf8Text(std::string_view text) {
+  bool multibyte = false;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t length = 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+    } else if (c >= 0x80) {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+        return false;
+      }
+    }
+    multibyte = multibyte || length > 1;
+    i += length;
+  }
+  return multibyte;
+}
+
+}  // namespace
+
+bool SameProfileName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldAscii(x) == FoldAscii(y);
+         });
+}
+
+CJobFileScan::CJobFileScan() : m_bByteOrderMark(false), m_bUtf8Text(false) {}
+CJobFileScan::~CJobFileScan() = default;
+
+void CJobFileScan::Scan(const std::string& bytes) {
+  std::string_view text(bytes);
+  m_bByteOrderMark = text.substr(0, 3) == "\xEF\xBB\xBF";
+  if (m_bByteOrderMark) text.remove_prefix(3);
+  m_bUtf8Text = IsUtf8Text(text);
+  int number = 0;
+  // CR and LF each end a line, as for the profile functions; a CR LF pair
+  // counts as one line end for the line numbers.
+  while (!text.empty()) {
+    const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    std::string_view line = Trim(text.substr(0, end));
+    const bool pair = text.substr(end, 2) == "\r\n";
+    text.remove_prefix(std::min(end + (pair ? 2 : 1), text.size()));
+    ++number;
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      const size_t close = line.rfind(']');
+      if (close != std::string_view::npos && close > 0) {
+        m_blocks.push_back(ScannedBlock{
+            CutAtNul(Trim(line.substr(1, close - 1))), number, {}});
+        continue;
+      }
+    }
+    // Comment lines and lines without "=" hold no key.
+    const size_t equals = line.find('=');
+    if (line.front() == ';' || equals == std::string_view::npos) continue;
+    const std::string name = CutAtNul(Trim(line.substr(0, equals)));
+    if (name.empty()) continue;
+    const ScannedKey key{name, CutAtNul(Trim(line.substr(equals + 1))), number};
+    if (m_blocks.empty()) {
+      m_keysBeforeFirstSection.push_back(key);
+    } else {
+      m_blocks.back().keys.push_back(key);
+    }
+  }
+}
+
+const ScannedBlock* CJobFileScan::FirstBlock(const std::string& name) const {
+  for (const ScannedBlock& block : m_blocks) {
+    if (SameProfileName(block.name, name)) return &block;
+  }
+  return nullptr;
+}
+
+std::vector<const ScannedBlock*> CJobFileScan::LaterBlocks(
+    const std::string& name) const {
+  std::vector<const ScannedBlock*> later;
+  bool first = true;
+  for (const ScannedBlock& block : m_blocks) {
+    if (!SameProfileName(block.name, name)) continue;
+    if (!first) later.push_back(&block);
+    first = false;
+  }
+  return later;
+}

@@ -1,0 +1,46 @@
+// CJobFileScan: a lexical pass over the job file's bytes, with the profile
+// functions' syntax rules, for what they cannot show: a section's second
+// block, keys before the first section, a key that stands twice, the
+// encoding. It explains; it never decides whether a job runs.
+#ifndef QUILLSPUR_CHECK_JOB_FILE_SCAN_H
+#define QUILLSPUR_CHECK_JOB_FILE_SCAN_H
+
+#include <string>
+#include <vector>
+
+struct ScannedKey {
+  std::string name;
+  std::string value;
+  int line;
+};
+
+struct ScannedBlock {
+  std::string name;
+  int line;
+  std::vector<ScannedKey> keys;
+};
+
+class CJobFileScan {
+ public:
+  CJobFileScan();
+  virtual ~CJobFileScan();
+
+  void Scan(const std::string& bytes);
+
+  // The blocks of the first section of this name (ASCII letters in any
+  // case), and of every later one; null when there is none.
+  const ScannedBlock* FirstBlock(const std::string& name) const;
+  std::vector<const ScannedBlock*> LaterBlocks(const std::string& name) const;
+
+  bool m_bByteOrderMark;
+  // Bytes above 127 that form UTF-8 sequences, and nothing that does not.
+  bool m_bUtf8Text;
+  std::vector<ScannedKey> m_keysBeforeFirstSection;
+  std::vector<ScannedBlock> m_blocks;
+};
+
+// Names compare as the profile functions compare them: ASCII letters
+// without regard to case.
+bool SameProfileName(const std::string& a, const std::string& b);
+
+#endif

@@ -1,0 +1,55 @@
+// quillspur-check: says, for a job file, what the monitor would do with it
+// and why, and changes nothing.
+#include <stdio.h>
+
+#include <string>
+
+#include "check_options.h"
+#include "check_report.h"
+#include "file_probe.h"
+#include "job_checker.h"
+#include "json_report.h"
+#include "text_report.h"
+#include "user_switch.h"
+
+namespace {
+
+const int kExitClean = 0;
+const int kExitFindings = 1;
+const int kExitUsage = 2;
+
+int Usage(const std::string& error) {
+  fprintf(stderr, "quillspur-check: %s\n%s", error.c_str(), kCheckUsage);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  CCheckOptions options;
+  std::string error;
+  if (!options.Parse(argc, argv, error)) return Usage(error);
+  if (options.m_bHelp) {
+    fputs(kCheckUsage, stdout);
+    return kExitClean;
+  }
+  if (!options.m_strUser.empty() &&
+      !CUserSwitch::SwitchTo(options.m_strUser, error)) {
+    return Usage(error);
+  }
+  // The monitor's working directory: the job file and relative paths.
+  if (!options.m_strDirectory.empty() &&
+      !CFileProbe::ChangeDirectory(options.m_strDirectory)) {
+    return Usage("cannot change to " + options.m_strDirectory);
+  }
+  CCheckReport report;
+  CJobChecker(report).Check(options.m_strJobFile, options.m_jobs);
+  const std::string out = options.m_bJson
+                              ? CJsonReport::Format(report)
+                              : CTextReport::Format(report, options.m_bQuiet);
+  fwrite(out.data(), 1, out.size(), stdout);
+  if (fflush(stdout) != 0) return kExitUsage;
+  const bool failed =
+      report.Errors() > 0 || (options.m_bStrict && report.Warnings() > 0);
+  return failed ? kExitFindings : kExitClean;
+}

@@ -1,0 +1,24 @@
+// CRegistryProbe: the registry as the monitor would find it at start-up,
+// looked at without changing it: the key is opened for reading only and
+// never created, and whether the monitor's own open (for writing, creating
+// a missing key) would succeed is predicted, not tried.
+#ifndef QUILLSPUR_CHECK_REGISTRY_PROBE_H
+#define QUILLSPUR_CHECK_REGISTRY_PROBE_H
+
+#include "check_report.h"
+
+class CRegistryProbe {
+ public:
+  // Fills report.registry, and report's findings about it.
+  static void Probe(CCheckReport& report);
+
+ private:
+  // Which store serves the registry, and whether it can be read.
+  static void DescribeStore(RegistryReport& registry);
+  // Whether the monitor's open with create and write access would succeed;
+  // why not in monitorOpenNote.
+  static bool PredictMonitorOpen(RegistryReport& registry);
+  static void DescribePath(RegistryReport& registry);
+};
+
+#endif

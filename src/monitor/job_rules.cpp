@@ -1,0 +1,55 @@
+#include "job_rules.h"
+
+#include <mbstring.h>
+
+#include "file_find.h"
+
+const char kGlobalSection[] = "Quillspur";
+const char kDelayKey[] = "Delay";
+const char kCheckKey[] = "Check";
+const char kRunKey[] = "Run";
+
+namespace {
+
+const char kGlobalSectionUpper[] = "QUILLSPUR";
+const int kDelayRadix = 10;
+
+}  // namespace
+
+bool IsGlobalSection(const CString& name) {
+  CString upper = name;
+  upper.MakeUpper();
+  return _mbscmp(reinterpret_cast<const unsigned char*>(
+                     static_cast<const char*>(upper)),
+                 reinterpret_cast<const unsigned char*>(kGlobalSectionUpper)) ==
+         0;
+}
+
+uint32_t ReadDelay(CIniFile& ini) {
+  return static_cast<uint32_t>(
+      ini.GetInt(kGlobalSection, kDelayKey, kDefaultDelay, kDelayRadix));
+}
+
+std::vector<CString> SplitCheckValue(const CString& check) {
+  std::vector<CString> pieces;
+  CString rest = check;
+  // A blank beside a ";" belongs to the path; an empty piece matches nothing.
+  for (int p = rest.Find(';'); p != -1; p = rest.Find(';')) {
+    pieces.push_back(rest.Left(p));
+    rest = rest.Right(rest.GetLength() - p - 1);
+  }
+  if (!rest.IsEmpty()) pieces.push_back(rest);
+  return pieces;
+}
+
+bool CheckPaths(const CString& check, std::vector<bool>* matches) {
+  bool allFound = true;
+  // One finder for every piece; it is gone before any command runs.
+  CFileFind finder;
+  for (const CString& piece : SplitCheckValue(check)) {
+    const bool found = finder.FindFile(piece, 0) != 0;
+    if (!found) allFound = false;
+    if (matches != nullptr) matches->push_back(found);
+  }
+  return allFound;
+}

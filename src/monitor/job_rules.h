@@ -1,0 +1,36 @@
+// What a job file means to the monitor: the global section, the cycle
+// length, and how a Check value is split and tested. The monitor and
+// quillspur-check both decide through these, so they cannot disagree.
+#ifndef QUILLSPUR_MONITOR_JOB_RULES_H
+#define QUILLSPUR_MONITOR_JOB_RULES_H
+
+#include <stdint.h>
+
+#include <vector>
+
+#include "afx_string.h"
+#include "ini_file.h"
+
+// The global section, also the base name of the log files.
+extern const char kGlobalSection[];
+extern const char kDelayKey[];
+extern const char kCheckKey[];
+extern const char kRunKey[];
+const int kDefaultDelay = 60;
+// The log moves to .old at the first message after it grew past this.
+const int kLogLimit = 1000000;
+
+// The section named "Quillspur" in any letter case; it is never a job.
+bool IsGlobalSection(const CString& name);
+// The cycle length in seconds, read afresh: Delay in radix 10, 60 when it
+// is missing or empty, 0 for text that is not a number.
+uint32_t ReadDelay(CIniFile& ini);
+// The pieces of a Check value that get tested, in order: split at every
+// ";", blanks kept, an empty rest after the last ";" left out.
+std::vector<CString> SplitCheckValue(const CString& check);
+// True when every piece matches a file or directory (and for no piece).
+// Every piece is tested, also after a miss; matches, when given, receives
+// each piece's answer.
+bool CheckPaths(const CString& check, std::vector<bool>* matches);
+
+#endif
