@@ -17,7 +17,10 @@ const char* const kCmdBuiltins[] = {
     "shift",  "start", "time",  "title",  "type",  "ver",      "verify",
     "vol"};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == ',' || c == ';'; }
+// cmd splits words at these as at blanks.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '=';
+}
 
 bool IsFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());

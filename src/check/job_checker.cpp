@@ -278,7 +278,8 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   for (size_t i = 0; i < pieces.size(); ++i) {
     PieceReport piece{std::string(pieces[i]), OsPath(pieces[i]), matches[i], "",
                       ""};
-    ExplainPiece(piece.text, before, static_cast<int>(i) + 1, piece, explained);
+    ExplainPiece(piece.text, before, static_cast<int>(i) + 1,
+                 i + 1 == pieces.size(), piece, explained);
     before = piece.text;
     job.pieces.push_back(piece);
   }
@@ -290,7 +291,7 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
 }
 
 void CJobChecker::ExplainPiece(const std::string& piece,
-                               const std::string& before, int number,
+                               const std::string& before, int number, bool last,
                                PieceReport& out, JobReport& job) {
   const std::string label = "Check piece " + std::to_string(number) + " ";
   if (piece.empty()) {
@@ -376,10 +377,12 @@ void CJobChecker::ExplainPiece(const std::string& piece,
   }
   const bool blankStart = IsBlank(piece.front());
   const bool blankEnd = IsBlank(piece.back());
+  // "a ; wait for a" or "a;# note": the last piece, words after a blank.
   const size_t text = piece.find_first_not_of(" \t");
   const bool comment =
-      text != std::string::npos &&
-      ((blankStart && !before.empty() && IsBlank(before.back())) ||
+      last && text != std::string::npos &&
+      ((blankStart && !before.empty() && IsBlank(before.back()) &&
+        piece.find_first_of(" \t", text) != std::string::npos) ||
        piece[text] == '#' || piece.compare(text, 2, "//") == 0);
   if (comment) {
     Add(job, "comment-in-check", Severity::kWarning,
@@ -464,8 +467,7 @@ void CJobChecker::CheckLog() {
   if (log.directory.empty()) {
     m_report.Add("log-root-fallback", Severity::kError,
                  "no installation directory, so the log goes to " + log.file +
-                     " in the root directory" +
-                     (log.writable ? "" : ", which cannot be written"));
+                     " in the root directory");
   } else if (!log.directoryExists) {
     m_report.Add("log-directory-missing", Severity::kError,
                  "the log directory " + log.directory +

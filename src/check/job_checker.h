@@ -25,8 +25,9 @@ class CJobChecker {
   void CheckDelay(CIniFile& ini);
   void CheckGlobalKeys();
   void CheckJob(CIniFile& ini, const std::string& section, int occurrence);
+  // before: the piece in front of this one; last: no piece follows.
   void ExplainPiece(const std::string& piece, const std::string& before,
-                    int number, PieceReport& out, JobReport& job);
+                    int number, bool last, PieceReport& out, JobReport& job);
   void ExplainKeys(const ScannedBlock& block, JobReport& job);
   void ExplainRun(JobReport& job);
   void CheckLog();

@@ -1,0 +1,3 @@
+mkdir -p data inbox
+: >data/report.txt
+: >data/week.dat

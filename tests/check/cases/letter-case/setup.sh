@@ -1,0 +1,3 @@
+mkdir -p data
+: >data/report.txt
+: >data/README

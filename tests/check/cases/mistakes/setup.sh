@@ -1,0 +1,2 @@
+mkdir -p data
+: >data/a.txt

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Golden-file tests of quillspur-check: every folder in cases/ holds a
+# jobs.ini, optionally setup.sh (run in the case's directory first) and args
+# (the command line; default .\jobs.ini), and the expected output with the
+# exit status as its last line: expected, or expected.posix and
+# expected.windows where the builds differ. The case's directory reads as
+# @DIR@ in the output.
+#   run.sh build/default/quillspur-check build/default/quillspur
+#   run.sh build/windows/quillspur-check.exe build/windows/quillspur.exe cmake/wine-run.sh
+# Cases with a file "verdicts" also run the monitor for one pass on their
+# job file: the jobs it starts must be those the check says would run.
+# QS_UPDATE=1 writes the outputs as the new goldens.
+set -u
+export LC_ALL=C
+
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+check=$(abs "$1")
+monitor=$(abs "$2")
+shift 2
+runner=("$@")
+[ "${#runner[@]}" -gt 0 ] && runner[0]=$(abs "${runner[0]}")
+here=$(cd "$(dirname "$0")" && pwd)
+
+on_wine() { [ "${#runner[@]}" -gt 0 ]; }
+build=posix
+on_wine && build=windows
+
+PRODUCT_KEY='HKEY_LOCAL_MACHINE\Software\KESTRAN\LORVANTIS'
+
+# A path below the case directory as the program names it.
+program_path() {
+  if on_wine; then
+    local p="Z:$PWD/$1"
+    echo "${p//\//\\}"
+  else
+    echo "$PWD/$1"
+  fi
+}
+
+# Sets Path to $2 with the type $1 (REG_SZ or REG_EXPAND_SZ).
+set_install_path() {
+  if on_wine; then
+    "${runner[@]}" reg add "$PRODUCT_KEY" /v Path /t "$1" /d "$2" /f >/dev/null 2>&1
+  elif [ "$1" = REG_SZ ]; then
+    printf 'REGEDIT4\r\n\r\n[%s]\r\n"Path"="%s"\r\n' "$PRODUCT_KEY" "${2//\\/\\\\}" >"$QUILLSPUR_REGISTRY"
+  else
+    local hex
+    hex=$(printf '%s\0' "$2" | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')
+    printf 'REGEDIT4\r\n\r\n[%s]\r\n"Path"=hex(2):%s\r\n' "$PRODUCT_KEY" "$hex" >"$QUILLSPUR_REGISTRY"
+  fi
+}
+
+# The output with the case directory as @DIR@, CR LF as LF.
+normalise() {
+  local win="Z:${PWD//\//\\}"
+  local json=${win//\\/\\\\}
+  tr -d '\r' | sed -e "s|${json//\\/\\\\}|@DIR@|g" -e "s|${win//\\/\\\\}|@DIR@|g" -e "s|$PWD|@DIR@|g"
+}
+
+# One pass of the monitor: "run" or "skip" per job, in order, from its log.
+monitor_verdicts() {
+  local log=install/htdocs/LORVANTIS/lorvantis_php/log/Quillspur.log jobs=$1 i n pid
+  setsid "${runner[@]}" "$monitor" '.\jobs.ini' >/dev/null 2>&1 &
+  pid=$!
+  for ((i = 0; i < 200; i++)); do
+    n=$(grep -c $'\xdc''berpr' "$log" 2>/dev/null)
+    [ "${n:-0}" -ge "$jobs" ] && break
+    sleep 0.1
+  done
+  sleep 1
+  kill -9 -- "-$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  tr -d '\r' <"$log" | cut -c23- | awk '
+    /^\xdcberpr/ { if (seen) print verdict; seen = 1; verdict = "skip" }
+    /^Starte Programm: / { verdict = "run" }
+    END { if (seen) print verdict }' | head -n "$jobs"
+}
+
+passed=0
+failed=0
+for case in "$here"/cases/*/; do
+  name=$(basename "$case")
+  dir=$(mktemp -d)
+  pushd "$dir" >/dev/null || exit 1
+  cp -r "$case"/. .
+  export QUILLSPUR_REGISTRY=$PWD/registry.reg
+  mkdir -p install/htdocs/LORVANTIS/lorvantis_php/log
+  set_install_path REG_SZ "$(program_path install)"
+  [ -f setup.sh ] && source ./setup.sh
+  args='.\jobs.ini'
+  [ -f args ] && args=$(cat args)
+  # shellcheck disable=SC2086
+  output=$("${runner[@]}" "$check" $args 2>&1 | normalise; echo "exit ${PIPESTATUS[0]}")
+  golden=$case/expected
+  [ -f "$golden.$build" ] && golden=$golden.$build
+  ok=1
+  if [ "${QS_UPDATE:-}" = 1 ]; then
+    printf '%s\n' "$output" >"$golden"
+  elif [ "$output" != "$(cat "$golden")" ]; then
+    ok=0
+    diff <(cat "$golden") <(printf '%s\n' "$output") | sed 's/^/    /'
+  fi
+  if [ -f verdicts ]; then
+    expected=$("${runner[@]}" "$check" --json '.\jobs.ini' 2>/dev/null | tr -d '\r' |
+      jq -r '.jobs[] | if .would_run then "run" else "skip" end')
+    got=$(monitor_verdicts "$(printf '%s\n' "$expected" | grep -c .)")
+    if [ "$expected" != "$got" ]; then
+      ok=0
+      echo "    check says [$(echo $expected)], the monitor did [$(echo $got)]"
+    fi
+  fi
+  popd >/dev/null || exit 1
+  rm -rf "$dir"
+  if [ "$ok" = 1 ]; then
+    echo "ok   $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name"
+    failed=$((failed + 1))
+  fi
+done
+echo "check: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
