@@ -356,7 +356,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
       if (MatchesWildcard(entry.c_str(), name.c_str(), true)) {
         Add(job, "letter-case", Severity::kWarning,
             label + Quoted(piece) + ": " + Quoted(entry) +
-                " differs only in letter case, and names match with it");
+                " is there, but here letter case counts in names");
         break;
       }
     }
