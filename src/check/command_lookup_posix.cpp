@@ -85,10 +85,12 @@ CommandState CCommandLookup::LookUp(const std::string& run, std::string& word,
   where.clear();
   while (NextWord(run, pos, raw, word, expands) && IsAssignment(raw)) {
   }
-  if (raw.empty() || expands) return CommandState::kUnknown;
+  if (raw.empty()) return CommandState::kUnknown;
+  // Before the expansions: "[" is the test builtin, not a pattern.
   for (const char* builtin : kShellWords) {
     if (word == builtin) return CommandState::kBuiltin;
   }
+  if (expands) return CommandState::kUnknown;
   if (word.find('/') != std::string::npos) {
     where = word;
     return IsExecutable(word) ? CommandState::kFound : CommandState::kNotFound;

@@ -64,6 +64,18 @@ const char* LooksLike(const std::string& name) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = Lower(c);
+  return text;
+}
+
+// The finder's pattern rule, with ASCII letters in any case if asked.
+bool Matches(const std::string& name, const std::string& pattern,
+             bool ignoreCase) {
+  if (!ignoreCase) return MatchesWildcard(name.c_str(), pattern.c_str());
+  return MatchesWildcard(LowerAscii(name).c_str(), LowerAscii(pattern).c_str());
+}
+
 bool HasWildcard(const std::string& text) {
   return text.find_first_of("*?") != std::string::npos;
 }
@@ -137,7 +149,7 @@ void CJobChecker::Check(const std::string& jobFile,
 
 bool CJobChecker::CheckJobFile(const std::string& jobFile) {
   m_report.jobFile = jobFile;
-  m_report.profilePath = jobFile;
+  m_report.profilePath = std::string(ProfilePathFor(jobFile.c_str()));
   // The monitor's existence test, wildcards and all.
   CFileFind finder;
   m_report.jobFileFound = finder.FindFile(jobFile.c_str(), 0) != 0;
@@ -314,7 +326,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
   const bool canList = CFileProbe::List(listed, names);
   if (out.match) {
     for (const std::string& entry : names) {
-      if (MatchesWildcard(entry.c_str(), name.c_str(), ignoreCase)) {
+      if (Matches(entry, name, ignoreCase)) {
         out.firstMatch = entry;
         break;
       }
@@ -353,7 +365,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
   } else {
     out.reason = "no entry matches " + Quoted(name) + " in " + listed;
     for (const std::string& entry : names) {
-      if (MatchesWildcard(entry.c_str(), name.c_str(), true)) {
+      if (Matches(entry, name, true)) {
         Add(job, "letter-case", Severity::kWarning,
             label + Quoted(piece) + ": " + Quoted(entry) +
                 " is there, but here letter case counts in names");
@@ -365,7 +377,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
       std::string any = name;
       any.replace(dotStar, 3, "*");
       for (const std::string& entry : names) {
-        if (MatchesWildcard(entry.c_str(), any.c_str(), false)) {
+        if (Matches(entry, any, false)) {
           Add(job, "dot-star", Severity::kWarning,
               label + Quoted(piece) + ": " + Quoted(entry) +
                   " has no dot, and here \"*.*\" needs one; write \"*\" for "

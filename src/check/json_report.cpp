@@ -68,6 +68,7 @@ std::string CJsonReport::Format(const CCheckReport& r) {
   const LogReport& l = r.log;
   std::string out = "{\n  \"version\": " + std::to_string(kSchemaVersion) +
                     ",\n  \"job_file\": " + Text(r.jobFile) +
+                    ",\n  \"profile_path\": " + Text(r.profilePath) +
                     ",\n  \"job_file_found\": " + Bool(r.jobFileFound) +
                     ",\n  \"job_file_readable\": " + Bool(r.jobFileReadable) +
                     ",\n  \"delay\": {\"text\": " +

@@ -16,6 +16,7 @@ void AddFindings(std::string& out, const std::vector<Finding>& findings,
 
 void AddHead(std::string& out, const CCheckReport& r) {
   out += "job file  " + r.jobFile;
+  if (r.profilePath != r.jobFile) out += " (read as " + r.profilePath + ")";
   if (!r.jobFileFound) {
     out += ": not found\n";
   } else {

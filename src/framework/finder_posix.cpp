@@ -50,7 +50,7 @@ int CFileFind::FindFile(const char* path, unsigned int /*flags*/) {
     const struct dirent* entry = readdir(dir);
     if (entry == nullptr) break;
     if (!IsDotEntry(entry->d_name) &&
-        MatchesWildcard(entry->d_name, pattern.c_str(), false)) {
+        MatchesWildcard(entry->d_name, pattern.c_str())) {
       found = 1;
     }
   }

@@ -1,24 +1,15 @@
 #include "wildcard.h"
 
-namespace {
-
-char Fold(char c, bool ignoreCase) {
-  return (ignoreCase && c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a')
-                                              : c;
-}
-
-}  // namespace
-
-// Iterative match with one back-tracking point for the latest "*".
-bool MatchesWildcard(const char* name, const char* pattern, bool ignoreCase) {
+// Iterative match with one back-tracking point for the latest "*": a later
+// "*" can absorb whatever an earlier one would have, so one point is enough.
+bool MatchesWildcard(const char* name, const char* pattern) {
   const char* starPattern = nullptr;
   const char* starName = nullptr;
   while (*name != '\0') {
     if (*pattern == '*') {
       starPattern = ++pattern;
       starName = name;
-    } else if (*pattern == '?' ||
-               Fold(*pattern, ignoreCase) == Fold(*name, ignoreCase)) {
+    } else if (*pattern == '?' || *pattern == *name) {
       ++pattern;
       ++name;
     } else if (starPattern != nullptr) {

@@ -1,9 +1,9 @@
-// The file finder's pattern rule on POSIX: "*" matches any run of
-// characters (also none), "?" exactly one, everything else itself.
+// The wildcard rule of a file name pattern: "*" matches any run of
+// characters (also none), "?" exactly one, every other byte itself.
 #ifndef QUILLSPUR_FRAMEWORK_WILDCARD_H
 #define QUILLSPUR_FRAMEWORK_WILDCARD_H
 
-// Whether name matches pattern; ignoreCase folds ASCII letters only.
-bool MatchesWildcard(const char* name, const char* pattern, bool ignoreCase);
+// True when all of name matches all of pattern. Case-sensitive.
+bool MatchesWildcard(const char* name, const char* pattern);
 
 #endif

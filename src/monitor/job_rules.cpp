@@ -16,6 +16,12 @@ const int kDelayRadix = 10;
 
 }  // namespace
 
+CString ProfilePathFor(const CString& argument) {
+  const bool bare = argument.Find('\\') < 0 && argument.Find('/') < 0 &&
+                    argument.Find(':') < 0;
+  return bare ? ".\\" + argument : argument;
+}
+
 bool IsGlobalSection(const CString& name) {
   CString upper = name;
   upper.MakeUpper();

@@ -20,6 +20,11 @@ const int kDefaultDelay = 60;
 // The log moves to .old at the first message after it grew past this.
 const int kLogLimit = 1000000;
 
+// The name the profile functions are given for the job file argument: a
+// bare name (no "\\", "/" or ":") with ".\\" in front, since Windows looks
+// a bare name up in its own directory rather than where the existence test
+// found it. Everything else as given.
+CString ProfilePathFor(const CString& argument);
 // The section named "Quillspur" in any letter case; it is never a job.
 bool IsGlobalSection(const CString& name);
 // The cycle length in seconds, read afresh: Delay in radix 10, 60 when it
