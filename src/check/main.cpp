@@ -2,6 +2,7 @@
 // and why, and changes nothing.
 #include <stdio.h>
 
+#include <exception>
 #include <string>
 
 #include "check_options.h"
@@ -16,16 +17,14 @@ namespace {
 
 const int kExitClean = 0;
 const int kExitFindings = 1;
-const int kExitUsage = 2;
+const int kExitFailure = 2;
 
 int Usage(const std::string& error) {
   fprintf(stderr, "quillspur-check: %s\n%s", error.c_str(), kCheckUsage);
-  return kExitUsage;
+  return kExitFailure;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int Check(int argc, char* argv[]) {
   CCheckOptions options;
   std::string error;
   if (!options.Parse(argc, argv, error)) return Usage(error);
@@ -48,8 +47,20 @@ int main(int argc, char* argv[]) {
                               ? CJsonReport::Format(report)
                               : CTextReport::Format(report, options.m_bQuiet);
   fwrite(out.data(), 1, out.size(), stdout);
-  if (fflush(stdout) != 0) return kExitUsage;
+  if (fflush(stdout) != 0) return kExitFailure;
   const bool failed =
       report.Errors() > 0 || (options.m_bStrict && report.Warnings() > 0);
   return failed ? kExitFindings : kExitClean;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // Out of memory, say: an internal failure, not a verdict.
+  try {
+    return Check(argc, argv);
+  } catch (const std::exception& e) {
+    fprintf(stderr, "quillspur-check: internal failure: %s\n", e.what());
+  }
+  return kExitFailure;
 }
