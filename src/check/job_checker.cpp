@@ -364,7 +364,8 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             " cannot be looked at by this user");
   } else {
     out.reason = "no entry matches " + Quoted(name) + " in " + listed;
-    for (const std::string& entry : names) {
+    for (const std::string& entry :
+         ignoreCase ? std::vector<std::string>() : names) {
       if (Matches(entry, name, true)) {
         Add(job, "letter-case", Severity::kWarning,
             label + Quoted(piece) + ": " + Quoted(entry) +

@@ -37,16 +37,20 @@ void CRegistryProbe::Probe(CCheckReport& report) {
   RegistryReport& registry = report.registry;
   DescribeStore(registry);
   registry.monitorOpens = PredictMonitorOpen(registry);
-  DescribePath(registry);
-  // The monitor's own reading through the key cache, opened read-only.
-  CRegistryKey key(0);
-  key.Open(kProductKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false);
-  CRegistryValue* value = key.FindOrAddValue(kPathValue);
-  registry.pathRead = value->m_bHasData;
-  const std::string path = value->m_bHasData ? value->GetAsString() : "";
-  key.Close();
-  // The monitor reads nothing when its own open is refused.
-  registry.installPath = registry.monitorOpens ? path : "";
+  // A store that is not a registry file is not read again: it may be a
+  // FIFO or a device.
+  if (registry.storeIsRegistryFile) {
+    DescribePath(registry);
+    // The monitor's own reading through the key cache, opened read-only.
+    CRegistryKey key(0);
+    key.Open(kProductKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false);
+    CRegistryValue* value = key.FindOrAddValue(kPathValue);
+    registry.pathRead = value->m_bHasData;
+    const std::string path = value->m_bHasData ? value->GetAsString() : "";
+    key.Close();
+    // The monitor reads nothing when its own open is refused.
+    registry.installPath = registry.monitorOpens ? path : "";
+  }
 
   if (!registry.storeReadable) {
     report.Add("registry-unreadable", Severity::kWarning,

@@ -32,8 +32,11 @@ void AddHead(std::string& out, const CCheckReport& r) {
   out +=
       YesNo(g.storeReadable && g.storeIsRegistryFile, "", ": cannot be read") +
       "\n";
+  const char* key = g.keyExists             ? "present"
+                    : g.storeIsRegistryFile ? "missing"
+                                            : "not known";
   out += "          key HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS: " +
-         YesNo(g.keyExists, "present", "missing") + "; the monitor's open " +
+         std::string(key) + "; the monitor's open " +
          YesNo(g.monitorOpens, "would succeed", "would be refused") + "\n";
   if (g.keyExists) {
     out += "          Path: ";
