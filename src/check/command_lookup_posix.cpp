@@ -99,10 +99,12 @@ CommandState CCommandLookup::LookUp(const std::string& run, std::string& word,
   const std::string list = path != nullptr ? path : "/usr/bin:/bin";
   for (size_t start = 0;;) {
     const size_t colon = list.find(':', start);
-    std::string dir = list.substr(start, colon - start);
-    if (dir.empty()) dir = ".";
-    if (IsExecutable(dir + "/" + word)) {
-      where = dir + "/" + word;
+    std::string candidate = list.substr(start, colon - start);
+    if (candidate.empty()) candidate = ".";
+    candidate += '/';
+    candidate += word;
+    if (IsExecutable(candidate)) {
+      where = candidate;
       return CommandState::kFound;
     }
     if (colon == std::string::npos) break;

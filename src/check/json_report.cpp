@@ -17,7 +17,7 @@ std::string Text(const std::string& text) {
       out += c;
     } else if (byte < 0x20) {
       char escape[8];
-      snprintf(escape, sizeof escape, "\\u%04x", byte);
+      (void)snprintf(escape, sizeof escape, "\\u%04x", byte);
       out += escape;
     } else {
       out += c;

@@ -20,7 +20,7 @@ const int kExitFindings = 1;
 const int kExitFailure = 2;
 
 int Usage(const std::string& error) {
-  fprintf(stderr, "quillspur-check: %s\n%s", error.c_str(), kCheckUsage);
+  (void)fprintf(stderr, "quillspur-check: %s\n%s", error.c_str(), kCheckUsage);
   return kExitFailure;
 }
 
@@ -29,8 +29,7 @@ int Check(int argc, char* argv[]) {
   std::string error;
   if (!options.Parse(argc, argv, error)) return Usage(error);
   if (options.m_bHelp) {
-    fputs(kCheckUsage, stdout);
-    return kExitClean;
+    return fputs(kCheckUsage, stdout) >= 0 ? kExitClean : kExitFailure;
   }
   if (!options.m_strUser.empty() &&
       !CUserSwitch::SwitchTo(options.m_strUser, error)) {
@@ -46,8 +45,9 @@ int Check(int argc, char* argv[]) {
   const std::string out = options.m_bJson
                               ? CJsonReport::Format(report)
                               : CTextReport::Format(report, options.m_bQuiet);
-  fwrite(out.data(), 1, out.size(), stdout);
-  if (fflush(stdout) != 0) return kExitFailure;
+  // A report that could not be written whole is a failure, not a verdict.
+  const bool written = fwrite(out.data(), 1, out.size(), stdout) == out.size();
+  if (fflush(stdout) != 0 || !written) return kExitFailure;
   const bool failed =
       report.Errors() > 0 || (options.m_bStrict && report.Warnings() > 0);
   return failed ? kExitFindings : kExitClean;
@@ -60,7 +60,7 @@ int main(int argc, char* argv[]) {
   try {
     return Check(argc, argv);
   } catch (const std::exception& e) {
-    fprintf(stderr, "quillspur-check: internal failure: %s\n", e.what());
+    (void)fprintf(stderr, "quillspur-check: internal failure: %s\n", e.what());
   }
   return kExitFailure;
 }

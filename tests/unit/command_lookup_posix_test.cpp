@@ -23,7 +23,8 @@ TEST(CCommandLookup, JudgesTheFirstWordAsTheShellWould) {
   dir.Write("tool", "#!/bin/sh\n");
   chmod(dir.File("tool").c_str(), 0755);
   dir.Write("data", "x");
-  const std::string saved = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  const char* path = getenv("PATH");
+  const std::string saved = path != nullptr ? path : "";
   setenv("PATH", ("/nowhere::" + dir.Path()).c_str(), 1);
   const std::string tool = dir.File("tool");
 

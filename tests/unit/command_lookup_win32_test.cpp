@@ -21,7 +21,8 @@ TEST(CCommandLookup, JudgesTheFirstWordAsCmdWould) {
   TempDir dir;
   dir.Write("tool.exe", "x");
   dir.Write("script.cmd", "x");
-  const std::string saved = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  const char* path = getenv("PATH");
+  const std::string saved = path != nullptr ? path : "";
   _putenv(("PATH=C:\\nowhere;;" + dir.Path()).c_str());
   const std::string tool = dir.File("tool.exe");
 
