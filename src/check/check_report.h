@@ -70,7 +70,8 @@ class CCheckReport {
   std::string profilePath;  // the path the profile functions read
   bool jobFileFound = false;
   bool jobFileReadable = false;
-  std::string directory;  // -C, empty when not given
+  std::string directory;      // -C, empty when not given
+  std::string globalSection;  // as written; empty when there is none
   bool hasDelay = false;
   std::string delayText;
   uint32_t delaySeconds = 0;

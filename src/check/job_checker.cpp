@@ -223,6 +223,7 @@ void CJobChecker::CheckDelay(CIniFile& ini) {
 void CJobChecker::CheckGlobalKeys() {
   for (const ScannedBlock& block : m_scan.m_blocks) {
     if (!IsGlobalSection(block.name.c_str())) continue;
+    if (m_report.globalSection.empty()) m_report.globalSection = block.name;
     if (&block != m_scan.FirstBlock(block.name)) {
       m_report.Add("duplicate-section", Severity::kWarning,
                    "the global section stands again at line " +

@@ -71,6 +71,8 @@ std::string CJsonReport::Format(const CCheckReport& r) {
                     ",\n  \"profile_path\": " + Text(r.profilePath) +
                     ",\n  \"job_file_found\": " + Bool(r.jobFileFound) +
                     ",\n  \"job_file_readable\": " + Bool(r.jobFileReadable) +
+                    ",\n  \"global_section\": " +
+                    (r.globalSection.empty() ? "null" : Text(r.globalSection)) +
                     ",\n  \"delay\": {\"text\": " +
                     (r.hasDelay ? Text(r.delayText) : "null") +
                     ", \"seconds\": " + std::to_string(r.delaySeconds) + "}";

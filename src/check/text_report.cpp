@@ -23,7 +23,9 @@ void AddHead(std::string& out, const CCheckReport& r) {
     out +=
         r.jobFileReadable ? ": found, readable\n" : ": found, cannot be read\n";
     out += "delay     " +
-           (r.hasDelay ? "\"" + r.delayText + "\"" : std::string("(none)")) +
+           (r.hasDelay ? "\"" + r.delayText + "\"" : std::string("none")) +
+           (r.globalSection.empty() ? " (no global section)"
+                                    : " in [" + r.globalSection + "]") +
            ": " + std::to_string(r.delaySeconds) + " seconds\n";
   }
   const RegistryReport& g = r.registry;
