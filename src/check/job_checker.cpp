@@ -167,7 +167,10 @@ bool CJobChecker::CheckJobFile(const std::string& jobFile) {
     m_report.Add("job-file-unreadable", Severity::kError,
                  "the job file " + m_report.profilePath + " cannot be read (" +
                      reason + "): the monitor runs, but finds no jobs");
-    return true;
+    // Not read again: a FIFO would hold the check up. The monitor reads
+    // no section and the default Delay.
+    m_report.delaySeconds = kDefaultDelay;
+    return false;
   }
   m_scan.Scan(bytes);
   if (m_scan.m_bByteOrderMark) {
