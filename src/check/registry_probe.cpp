@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "registry_key.h"
+#include "afx_string.h"
+#include "install_path.h"
 #include "registry_value.h"
 
 namespace {
@@ -41,32 +42,25 @@ void CRegistryProbe::Probe(CCheckReport& report) {
   // FIFO or a device.
   if (registry.storeIsRegistryFile) {
     DescribePath(registry);
-    // The monitor's own reading through the key cache, opened read-only.
-    CRegistryKey key(0);
-    key.Open(kProductKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE, false);
-    CRegistryValue* value = key.FindOrAddValue(kPathValue);
-    registry.pathRead = value->m_bHasData;
-    const std::string path = value->m_bHasData ? value->GetAsString() : "";
-    key.Close();
-    // The monitor reads nothing when its own open is refused.
-    registry.installPath = registry.monitorOpens ? path : "";
+    // The monitor's own reading. Whether it opens the key for writing or,
+    // refused that, for reading only, it reads the same Path; a key that it
+    // creates is empty.
+    CString path;
+    CInstallPath::ReadReadOnly(path);
+    registry.installPath = std::string(path);
   }
-
   if (!registry.storeReadable) {
     report.Add("registry-unreadable", Severity::kWarning,
                "the registry store " + registry.store +
                    " cannot be read: " + registry.monitorOpenNote);
-  } else if (!registry.monitorOpens) {
-    report.Add("registry-open-refused", Severity::kWarning,
-               "the monitor opens HKEY_LOCAL_MACHINE\\" +
-                   std::string(kProductKey) +
-                   " for writing (creating it when missing), and would be "
-                   "refused: " +
-                   registry.monitorOpenNote);
   } else if (!registry.keyExists) {
     report.Add("registry-key-missing", Severity::kWarning,
                "the key HKEY_LOCAL_MACHINE\\" + std::string(kProductKey) +
-                   " does not exist; the monitor creates it, empty");
+                   (registry.monitorOpens
+                        ? " does not exist; the monitor creates it, empty"
+                        : " does not exist, and the monitor may not create "
+                          "it: " +
+                              registry.monitorOpenNote));
   } else if (!registry.pathPresent) {
     report.Add("path-missing", Severity::kWarning, "the key has no value Path");
   } else if (!registry.pathRead) {
@@ -101,10 +95,14 @@ void CRegistryProbe::DescribePath(RegistryReport& registry) {
                  reinterpret_cast<const unsigned char*>(kPathValue)) != 0) {
       continue;
     }
-    // The last one of the name counts, as for the key cache.
+    // The last one of the name counts, as for the key cache, which loads
+    // only these types, and no more than 2048 bytes.
     registry.pathPresent = true;
     registry.pathType = TypeName(type);
     registry.pathSize = size;
+    registry.pathRead = (type == REG_SZ || type == REG_BINARY ||
+                         type == REG_DWORD || type == REG_MULTI_SZ) &&
+                        size <= kRegistryTextSize;
   }
   RegCloseKey(key);
 }

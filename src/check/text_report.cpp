@@ -39,7 +39,9 @@ void AddHead(std::string& out, const CCheckReport& r) {
                                             : "not known";
   out += "          key HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS: " +
          std::string(key) + "; the monitor's open " +
-         YesNo(g.monitorOpens, "would succeed", "would be refused") + "\n";
+         YesNo(g.monitorOpens, "would succeed",
+               "for writing would be refused, so it reads the key read-only") +
+         "\n";
   if (g.keyExists) {
     out += "          Path: ";
     if (!g.pathPresent) {

@@ -32,9 +32,13 @@ int CInstallPath::Read() {
   // user, still reads Path through a key opened for reading only.
   if (!ReadPath(RKF_CREATE, KEY_QUERY_VALUE | KEY_SET_VALUE,
                 m_strInstallPath)) {
-    ReadPath(0, KEY_QUERY_VALUE, m_strInstallPath);
+    ReadReadOnly(m_strInstallPath);
   }
   return m_strInstallPath.IsEmpty() ? 0 : 1;
+}
+
+bool CInstallPath::ReadReadOnly(CString& installPath) {
+  return ReadPath(0, KEY_QUERY_VALUE, installPath);
 }
 
 CString CInstallPath::GetLogDirectory() const {

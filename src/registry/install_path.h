@@ -20,6 +20,10 @@ class CInstallPath {
   // backslash at the joint; empty when there is no installation directory.
   CString GetLogDirectory() const;
 
+  // Path as a process that may not write the key reads it, through a
+  // read-only open; empty when the key holds none. False when the key
+  // cannot be opened.
+  static bool ReadReadOnly(CString& installPath);
   // The log directory for a given installation directory.
   static CString LogDirectoryBelow(const CString& installPath);
 

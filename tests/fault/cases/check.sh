@@ -19,8 +19,8 @@ case_check_judges_access_as_the_service_user() {
   expect_eq "exit status as $UNPRIVILEGED" 1 $?
   [[ $out == *"[Secret]  would not run"* ]] || fail "as $UNPRIVILEGED: $out"
   [[ $out == *"no match: permission denied: secret"* ]] || fail "no reason: $out"
-  [[ $out == *"[registry-open-refused]"* ]] || fail "the store is root's: $out"
-  [[ $out == *"[log-root-fallback]"* ]] || fail "no log for $UNPRIVILEGED: $out"
+  [[ $out == *"so it reads the key read-only"* ]] || fail "the store is root's: $out"
+  [[ $out == *"[log-not-writable]"* ]] || fail "the log is root's: $out"
 }
 
 case_check_creates_no_key_and_no_log() {
