@@ -203,7 +203,7 @@ void CJobChecker::CheckDelay(CIniFile& ini) {
   // The seconds exactly as the monitor reads them.
   m_report.delaySeconds = ReadDelay(ini);
   const uint32_t seconds = m_report.delaySeconds;
-  if (seconds != 0 && seconds < 0x80000000u) return;
+  if (!RunsBackToBack(seconds)) return;
   const std::string& t = m_report.delayText;
   const size_t start = t.find_first_not_of(" \t+-");
   std::string why;
@@ -215,7 +215,7 @@ void CJobChecker::CheckDelay(CIniFile& ini) {
     why = "is 0";
   } else {
     why = "reads as " + std::to_string(seconds) +
-          ", a negative length in the cycle's 32-bit arithmetic";
+          ", which counts as a negative length";
   }
   m_report.Add("delay-back-to-back", Severity::kWarning,
                "Delay " + Quoted(t) + " " + why +

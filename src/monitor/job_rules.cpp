@@ -36,6 +36,10 @@ uint32_t ReadDelay(CIniFile& ini) {
       ini.GetInt(kGlobalSection, kDelayKey, kDefaultDelay, kDelayRadix));
 }
 
+bool RunsBackToBack(uint32_t length) {
+  return length == 0 || length > static_cast<uint32_t>(INT32_MAX);
+}
+
 std::vector<CString> SplitCheckValue(const CString& check) {
   std::vector<CString> pieces;
   CString rest = check;

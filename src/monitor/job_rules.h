@@ -30,6 +30,10 @@ bool IsGlobalSection(const CString& name);
 // The cycle length in seconds, read afresh: Delay in radix 10, 60 when it
 // is missing or empty, 0 for text that is not a number.
 uint32_t ReadDelay(CIniFile& ini);
+// Whether a cycle of this length ends as it begins, so that passes run
+// back to back: 0, and every length that is negative as a signed 32-bit
+// number.
+bool RunsBackToBack(uint32_t length);
 // The pieces of a Check value that get tested, in order: split at every
 // ";", blanks kept, an empty rest after the last ";" left out.
 std::vector<CString> SplitCheckValue(const CString& check);

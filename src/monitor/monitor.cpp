@@ -39,11 +39,7 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
     theLog.Write("Quillspur beendet", false);
     return 1;
   }
-  // Windows' profile functions look for a bare name in the Windows
-  // directory, not where the existence test found it.
-  const bool bare = theConfigPath.Find('\\') < 0 &&
-                    theConfigPath.Find('/') < 0 && theConfigPath.Find(':') < 0;
-  ini.SetFileName(bare ? ".\\" + theConfigPath : theConfigPath);
+  ini.SetFileName(ProfilePathFor(theConfigPath));
   RunMonitorCycle(ini);
   return 1;
 }
@@ -61,7 +57,7 @@ void RunMonitorCycle(CIniFile& ini) {
 }
 
 time_t CycleEnd(time_t now, uint32_t length) {
-  if (length > static_cast<uint32_t>(INT32_MAX)) return now;
+  if (RunsBackToBack(length)) return now;
   return now + static_cast<time_t>(length);
 }
 
