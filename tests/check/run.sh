@@ -8,7 +8,8 @@
 #   run.sh build/default/quillspur-check build/default/quillspur
 #   run.sh build/windows/quillspur-check.exe build/windows/quillspur.exe cmake/wine-run.sh
 # Cases with a file "verdicts" also run the monitor for one pass on their
-# job file: the jobs it starts must be those the check says would run.
+# job file, named bare: the jobs it starts must be those the check says
+# would run.
 # QS_UPDATE=1 writes the outputs as the new goldens.
 set -u
 export LC_ALL=C
@@ -60,7 +61,7 @@ normalise() {
 # One pass of the monitor: "run" or "skip" per job, in order, from its log.
 monitor_verdicts() {
   local log=install/htdocs/LORVANTIS/lorvantis_php/log/Quillspur.log jobs=$1 i n pid
-  setsid "${runner[@]}" "$monitor" '.\jobs.ini' >/dev/null 2>&1 &
+  setsid "${runner[@]}" "$monitor" jobs.ini >/dev/null 2>&1 &
   pid=$!
   for ((i = 0; i < 200; i++)); do
     n=$(grep -c $'\xdc''berpr' "$log" 2>/dev/null)
@@ -101,7 +102,7 @@ for case in "$here"/cases/*/; do
     diff <(cat "$golden") <(printf '%s\n' "$output") | sed 's/^/    /'
   fi
   if [ -f verdicts ]; then
-    expected=$("${runner[@]}" "$check" --json '.\jobs.ini' 2>/dev/null | tr -d '\r' |
+    expected=$("${runner[@]}" "$check" --json jobs.ini 2>/dev/null | tr -d '\r' |
       jq -r '.jobs[] | if .would_run then "run" else "skip" end')
     got=$(monitor_verdicts "$(printf '%s\n' "$expected" | grep -c .)")
     if [ "$expected" != "$got" ]; then
