@@ -1,0 +1,213 @@
+// The profile functions on arbitrary file contents. For every section and
+// key the file names (and one it does not), every buffer size from 0 up to
+// beyond the whole result is tried: the result is a prefix of the whole one,
+// its count is below the size, it ends in a NUL and nothing behind that is
+// written, and a result that claims to be whole is. CIniFile, which reads
+// in growing steps, reads the same as one large direct call.
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "afx_string_array.h"
+#include "fuzz_check.h"
+#include "ini_file.h"
+
+namespace {
+
+// Queries per input, so that one large input cannot stall the run.
+const size_t kMaxNames = 6;
+const unsigned char kUnwritten = 0xA5;
+const char kDefault[] = "dflt";
+const char kAbsent[] =
+    "\x01"
+    "absent";
+
+std::string g_directory;
+std::string g_path;
+
+void RemoveFile() {
+  unlink(g_path.c_str());
+  rmdir(g_directory.c_str());
+}
+
+void WriteFile(const uint8_t* data, size_t size) {
+  if (g_path.empty()) {
+    const char* tmp = getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") +
+                          "/quillspur-fuzz-profile.XXXXXX";
+    FUZZ_CHECK(mkdtemp(&pattern[0]) != nullptr);
+    g_directory = pattern;
+    g_path = g_directory + "/fuzz.ini";
+    atexit(RemoveFile);
+  }
+  FILE* file = fopen(g_path.c_str(), "wb");
+  FUZZ_CHECK(file != nullptr);
+  FUZZ_CHECK(fwrite(data, 1, size, file) == size);
+  FUZZ_CHECK(fclose(file) == 0);
+}
+
+// One call into a buffer of exactly size bytes (ASan sees any overrun).
+struct Result {
+  DWORD count;
+  std::string bytes;  // the buffer's first count + 1 bytes
+};
+
+template <typename Call>
+Result CallWithSize(DWORD size, Call call) {
+  std::vector<char> buffer(size > 0 ? size : 1, static_cast<char>(kUnwritten));
+  const DWORD count = call(size > 0 ? buffer.data() : buffer.data(), size);
+  if (size == 0) {
+    FUZZ_CHECK(count == 0);
+    FUZZ_CHECK(static_cast<unsigned char>(buffer[0]) == kUnwritten);
+    return Result{0, ""};
+  }
+  FUZZ_CHECK(count < size);
+  FUZZ_CHECK(buffer[count] == '\0');
+  for (DWORD i = count + 1; i < size; ++i)
+    FUZZ_CHECK(static_cast<unsigned char>(buffer[i]) == kUnwritten);
+  return Result{count, std::string(buffer.data(), count + 1)};
+}
+
+bool StartsWith(const std::string& whole, const std::string& part) {
+  return whole.compare(0, part.size(), part) == 0;
+}
+
+// A list as a large buffer gives it: names each with their NUL, then one
+// more NUL (a single NUL when empty).
+std::string WholeList(const Result& result, DWORD size) {
+  FUZZ_CHECK(result.count + 2 < size);
+  FUZZ_CHECK(result.count == 0 || result.bytes[result.count - 1] == '\0');
+  return result.bytes;
+}
+
+std::vector<std::string> SplitList(const std::string& list) {
+  std::vector<std::string> items;
+  for (size_t start = 0; start + 1 < list.size();) {
+    const size_t end = list.find('\0', start);
+    items.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return items;
+}
+
+// Every size for a list: a cut one returns size - 2 and is a prefix of the
+// whole list; anything shorter is the whole list.
+template <typename Call>
+void CheckListSizes(const std::string& whole, Call call) {
+  const DWORD last = static_cast<DWORD>(whole.size()) + 3;
+  for (DWORD size = 0; size <= last; ++size) {
+    const Result result = CallWithSize(size, call);
+    if (size == 0) continue;
+    const std::string placed = result.bytes.substr(0, result.count);
+    FUZZ_CHECK(StartsWith(whole, placed));
+    if (result.count + 2 < size) FUZZ_CHECK(result.bytes == whole);
+  }
+}
+
+// Every size for a value: a cut one returns size - 1; a shorter one is the
+// whole value, but for the platform's quoted values, which at a size of
+// their length plus one lose their last byte (as Wine reads them).
+void CheckValueSizes(const std::string& whole, const char* section,
+                     const char* key) {
+  const DWORD last = static_cast<DWORD>(whole.size()) + 2;
+  for (DWORD size = 0; size <= last; ++size) {
+    const Result result = CallWithSize(size, [&](char* buffer, DWORD n) {
+      return GetPrivateProfileStringA(section, key, kDefault, buffer, n,
+                                      g_path.c_str());
+    });
+    if (size == 0) continue;
+    const std::string placed = result.bytes.substr(0, result.count);
+    FUZZ_CHECK(StartsWith(whole, placed));
+    if (result.count + 1 < size) {
+      FUZZ_CHECK(placed == whole || (size == whole.size() + 1 &&
+                                     placed.size() + 1 == whole.size()));
+    }
+  }
+}
+
+// Large enough for any value of a file of that size, and the default.
+std::string WholeValue(const char* section, const char* key, DWORD size) {
+  std::vector<char> buffer(size);
+  const DWORD count = GetPrivateProfileStringA(
+      section, key, kDefault, buffer.data(), size, g_path.c_str());
+  FUZZ_CHECK(count + 1 < size);
+  FUZZ_CHECK(strlen(buffer.data()) == count);
+  return std::string(buffer.data(), count);
+}
+
+// Reads the same as CIniFile does, in its 512-byte steps; the quoted-value
+// quirk above shows where such a step equals a value's length plus one.
+void CheckIniFile(CIniFile& ini, const std::string& whole, const char* section,
+                  const char* key) {
+  const std::string read(ini.GetString(section, key, kDefault));
+  FUZZ_CHECK(read == whole ||
+             ((whole.size() + 1) % 512 == 0 && read + whole.back() == whole));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  WriteFile(data, size);
+  const char* file = g_path.c_str();
+  const DWORD large = static_cast<DWORD>(size) + 16;
+
+  const std::string sections = WholeList(
+      CallWithSize(large,
+                   [&](char* buffer, DWORD n) {
+                     return GetPrivateProfileSectionNamesA(buffer, n, file);
+                   }),
+      large);
+  CheckListSizes(sections, [&](char* buffer, DWORD n) {
+    return GetPrivateProfileSectionNamesA(buffer, n, file);
+  });
+  // The section list through GetPrivateProfileStringA with no section.
+  CheckListSizes(sections, [&](char* buffer, DWORD n) {
+    return GetPrivateProfileStringA(nullptr, nullptr, "", buffer, n, file);
+  });
+
+  CIniFile ini;
+  ini.SetFileName(file);
+  FUZZ_CHECK(ini.GetSectionNames(nullptr, 0) == sections.size() + 1);
+  std::vector<std::string> names = SplitList(sections);
+  CStringArray read;
+  ini.GetSectionNames(&read);
+  // The array ends at the first empty name, as a reader of the list does.
+  size_t listed = 0;
+  while (listed < names.size() && !names[listed].empty()) ++listed;
+  FUZZ_CHECK(static_cast<size_t>(read.GetSize()) == listed);
+  for (size_t i = 0; i < listed; ++i)
+    FUZZ_CHECK(names[i] ==
+               static_cast<const char*>(read.GetAt(static_cast<int>(i))));
+
+  if (names.size() > kMaxNames) names.resize(kMaxNames);
+  names.push_back(kAbsent);
+  for (const std::string& section : names) {
+    const Result keyResult = CallWithSize(large, [&](char* buffer, DWORD n) {
+      return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, n,
+                                      file);
+    });
+    const std::string keyList = keyResult.bytes;
+    if (keyList[0] != '\0') {
+      WholeList(keyResult, large);
+      CheckListSizes(keyList, [&](char* buffer, DWORD n) {
+        return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, n,
+                                        file);
+      });
+    }
+    std::vector<std::string> keys = SplitList(keyList);
+    if (keys.size() > kMaxNames) keys.resize(kMaxNames);
+    keys.push_back(kAbsent);
+    for (const std::string& key : keys) {
+      const std::string whole = WholeValue(section.c_str(), key.c_str(), large);
+      CheckValueSizes(whole, section.c_str(), key.c_str());
+      CheckIniFile(ini, whole, section.c_str(), key.c_str());
+    }
+  }
+  return 0;
+}

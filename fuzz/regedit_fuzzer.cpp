@@ -1,0 +1,201 @@
+// The REGEDIT4 store in memory. Input: the store's text, then optionally a
+// NUL and an edit: a byte that picks the key, one that picks the value (an
+// existing one, or a new name), one that picks the type, the new name, a
+// NUL, and the data. Text that parses is written back byte for byte; after
+// the edit the text is the old one with exactly that value's lines
+// replaced (or new lines added), and reads back with that value changed and
+// every other value of every key as before.
+#include <stdint.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "regedit_file.h"
+#include "regedit_syntax.h"
+
+namespace {
+
+const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
+                              "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
+const DWORD kTypes[] = {REG_SZ,    REG_EXPAND_SZ, REG_BINARY,
+                        REG_DWORD, REG_MULTI_SZ,  REG_NONE};
+
+void AddKeys(const CRegeditFile& file, const std::string& path,
+             std::vector<std::string>& keys) {
+  keys.push_back(path);
+  for (const std::string& child : file.SubKeys(path))
+    AddKeys(file, path + "\\" + child, keys);
+}
+
+std::vector<std::string> AllKeys(const CRegeditFile& file) {
+  std::vector<std::string> keys;
+  for (const char* root : kRoots) AddKeys(file, root, keys);
+  return keys;
+}
+
+// Lines without their line end ("\n" or "\r\n"), so that a last line that
+// gains one when something is added behind it still compares equal.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    const size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (end < text.size() && !line.empty() && line.back() == '\r')
+      line.pop_back();
+    lines.push_back(line);
+    start = next;
+  }
+  return lines;
+}
+
+bool SameValue(const RegeditValue& a, const RegeditValue& b) {
+  return a.name == b.name && a.type == b.type && a.data == b.data;
+}
+
+bool SameValues(const std::vector<RegeditValue>& a,
+                const std::vector<RegeditValue>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (!SameValue(a[i], b[i])) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> Slice(const std::vector<std::string>& lines,
+                               size_t from, size_t to) {
+  return std::vector<std::string>(
+      lines.begin() + static_cast<std::ptrdiff_t>(from),
+      lines.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+// The old lines from..to, continuations joined, are one value line of the
+// edited value as it was.
+bool IsOldEntry(const std::vector<std::string>& lines, const std::string& key,
+                const RegeditValue& old) {
+  std::string text = "REGEDIT4\n[" + key + "]\n";
+  for (const std::string& line : lines) text += line + "\n";
+  CRegeditFile entry;
+  if (!entry.Parse(text)) return false;
+  const std::vector<RegeditValue> values = entry.Values(key);
+  return values.size() == 1 && SameValue(values[0], old) &&
+         Lines(entry.Format()).size() == lines.size() + 2;
+}
+
+// new == old with old[at, at + removed) replaced by added.
+bool IsSplice(const std::vector<std::string>& before,
+              const std::vector<std::string>& after, size_t at, size_t removed,
+              const std::vector<std::string>& added) {
+  if (at + removed > before.size()) return false;
+  std::vector<std::string> expected = Slice(before, 0, at);
+  expected.insert(expected.end(), added.begin(), added.end());
+  const std::vector<std::string> rest =
+      Slice(before, at + removed, before.size());
+  expected.insert(expected.end(), rest.begin(), rest.end());
+  return expected == after;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const size_t split = input.find('\0');
+  const std::string text = input.substr(0, split);
+  CRegeditFile original;
+  if (!original.Parse(text)) return 0;
+  FUZZ_CHECK(original.Format() == text);
+  FUZZ_CHECK(!original.Changed());
+  CRegeditFile file = original;
+
+  std::string edit =
+      split == std::string::npos ? std::string() : input.substr(split + 1);
+  edit.resize(std::max<size_t>(edit.size(), 3), '\0');
+  const std::vector<std::string> keys = AllKeys(file);
+  const std::string key =
+      keys[static_cast<unsigned char>(edit[0]) % keys.size()];
+  const std::vector<RegeditValue> before = file.Values(key);
+  const size_t pick = static_cast<unsigned char>(edit[1]);
+  const size_t nameEnd = edit.find('\0', 3);
+  RegeditValue value;
+  value.type = kTypes[static_cast<unsigned char>(edit[2]) %
+                      (sizeof kTypes / sizeof kTypes[0])];
+  value.name =
+      pick < before.size() ? before[pick].name : edit.substr(3, nameEnd - 3);
+  value.data = nameEnd == std::string::npos ? std::string("fuzz", 5)
+                                            : edit.substr(nameEnd + 1);
+
+  size_t index = before.size();
+  for (size_t i = 0; i < before.size(); ++i) {
+    if (SameRegistryName(before[i].name, value.name)) index = i;
+  }
+  std::vector<RegeditValue> expected = before;
+  if (index < before.size()) {
+    expected[index].type = value.type;
+    expected[index].data = value.data;
+  } else {
+    expected.push_back(value);
+  }
+  const bool unchanged =
+      index < before.size() && SameValue(before[index], expected[index]);
+
+  if (!file.SetValue(key, value)) {
+    // Refused (a name with a line break): nothing changes.
+    FUZZ_CHECK(value.name.find_first_of("\r\n") != std::string::npos);
+    FUZZ_CHECK(!file.Changed() && file.Format() == text);
+    return 0;
+  }
+  const std::string written = file.Format();
+  FUZZ_CHECK(file.Changed() == !unchanged);
+  if (unchanged) FUZZ_CHECK(written == text);
+
+  // Line by line: the value's own lines go, its new lines come, nothing
+  // else moves.
+  // New lines end as the first line does.
+  const size_t firstEnd = text.find('\n');
+  const std::string eol = firstEnd != std::string::npos && firstEnd > 0 &&
+                                  text[firstEnd - 1] == '\r'
+                              ? "\r\n"
+                              : "\n";
+  const std::vector<std::string> old = Lines(text);
+  const std::vector<std::string> now = Lines(written);
+  if (!unchanged) {
+    const std::vector<std::string> added =
+        Lines(FormatValueLine(expected[index], eol) + eol);
+    bool found = false;
+    if (index < before.size()) {
+      // The old entry has at least one line; where it starts is unknown.
+      FUZZ_CHECK(old.size() + added.size() > now.size());
+      const size_t removed = old.size() + added.size() - now.size();
+      for (size_t at = 0; !found && at + removed <= old.size(); ++at) {
+        found = IsSplice(old, now, at, removed, added) &&
+                IsOldEntry(Slice(old, at, at + removed), key, before[index]);
+      }
+    } else {
+      for (size_t at = 0; !found && at <= old.size(); ++at)
+        found = IsSplice(old, now, at, 0, added);
+      // A key without a section of its own gets one at the end.
+      std::vector<std::string> section;
+      if (old.empty()) section.push_back("REGEDIT4");
+      if (old.empty() || !old.back().empty()) section.push_back("");
+      section.push_back("[" + key + "]");
+      section.insert(section.end(), added.begin(), added.end());
+      found = found || IsSplice(old, now, old.size(), 0, section);
+    }
+    FUZZ_CHECK(found);
+  }
+
+  CRegeditFile reread;
+  FUZZ_CHECK(reread.Parse(written));
+  FUZZ_CHECK(reread.Format() == written);
+  for (const std::string& other : keys) FUZZ_CHECK(reread.KeyExists(other));
+  for (const std::string& other : AllKeys(reread)) {
+    if (SameRegistryName(other, key)) continue;
+    FUZZ_CHECK(SameValues(original.Values(other), reread.Values(other)));
+  }
+  FUZZ_CHECK(SameValues(reread.Values(key), expected));
+  return 0;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for a while and fails on any finding:
+#   fuzz/run.sh [seconds per target, default 60] [build dir, default build/fuzz]
+# Build first: cmake --workflow --preset fuzz. The long run, some hours:
+#   fuzz/run.sh 14400
+# New inputs go to a working corpus in the build dir, seeded from
+# fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
+# it into fuzz/corpus/<target> once fixed: the corpus replay test keeps it.
+set -u
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+build=${2:-build/fuzz}
+status=0
+for target in profile regedit wildcard; do
+  program=$build/fuzz/fuzz_$target
+  work=$build/corpus/$target
+  findings=$build/findings
+  mkdir -p "$work" "$findings"
+  log=$build/fuzz_$target.log
+  "$program" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
+    -artifact_prefix="$findings/$target-" "$work" "fuzz/corpus/$target" \
+    >"$log" 2>&1
+  code=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  echo "$target: ${runs:-?} runs in $seconds s ($((${runs:-0} * 60 / seconds)) a minute)"
+  if [ "$code" -ne 0 ]; then
+    echo "$target: FINDING (exit $code), see $log"
+    grep -E 'invariant broken|ERROR: |SUMMARY|Test unit written' "$log" | head -n 10
+    status=1
+  fi
+done
+exit "$status"
