@@ -1,9 +1,9 @@
-// The profile functions on arbitrary file contents. For every section and
-// key the file names (and one it does not), every buffer size from 0 up to
-// beyond the whole result is tried: the result is a prefix of the whole one,
-// its count is below the size, it ends in a NUL and nothing behind that is
-// written, and a result that claims to be whole is. CIniFile, which reads
-// in growing steps, reads the same as one large direct call.
+// The profile functions on arbitrary file contents. For one list or value,
+// every buffer size from 0 up to beyond the whole result is tried: the result
+// is a prefix of the whole one, its count is below the size, it ends in a NUL
+// and nothing behind that is written, and a result that claims to be whole is.
+// CIniFile, which reads in growing steps, reads the same as one large direct
+// call.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -20,8 +20,6 @@
 
 namespace {
 
-// Queries per input, so that one large input cannot stall the run.
-const size_t kMaxNames = 6;
 const unsigned char kUnwritten = 0xA5;
 const char kDefault[] = "dflt";
 const char kAbsent[] =
@@ -152,62 +150,65 @@ void CheckIniFile(CIniFile& ini, const std::string& whole, const char* section,
 
 }  // namespace
 
+// The input's last two bytes choose what to read, the rest is the file: the
+// section list, or the key list of one section, or one value. Sections and
+// keys are those the file lists, or one it does not.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  WriteFile(data, size);
+  const size_t fileSize = size >= 2 ? size - 2 : 0;
+  const unsigned char what = size >= 1 ? data[size - 1] : 0;
+  const unsigned char which = size >= 2 ? data[size - 2] : 0;
+  WriteFile(data, fileSize);
   const char* file = g_path.c_str();
   const DWORD large = static_cast<DWORD>(size) + 16;
-
-  const std::string sections = WholeList(
-      CallWithSize(large,
-                   [&](char* buffer, DWORD n) {
-                     return GetPrivateProfileSectionNamesA(buffer, n, file);
-                   }),
-      large);
-  CheckListSizes(sections, [&](char* buffer, DWORD n) {
+  auto sectionNames = [&](char* buffer, DWORD n) {
     return GetPrivateProfileSectionNamesA(buffer, n, file);
-  });
-  // The section list through GetPrivateProfileStringA with no section.
-  CheckListSizes(sections, [&](char* buffer, DWORD n) {
-    return GetPrivateProfileStringA(nullptr, nullptr, "", buffer, n, file);
-  });
-
+  };
+  const std::string sections =
+      WholeList(CallWithSize(large, sectionNames), large);
+  std::vector<std::string> names = SplitList(sections);
   CIniFile ini;
   ini.SetFileName(file);
-  FUZZ_CHECK(ini.GetSectionNames(nullptr, 0) == sections.size() + 1);
-  std::vector<std::string> names = SplitList(sections);
-  CStringArray read;
-  ini.GetSectionNames(&read);
-  // The array ends at the first empty name, as a reader of the list does.
-  size_t listed = 0;
-  while (listed < names.size() && !names[listed].empty()) ++listed;
-  FUZZ_CHECK(static_cast<size_t>(read.GetSize()) == listed);
-  for (size_t i = 0; i < listed; ++i)
-    FUZZ_CHECK(names[i] ==
-               static_cast<const char*>(read.GetAt(static_cast<int>(i))));
 
-  if (names.size() > kMaxNames) names.resize(kMaxNames);
-  names.push_back(kAbsent);
-  for (const std::string& section : names) {
-    const Result keyResult = CallWithSize(large, [&](char* buffer, DWORD n) {
-      return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, n,
-                                      file);
+  if ((what & 3) == 0) {
+    CheckListSizes(sections, sectionNames);
+    // The section list through GetPrivateProfileStringA with no section.
+    CheckListSizes(sections, [&](char* buffer, DWORD n) {
+      return GetPrivateProfileStringA(nullptr, nullptr, "", buffer, n, file);
     });
-    const std::string keyList = keyResult.bytes;
-    if (keyList[0] != '\0') {
-      WholeList(keyResult, large);
-      CheckListSizes(keyList, [&](char* buffer, DWORD n) {
-        return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, n,
-                                        file);
-      });
+    FUZZ_CHECK(ini.GetSectionNames(nullptr, 0) == sections.size() + 1);
+    CStringArray read;
+    ini.GetSectionNames(&read);
+    // The array ends at the first empty name, as a reader of the list does.
+    size_t listed = 0;
+    while (listed < names.size() && !names[listed].empty()) ++listed;
+    FUZZ_CHECK(static_cast<size_t>(read.GetSize()) == listed);
+    for (size_t i = 0; i < listed; ++i) {
+      FUZZ_CHECK(names[i] ==
+                 static_cast<const char*>(read.GetAt(static_cast<int>(i))));
     }
-    std::vector<std::string> keys = SplitList(keyList);
-    if (keys.size() > kMaxNames) keys.resize(kMaxNames);
-    keys.push_back(kAbsent);
-    for (const std::string& key : keys) {
-      const std::string whole = WholeValue(section.c_str(), key.c_str(), large);
-      CheckValueSizes(whole, section.c_str(), key.c_str());
-      CheckIniFile(ini, whole, section.c_str(), key.c_str());
-    }
+    return 0;
   }
+
+  names.push_back(kAbsent);
+  const std::string section = names[(what >> 2) % names.size()];
+  auto keyNames = [&](char* buffer, DWORD n) {
+    return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, n,
+                                    file);
+  };
+  const Result keyResult = CallWithSize(large, keyNames);
+  // An empty list reads as the (empty) default instead.
+  const std::string keyList = keyResult.bytes;
+  if (keyList[0] != '\0') WholeList(keyResult, large);
+  if ((what & 3) == 1) {
+    if (keyList[0] != '\0') CheckListSizes(keyList, keyNames);
+    return 0;
+  }
+
+  std::vector<std::string> keys = SplitList(keyList);
+  keys.push_back(kAbsent);
+  const std::string key = keys[which % keys.size()];
+  const std::string whole = WholeValue(section.c_str(), key.c_str(), large);
+  CheckValueSizes(whole, section.c_str(), key.c_str());
+  CheckIniFile(ini, whole, section.c_str(), key.c_str());
   return 0;
 }

@@ -35,8 +35,7 @@ std::vector<std::string> AllKeys(const CRegeditFile& file) {
   return keys;
 }
 
-// Lines without their line end ("\n" or "\r\n"), so that a last line that
-// gains one when something is added behind it still compares equal.
+// Lines without their line end ("\n" or "\r\n").
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -86,17 +85,30 @@ bool IsOldEntry(const std::vector<std::string>& lines, const std::string& key,
          Lines(entry.Format()).size() == lines.size() + 2;
 }
 
-// new == old with old[at, at + removed) replaced by added.
+// after == before with before[at, at + removed) replaced by added. Lines
+// below at are known to be equal.
 bool IsSplice(const std::vector<std::string>& before,
               const std::vector<std::string>& after, size_t at, size_t removed,
               const std::vector<std::string>& added) {
-  if (at + removed > before.size()) return false;
-  std::vector<std::string> expected = Slice(before, 0, at);
-  expected.insert(expected.end(), added.begin(), added.end());
-  const std::vector<std::string> rest =
-      Slice(before, at + removed, before.size());
-  expected.insert(expected.end(), rest.begin(), rest.end());
-  return expected == after;
+  if (at + removed > before.size() ||
+      before.size() - removed + added.size() != after.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < added.size(); ++i) {
+    if (after[at + i] != added[i]) return false;
+  }
+  for (size_t i = at + removed; i < before.size(); ++i) {
+    if (before[i] != after[i - removed + added.size()]) return false;
+  }
+  return true;
+}
+
+size_t CommonPrefix(const std::vector<std::string>& a,
+                    const std::vector<std::string>& b) {
+  size_t length = 0;
+  while (length < a.size() && length < b.size() && a[length] == b[length])
+    ++length;
+  return length;
 }
 
 }  // namespace
@@ -160,30 +172,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                   text[firstEnd - 1] == '\r'
                               ? "\r\n"
                               : "\n";
-  const std::vector<std::string> old = Lines(text);
+  // A last line without its end gets one when lines are added behind it.
+  const std::vector<std::string> old =
+      Lines(text.empty() || text.back() == '\n' ? text : text + eol);
   const std::vector<std::string> now = Lines(written);
   if (!unchanged) {
     const std::vector<std::string> added =
         Lines(FormatValueLine(expected[index], eol) + eol);
+    // The change starts at or before the first line that differs.
+    const size_t prefix = CommonPrefix(old, now);
     bool found = false;
     if (index < before.size()) {
-      // The old entry has at least one line; where it starts is unknown.
+      // The old entry has at least one line.
       FUZZ_CHECK(old.size() + added.size() > now.size());
       const size_t removed = old.size() + added.size() - now.size();
-      for (size_t at = 0; !found && at + removed <= old.size(); ++at) {
+      for (size_t at = prefix + 1; !found && at-- > 0;) {
         found = IsSplice(old, now, at, removed, added) &&
                 IsOldEntry(Slice(old, at, at + removed), key, before[index]);
       }
     } else {
-      for (size_t at = 0; !found && at <= old.size(); ++at)
+      for (size_t at = prefix + 1; !found && at-- > 0;)
         found = IsSplice(old, now, at, 0, added);
-      // A key without a section of its own gets one at the end.
-      std::vector<std::string> section;
-      if (old.empty()) section.push_back("REGEDIT4");
-      if (old.empty() || !old.back().empty()) section.push_back("");
-      section.push_back("[" + key + "]");
-      section.insert(section.end(), added.begin(), added.end());
-      found = found || IsSplice(old, now, old.size(), 0, section);
+      // A key without a section of its own gets one at the end, after a
+      // blank line unless the file ends in one.
+      for (int blank = 0; !found && blank < 2; ++blank) {
+        std::vector<std::string> section;
+        if (old.empty()) section.push_back("REGEDIT4");
+        if (blank == 1) section.push_back("");
+        section.push_back("[" + key + "]");
+        section.insert(section.end(), added.begin(), added.end());
+        found =
+            prefix == old.size() && IsSplice(old, now, old.size(), 0, section);
+      }
     }
     FUZZ_CHECK(found);
   }

@@ -17,7 +17,8 @@ for target in profile regedit wildcard; do
   findings=$build/findings
   mkdir -p "$work" "$findings"
   log=$build/fuzz_$target.log
-  "$program" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
+  "$program" -max_total_time="$seconds" -timeout=20 -max_len=1024 \
+    -print_final_stats=1 \
     -artifact_prefix="$findings/$target-" "$work" "fuzz/corpus/$target" \
     >"$log" 2>&1
   code=$?
