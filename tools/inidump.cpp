@@ -18,7 +18,7 @@ std::string Escape(const std::string& text) {
       out += c;
     } else {
       char hex[8];
-      snprintf(hex, sizeof hex, "\\x%02X", byte);
+      (void)snprintf(hex, sizeof hex, "\\x%02X", byte);
       out += hex;
     }
   }
@@ -73,7 +73,7 @@ std::string Value(const char* file, const std::string& section,
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    fprintf(stderr, "usage: inidump FILE\n");
+    (void)fputs("usage: inidump FILE\n", stderr);
     return 2;
   }
   const char* file = argv[1];

@@ -74,6 +74,7 @@ void CString::Format(const char* format, ...) {
   va_start(args, format);
   va_list again;
   va_copy(again, args);
+  // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized): va_start is above
   const int needed = vsnprintf(nullptr, 0, format, args);
   va_end(args);
   if (needed < 0) {
@@ -82,7 +83,7 @@ void CString::Format(const char* format, ...) {
     return;
   }
   std::vector<char> text(static_cast<size_t>(needed) + 1);
-  vsnprintf(text.data(), text.size(), format, again);
+  (void)vsnprintf(text.data(), text.size(), format, again);  // sized above
   va_end(again);
   m_data.assign(text.data(), static_cast<size_t>(needed));
 }

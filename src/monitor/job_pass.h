@@ -11,10 +11,10 @@
 void RunJobPass(CIniFile& ini);
 // True when every ";"-separated path of the job's Check matches a file or
 // directory, and when Check is empty. Every path is tested, even after a miss.
-bool CheckJobFiles(CIniFile& ini, CString section);
+bool CheckJobFiles(CIniFile& ini, const CString& section);
 // Runs the job's Run command through the command interpreter and logs how
 // it ended; an empty Run starts nothing.
-void StartJobProgram(CIniFile& ini, CString section);
+void StartJobProgram(CIniFile& ini, const CString& section);
 
 // The message for a finished interpreter call: -1 is a failure to start.
 CString FormatProgramOutcome(const CString& command, int result, int error);

@@ -19,7 +19,7 @@ static_assert(sizeof(time_t) >= 8, "time_t must have 64 bits");
 int MonitorMain(int argc, char* argv[], FrameworkInit init) {
   CIniFile ini;
   if (!init(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 0)) {
-    fputs("Fatal Error: MFC initialization failed\n", stderr);
+    (void)fputs("Fatal Error: MFC initialization failed\n", stderr);
     return 1;
   }
   theLogDirectory = theInstallPath.GetLogDirectory();

@@ -92,7 +92,8 @@ char* CRegistryValue::GetAsString() {
       break;
     }
     case REG_DWORD:
-      sprintf(m_pszBuffer, "%lu", static_cast<unsigned long>(m_dwValue));
+      (void)snprintf(m_pszBuffer, kRegistryTextSize, "%lu",
+                     static_cast<unsigned long>(m_dwValue));
       break;
     case REG_MULTI_SZ:
       JoinList(m_pszBuffer, kRegistryTextSize);  // reloaded above already

@@ -94,11 +94,10 @@ TEST(Profile, ReadsValuesAsWineDoes) {
       /* 18 */ {"[c]]\nk=1\n", "c]", "k", "d", 16, "1\0"s, 1},
       /* 19 */ {"[a]\n=v\n", "a", "", "d", 16, "v\0"s, 1},
       /* 20 */ {"[\xDC]\nk=\xFC\n", "\xDC", "k", "d", 16, "\xFC\0"s, 1},
-      /* 21 */ {"[\xDC]\nk=\xFC\n", "\xFC", "k", "d", 16, "d\0"s, 1},  // ASCII
-                                                                       // folding
-                                                                       // only
-      /* 22 */ {"[a]\n\xA0k=v\n", "a", "k", "d", 16, "d\0"s, 1},  // 0xA0 is no
-                                                                  // blank
+      // ASCII folding only.
+      /* 21 */ {"[\xDC]\nk=\xFC\n", "\xFC", "k", "d", 16, "d\0"s, 1},
+      // 0xA0 is no blank.
+      /* 22 */ {"[a]\n\xA0k=v\n", "a", "k", "d", 16, "d\0"s, 1},
       /* 23 */ {"[a]\n", "b", "k", "d", 16, "d\0"s, 1},
       /* 24 */ {"", "a", "k", "d", 16, "d\0"s, 1},
   };

@@ -17,12 +17,15 @@ typedef const char* LPCSTR;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef DWORD REGSAM;
+// The SDK's own tag names, reserved as they are.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 typedef struct _FILETIME* PFILETIME;
+// NOLINTEND(bugprone-reserved-identifier)
 
 #ifndef TRUE
 #define TRUE 1

@@ -141,7 +141,8 @@ std::string HexList(const std::string& line, const std::string& bytes,
   size_t column = line.size();
   for (size_t i = 0; i < bytes.size(); ++i) {
     char hex[4];
-    snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes[i]));
+    (void)snprintf(hex, sizeof hex, "%02x",
+                   static_cast<unsigned char>(bytes[i]));
     if (i > 0) {
       out += ',';
       ++column;
@@ -219,15 +220,15 @@ std::string FormatValueLine(const RegeditValue& value, const std::string& eol) {
       number = (number << 8) | static_cast<unsigned char>(value.data[i]);
     }
     char text[16];
-    snprintf(text, sizeof text, "dword:%08lx", number);
+    (void)snprintf(text, sizeof text, "dword:%08lx", number);
     return name + "=" + text;
   }
   char prefix[24];
   if (value.type == REG_BINARY) {
-    snprintf(prefix, sizeof prefix, "hex:");
+    (void)snprintf(prefix, sizeof prefix, "hex:");
   } else {
-    snprintf(prefix, sizeof prefix,
-             "hex(%lx):", static_cast<unsigned long>(value.type));
+    (void)snprintf(prefix, sizeof prefix,
+                   "hex(%lx):", static_cast<unsigned long>(value.type));
   }
   return HexList(name + "=" + prefix, value.data, eol);
 }

@@ -176,7 +176,7 @@ LONG CRegistryStore::Update(
 std::string CRegistryStore::Target() const {
   char* resolved = realpath(m_strPath.c_str(), nullptr);
   if (resolved == nullptr) return m_strPath;
-  const std::string target = resolved;
+  std::string target = resolved;
   free(resolved);
   return target;
 }
