@@ -40,7 +40,16 @@ Run=exit 3
 INI
 
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
-fds() { ls "/proc/$pid/fd" 2>/dev/null | wc -l; }
+# The log is open while a message is written: the fewest of a few looks.
+fds() {
+  local i n least=
+  for i in 1 2 3 4 5; do
+    n=$(ls "/proc/$pid/fd" 2>/dev/null | wc -l)
+    [ -z "$least" ] || [ "$n" -lt "$least" ] && least=$n
+    sleep 0.05
+  done
+  echo "$least"
+}
 
 setsid "$program" '.\jobs.ini' >monitor.out 2>&1 &
 pid=$!
