@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
