@@ -173,10 +173,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                   text[firstEnd - 1] == '\r'
                               ? "\r\n"
                               : "\n";
-  // A last line without its end gets one when lines are added behind it.
-  const std::vector<std::string> old =
-      Lines(text.empty() || text.back() == '\n' ? text : text + eol);
-  const std::vector<std::string> now = Lines(written);
+  // A last line without its end gets one when lines are added behind it:
+  // compare both texts as if they ended in one.
+  auto ended = [&eol](const std::string& t) {
+    return t.empty() || t.back() == '\n' ? t : t + eol;
+  };
+  const std::vector<std::string> old = Lines(ended(text));
+  const std::vector<std::string> now = Lines(ended(written));
   if (!unchanged) {
     const std::vector<std::string> added =
         Lines(FormatValueLine(expected[index], eol) + eol);
