@@ -11,7 +11,7 @@
 CLogFile::CLogFile() : m_nMaxSize(0) {}
 CLogFile::~CLogFile() = default;
 
-void CLogFile::SetName(CString directory, CString name) {
+void CLogFile::SetName(const CString& directory, const CString& name) {
   m_strLogPath = directory + "\\" + name + ".log";
   m_strOldPath = directory + "\\" + name + ".old";
   m_strOsLogPath = OsPath(m_strLogPath);
@@ -20,7 +20,7 @@ void CLogFile::SetName(CString directory, CString name) {
 
 void CLogFile::SetMaxSize(int maxSize) { m_nMaxSize = maxSize; }
 
-void CLogFile::Write(CString message, bool withTimestamp) {
+void CLogFile::Write(const CString& message, bool withTimestamp) {
   if (m_strLogPath.IsEmpty()) return;
   CLogWriter writer(m_strOsLogPath, m_strOsOldPath);
   if (!writer.Open()) return;

@@ -18,7 +18,7 @@ class CLogFile {
 
   // The log becomes directory\name.log, its predecessor directory\name.old.
   // Nothing is tested or created.
-  void SetName(CString directory, CString name);
+  void SetName(const CString& directory, const CString& name);
   // The current log's path, as the program names it.
   const CString& GetPath() const { return m_strLogPath; }
   // 0 means no limit; takes effect with the next message.
@@ -26,7 +26,7 @@ class CLogFile {
   // Appends one line; a log larger than the limit is first moved to the
   // predecessor's name. Lost without notice when it cannot be written, and
   // then nothing of it stays in the log.
-  void Write(CString message, bool withTimestamp);
+  void Write(const CString& message, bool withTimestamp);
   // Stamps use the time zone read here, once per cycle rather than once per
   // message.
   static void ReloadTimeZone();

@@ -53,7 +53,8 @@ class CLogWriter {
   const std::string& m_strLogPath;
   const std::string& m_strOldPath;
   intptr_t m_hFile;  // the open log: a descriptor or a handle, -1 when none
-  intptr_t m_hLock;  // Windows: the mutex held while the log is open
+  // Windows: the mutex held while the log is open; POSIX needs none.
+  [[maybe_unused]] intptr_t m_hLock;
   static size_t (*s_pfnWriteLimit)(size_t length);
   static void (*s_pfnMeanwhile)();
 };

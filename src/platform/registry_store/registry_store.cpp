@@ -235,7 +235,8 @@ LONG CRegistryStore::WriteAtomically(const std::string& text) const {
   const bool closed = close(fd) == 0;
   // Test hook: ends the writer as a kill would, once the temporary file is
   // complete and before it replaces the store.
-  if (getenv("QUILLSPUR_TEST_KILL_STORE_WRITER") != nullptr) raise(SIGKILL);
+  if (getenv("QUILLSPUR_TEST_KILL_STORE_WRITER") != nullptr)
+    (void)raise(SIGKILL);
   if (!written || !closed || !MayReplace(target) ||
       rename(temp.c_str(), target.c_str()) != 0) {
     unlink(temp.c_str());
