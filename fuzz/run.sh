@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for a while and fails on any finding:
 #   fuzz/run.sh [seconds per target, default 60] [build dir, default build/fuzz]
+#               [target...]
 # Build first: cmake --workflow --preset fuzz. The long run, some hours:
-#   fuzz/run.sh 14400
+#   fuzz/run.sh 3600 && fuzz/run.sh 21600 build/fuzz profile
 # New inputs go to a working corpus in the build dir, seeded from
 # fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
 # it into fuzz/corpus/<target> once fixed: the corpus replay test keeps it.
@@ -10,8 +11,10 @@ set -u
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${2:-build/fuzz}
+targets=("${@:3}")
+[ "${#targets[@]}" -gt 0 ] || targets=(profile regedit wildcard)
 status=0
-for target in profile regedit wildcard; do
+for target in "${targets[@]}"; do
   program=$build/fuzz/fuzz_$target
   work=$build/corpus/$target
   findings=$build/findings
