@@ -18,7 +18,7 @@ void RunJobPass(CIniFile& ini) {
   }
 }
 
-bool CheckJobFiles(CIniFile& ini, CString section) {
+bool CheckJobFiles(CIniFile& ini, const CString& section) {
   const CString check = ini.GetString(section, kCheckKey, nullptr);
   theLog.Write(
       "\xDC"
@@ -29,7 +29,7 @@ bool CheckJobFiles(CIniFile& ini, CString section) {
   return CheckPaths(check, nullptr);
 }
 
-void StartJobProgram(CIniFile& ini, CString section) {
+void StartJobProgram(CIniFile& ini, const CString& section) {
   const CString command = ini.GetString(section, kRunKey, nullptr);
   theLog.Write("Starte Programm: " + command, true);
   if (command.IsEmpty()) return;
