@@ -22,21 +22,10 @@ runner=("$@")
 [ "${#runner[@]}" -gt 0 ] && runner[0]=$(abs "${runner[0]}")
 here=$(cd "$(dirname "$0")" && pwd)
 
-on_wine() { [ "${#runner[@]}" -gt 0 ]; }
+# on_wine, PRODUCT_KEY and program_path are the black-box cases' own.
+source "$here/../blackbox/lib.sh"
 build=posix
 on_wine && build=windows
-
-PRODUCT_KEY='HKEY_LOCAL_MACHINE\Software\KESTRAN\LORVANTIS'
-
-# A path below the case directory as the program names it.
-program_path() {
-  if on_wine; then
-    local p="Z:$PWD/$1"
-    echo "${p//\//\\}"
-  else
-    echo "$PWD/$1"
-  fi
-}
 
 # Sets Path to $2 with the type $1 (REG_SZ or REG_EXPAND_SZ).
 set_install_path() {
