@@ -53,15 +53,15 @@ monitor_verdicts() {
   setsid "${runner[@]}" "$monitor" jobs.ini >/dev/null 2>&1 &
   pid=$!
   for ((i = 0; i < 200; i++)); do
-    n=$(grep -c $'\xdc''berpr' "$log" 2>/dev/null)
+    n=$(grep -cF "$CHECK_LINE" "$log" 2>/dev/null)
     [ "${n:-0}" -ge "$jobs" ] && break
     sleep 0.1
   done
   sleep 1
   kill -9 -- "-$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  tr -d '\r' <"$log" | cut -c23- | awk '
-    /^\xdcberpr/ { if (seen) print verdict; seen = 1; verdict = "skip" }
+  tr -d '\r' <"$log" | cut -c23- | awk -v check="$CHECK_LINE" '
+    index($0, check) == 1 { if (seen) print verdict; seen = 1; verdict = "skip" }
     /^Starte Programm: / { verdict = "run" }
     END { if (seen) print verdict }' | head -n "$jobs"
 }
