@@ -3,16 +3,17 @@
 #   fuzz/run.sh [seconds per target, default 60] [build dir, default build/fuzz]
 #               [target...]
 # Build first: cmake --workflow --preset fuzz. The long run, some hours:
-#   fuzz/run.sh 3600 && fuzz/run.sh 10800 build/fuzz profile
+#   fuzz/run.sh 3600 && fuzz/run.sh 10800 build/fuzz profile check
 # New inputs go to a working corpus in the build dir, seeded from
 # fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
 # it into fuzz/corpus/<target> once fixed: the corpus replay test keeps it.
 set -u
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-build=${2:-build/fuzz}
+# Absolute, since fuzz_check works in a directory of its own.
+build=$(realpath -m "${2:-build/fuzz}")
 targets=("${@:3}")
-[ "${#targets[@]}" -gt 0 ] || targets=(profile regedit wildcard)
+[ "${#targets[@]}" -gt 0 ] || targets=(check profile regedit wildcard)
 status=0
 for target in "${targets[@]}"; do
   program=$build/fuzz/fuzz_$target
@@ -22,7 +23,7 @@ for target in "${targets[@]}"; do
   log=$build/fuzz_$target.log
   "$program" -max_total_time="$seconds" -timeout=20 -max_len=1024 \
     -print_final_stats=1 \
-    -artifact_prefix="$findings/$target-" "$work" "fuzz/corpus/$target" \
+    -artifact_prefix="$findings/$target-" "$work" "$PWD/fuzz/corpus/$target" \
     >"$log" 2>&1
   code=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

@@ -1,0 +1,193 @@
+// quillspur-check's report on arbitrary job files, run in a temporary
+// directory that holds a few files for Check to find and a registry store
+// whose installation path is that directory. Both renderings are produced,
+// the JSON one well formed and valid UTF-8, and every job's verdict is the
+// monitor's own decision, job for job in order.
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "afx_string.h"
+#include "afx_string_array.h"
+#include "check_report.h"
+#include "fuzz_check.h"
+#include "ini_file.h"
+#include "job_checker.h"
+#include "job_rules.h"
+#include "json_report.h"
+#include "text_report.h"
+
+namespace {
+
+const char kJobFile[] = "jobs.ini";
+// Relative to the temporary directory; the last is the log directory.
+const char* const kDirectories[] = {"dir",
+                                    "data",
+                                    "htdocs",
+                                    "htdocs/LORVANTIS",
+                                    "htdocs/LORVANTIS/lorvantis_php",
+                                    "htdocs/LORVANTIS/lorvantis_php/log"};
+const char* const kFiles[] = {"a.txt", "dir/b.dat", "data/report.txt",
+                              "data/x.dat", "data/README"};
+
+std::string g_directory;
+std::string g_start;  // the working directory to return to
+
+void RemoveAll() {
+  unlink((g_directory + "/" + kJobFile).c_str());
+  unlink((g_directory + "/registry.reg").c_str());
+  for (const char* file : kFiles) unlink((g_directory + "/" + file).c_str());
+  for (size_t i = sizeof kDirectories / sizeof *kDirectories; i > 0; --i)
+    rmdir((g_directory + "/" + kDirectories[i - 1]).c_str());
+  rmdir(g_directory.c_str());
+}
+
+void WriteFile(const std::string& path, const void* data, size_t size) {
+  FILE* file = fopen(path.c_str(), "wb");
+  FUZZ_CHECK(file != nullptr);
+  FUZZ_CHECK(fwrite(data, 1, size, file) == size);
+  FUZZ_CHECK(fclose(file) == 0);
+}
+
+// Everything the check reads lies in the directory, the registry store too,
+// so the machine's own store is never read.
+void SetUp() {
+  const char* tmp = getenv("TMPDIR");
+  std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") +
+                        "/quillspur-fuzz-check.XXXXXX";
+  FUZZ_CHECK(mkdtemp(&pattern[0]) != nullptr);
+  g_directory = pattern;
+  atexit(RemoveAll);
+  for (const char* directory : kDirectories)
+    FUZZ_CHECK(mkdir((g_directory + "/" + directory).c_str(), 0700) == 0);
+  for (const char* file : kFiles) WriteFile(g_directory + "/" + file, "x", 1);
+  std::string escaped;
+  for (char c : g_directory) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  const std::string store =
+      "REGEDIT4\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\r\n"
+      "\"Path\"=\"" +
+      escaped + "\"\r\n";
+  const std::string storePath = g_directory + "/registry.reg";
+  WriteFile(storePath, store.data(), store.size());
+  FUZZ_CHECK(setenv("QUILLSPUR_REGISTRY", storePath.c_str(), 1) == 0);
+  std::vector<char> start(4096);
+  FUZZ_CHECK(getcwd(start.data(), start.size()) != nullptr);
+  g_start = start.data();
+}
+
+// The length of the UTF-8 sequence at text[i], or 0 when it is not one:
+// shortest form, no surrogates, nothing above U+10FFFF.
+size_t Utf8Length(const std::string& text, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80) return 1;
+  size_t length;
+  unsigned char low = 0x80, high = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) {
+    length = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    length = 3;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    length = 4;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char next = static_cast<unsigned char>(text[i + k]);
+    if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
+// Valid UTF-8, one object, brackets balanced outside strings, and strings
+// without raw control characters or unknown escapes.
+void CheckJson(const std::string& json) {
+  FUZZ_CHECK(!json.empty() && json[0] == '{');
+  std::vector<char> open;
+  bool inString = false;
+  for (size_t i = 0; i < json.size();) {
+    const size_t length = Utf8Length(json, i);
+    FUZZ_CHECK(length > 0);
+    const char c = json[i];
+    if (inString) {
+      FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20);
+      if (c == '\\') {
+        FUZZ_CHECK(i + 1 < json.size());
+        const std::string escapes = "\"\\/bfnrtu";
+        FUZZ_CHECK(escapes.find(json[i + 1]) != std::string::npos);
+        i += 2;
+        continue;
+      }
+      if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      open.push_back(c == '{' ? '}' : ']');
+    } else if (c == '}' || c == ']') {
+      FUZZ_CHECK(!open.empty() && open.back() == c);
+      open.pop_back();
+      if (open.empty()) {
+        FUZZ_CHECK(json.find_first_not_of(" \r\n", i + 1) == std::string::npos);
+      }
+    }
+    i += length;
+  }
+  FUZZ_CHECK(!inString && open.empty());
+}
+
+// The monitor's pass: the section list once, the global section skipped,
+// Check tested.
+std::vector<std::pair<std::string, bool>> MonitorDecisions() {
+  CIniFile ini;
+  ini.SetFileName(ProfilePathFor(kJobFile));
+  CStringArray sections;
+  ini.GetSectionNames(&sections);
+  std::vector<std::pair<std::string, bool>> decisions;
+  for (int i = 0; i < sections.GetSize(); ++i) {
+    const CString section = sections.GetAt(i);
+    if (IsGlobalSection(section)) continue;
+    const CString check = ini.GetString(section, kCheckKey, nullptr);
+    decisions.emplace_back(std::string(section), CheckPaths(check, nullptr));
+  }
+  return decisions;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (g_directory.empty()) SetUp();
+  // Relative Check paths are taken from the directory, as from the
+  // monitor's working directory. A finding is written from in there, so
+  // fuzz/run.sh gives libFuzzer absolute paths.
+  FUZZ_CHECK(chdir(g_directory.c_str()) == 0);
+  WriteFile(kJobFile, data, size);
+
+  CCheckReport report;
+  CJobChecker(report).Check(kJobFile, std::vector<std::string>());
+  FUZZ_CHECK(!CTextReport::Format(report, false).empty());
+  CTextReport::Format(report, true);
+  CheckJson(CJsonReport::Format(report));
+
+  const std::vector<std::pair<std::string, bool>> decisions =
+      MonitorDecisions();
+  FUZZ_CHECK(report.jobs.size() == decisions.size());
+  for (size_t i = 0; i < decisions.size(); ++i) {
+    FUZZ_CHECK(report.jobs[i].section == decisions[i].first);
+    FUZZ_CHECK(report.jobs[i].wouldRun == decisions[i].second);
+  }
+  FUZZ_CHECK(chdir(g_start.c_str()) == 0);
+  return 0;
+}
