@@ -3,7 +3,7 @@
 #   fuzz/run.sh [seconds per target, default 60] [build dir, default build/fuzz]
 #               [target...]
 # Build first: cmake --workflow --preset fuzz. The long run, some hours:
-#   fuzz/run.sh 3600 && fuzz/run.sh 10800 build/fuzz profile check
+#   fuzz/run.sh 10800
 # New inputs go to a working corpus in the build dir, seeded from
 # fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
 # it into fuzz/corpus/<target> once fixed: the corpus replay test keeps it.
