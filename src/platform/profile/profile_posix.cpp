@@ -42,16 +42,6 @@ const size_t kChunk = 65536;
 // section or key name than these can hold finds nothing.
 const size_t kMaxNameLength = 32766;
 
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-           c == '\r' || c == '\x1a';
-  };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool ParentIsDirectory(const std::string& path) {
   const size_t slash = path.rfind('/');
   const std::string parent = slash == std::string::npos
@@ -157,9 +147,10 @@ const CProfileText::Key* FindKey(const CProfileText& profile,
                                  const char* section, const char* key) {
   if (strlen(section) > kMaxNameLength || strlen(key) > kMaxNameLength)
     return nullptr;
-  const CProfileText::Section* found = FindSection(&profile, Trim(section));
+  const CProfileText::Section* found =
+      FindSection(&profile, TrimProfileBlanks(section));
   if (found == nullptr) return nullptr;
-  const std::string_view name = Trim(key);
+  const std::string_view name = TrimProfileBlanks(key);
   const CProfileText::Key* keys = profile.KeysOf(*found);
   for (uint32_t i = 0; i < found->keyCount; ++i) {
     if (SameProfileName(profile.NameOf(keys[i]), name)) return &keys[i];

@@ -38,6 +38,13 @@ uint32_t HashName(std::string_view name) {
 
 }  // namespace
 
+std::string_view TrimProfileBlanks(std::string_view text) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  Trim(begin, end);
+  return std::string_view(begin, static_cast<size_t>(end - begin));
+}
+
 bool SameProfileName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -79,5 +79,7 @@ class CProfileText {
 
 // Whether two names are equal, ASCII letters without regard to case.
 bool SameProfileName(std::string_view a, std::string_view b);
+// The text without Wine's blanks (C white space and Ctrl-Z) at either end.
+std::string_view TrimProfileBlanks(std::string_view text);
 
 #endif
