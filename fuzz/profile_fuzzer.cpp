@@ -3,7 +3,8 @@
 // is a prefix of the whole one, its count is below the size, it ends in a NUL
 // and nothing behind that is written, and a result that claims to be whole is.
 // CIniFile, which reads in growing steps, reads the same as one large direct
-// call.
+// call. A value or key list read while the last input's parse is still kept
+// is the one read after that parse was dropped.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -17,6 +18,7 @@
 #include "afx_string_array.h"
 #include "fuzz_check.h"
 #include "ini_file.h"
+#include "profile_text.h"
 
 namespace {
 
@@ -28,9 +30,11 @@ const char kAbsent[] =
 
 std::string g_directory;
 std::string g_path;
+std::string g_emptyPath;  // an empty file: reading it drops any kept parse
 
 void RemoveFile() {
   unlink(g_path.c_str());
+  unlink(g_emptyPath.c_str());
   rmdir(g_directory.c_str());
 }
 
@@ -42,6 +46,9 @@ void WriteFile(const uint8_t* data, size_t size) {
     FUZZ_CHECK(mkdtemp(&pattern[0]) != nullptr);
     g_directory = pattern;
     g_path = g_directory + "/fuzz.ini";
+    g_emptyPath = g_directory + "/empty.ini";
+    FILE* empty = fopen(g_emptyPath.c_str(), "wb");
+    FUZZ_CHECK(empty != nullptr && fclose(empty) == 0);
     atexit(RemoveFile);
   }
   FILE* file = fopen(g_path.c_str(), "wb");
@@ -146,6 +153,41 @@ void CheckIniFile(CIniFile& ini, const std::string& whole, const char* section,
   FUZZ_CHECK(std::string(ini.GetString(section, key, kDefault)) == whole);
 }
 
+// One value, or the key list of a section when key is null, as the file
+// reads now.
+std::string Read(const char* section, const char* key, DWORD size) {
+  std::vector<char> buffer(size);
+  const DWORD count = GetPrivateProfileStringA(
+      section, key, kDefault, buffer.data(), size, g_path.c_str());
+  return std::string(buffer.data(), count);
+}
+
+// The file's bytes have just replaced the last input's, whose parse may
+// still be kept: a value or a key list (chosen as below, from the names in
+// the file) reads the same with that parse kept and with it dropped.
+void CheckKeptParse(const uint8_t* data, size_t fileSize, unsigned char what,
+                    unsigned char which, DWORD size) {
+  if ((what & 3) == 0) return;
+  CProfileText parsed;
+  parsed.Parse(std::string(reinterpret_cast<const char*>(data), fileSize));
+  const std::vector<CProfileText::Section>& sections = parsed.Sections();
+  const size_t pick = (what >> 2) % (sections.size() + 1);
+  std::string section = kAbsent;
+  std::string key = kAbsent;
+  if (pick < sections.size()) {
+    section = std::string(parsed.NameOf(sections[pick]));
+    const CProfileText::Key* keys = parsed.KeysOf(sections[pick]);
+    const size_t count = sections[pick].keyCount;
+    if (which % (count + 1) < count)
+      key = std::string(parsed.NameOf(keys[which % (count + 1)]));
+  }
+  const char* keyOrList = (what & 3) == 1 ? nullptr : key.c_str();
+  const std::string kept = Read(section.c_str(), keyOrList, size);
+  char names[2];
+  GetPrivateProfileSectionNamesA(names, sizeof names, g_emptyPath.c_str());
+  FUZZ_CHECK(Read(section.c_str(), keyOrList, size) == kept);
+}
+
 }  // namespace
 
 // The input's last two bytes choose what to read, the rest is the file: the
@@ -158,6 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFile(data, fileSize);
   const char* file = g_path.c_str();
   const DWORD large = static_cast<DWORD>(size) + 16;
+  CheckKeptParse(data, fileSize, what, which, large);
   auto sectionNames = [&](char* buffer, DWORD n) {
     return GetPrivateProfileSectionNamesA(buffer, n, file);
   };

@@ -1,6 +1,7 @@
 // Our POSIX profile functions: every call reads the file, and the parse of
-// the last read is used again only for the very same bytes, whatever the
-// file's time or inode says. Only regular files are read.
+// the last read is used again only where the bytes that decide the answer
+// are the same, whatever the file's time or inode says. Only regular files
+// are read.
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -13,30 +14,47 @@
 
 namespace {
 
-std::string Value(const std::string& file) {
+std::string Value(const std::string& file, const char* section = "a") {
   char buffer[16];
-  GetPrivateProfileStringA("a", "k", "\"d\"", buffer, sizeof buffer,
+  GetPrivateProfileStringA(section, "k", "\"d\"", buffer, sizeof buffer,
                            file.c_str());
   return buffer;
 }
 
 }  // namespace
 
-TEST(ProfilePosix, SeesAChangeOfTheSameSizeAndTime) {
+// A change that keeps size and time is seen, and so is one after the lines
+// that decided the last answer, when a later call depends on it.
+TEST(ProfilePosix, SeesEveryChangeThatMatters) {
   struct {
     const char* how;
+    const char* before;
+    const char* after;
+    const char* section;  // read after the change; "a" is read before it
+    const char* expected;
     bool rename;
-  } const cases[] = {{"in place", false}, {"by rename", true}};
+  } const cases[] = {
+      {"in place", "[a]\nk=1\n", "[a]\nk=2\n", "a", "2", false},
+      {"by rename", "[a]\nk=1\n", "[a]\nk=2\n", "a", "2", true},
+      {"a later section", "[a]\nk=1\n[b]\nk=1\n", "[a]\nk=1\n[b]\nk=2\n", "b",
+       "2", false},
+      {"the header that ended the section", "[a]\nx=1\n[b]\n",
+       "[a]\nx=1\nk=5\n", "a", "5", false},
+      {"a section added at the end", "[a]\nk=1\n", "[a]\nk=1\n[c]\nk=3\n", "c",
+       "3", false},
+      {"an earlier section of the same name", "[b]\n[a]\nk=1\n",
+       "[a]\n[a]\nk=1\n", "a", "d", false},
+  };
   for (const auto& c : cases) {
     TempDir dir;
     const std::string file = dir.File("t.ini");
-    dir.Write("t.ini", "[a]\nk=1\n");
+    dir.Write("t.ini", c.before);
     const auto written = std::filesystem::last_write_time(file);
-    EXPECT_EQ("1", Value(file)) << c.how;
-    dir.Write(c.rename ? "new.ini" : "t.ini", "[a]\nk=2\n");
+    Value(file);
+    dir.Write(c.rename ? "new.ini" : "t.ini", c.after);
     if (c.rename) std::filesystem::rename(dir.File("new.ini"), file);
     std::filesystem::last_write_time(file, written);
-    EXPECT_EQ("2", Value(file)) << c.how;
+    EXPECT_EQ(c.expected, Value(file, c.section)) << c.how;
   }
 }
 

@@ -1,8 +1,9 @@
 // The two profile (INI) functions of kernel32, read the way Wine 8 reads
 // them, byte for byte. The whole file is read on every call, so a change is
-// seen by the next call whatever its time; only when its bytes equal those
-// of the last read is their parsed form used again. Only regular files are
-// read; anything else reads as a file that cannot be read.
+// seen by the next call whatever its time; only when the bytes that decide
+// the answer equal those of the last read is their parsed form used again.
+// Only regular files are read; anything else reads as a file that cannot be
+// read.
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
@@ -53,8 +54,12 @@ bool ParentIsDirectory(const std::string& path) {
 
 enum class Comparison { kSame, kDiffers, kFailed };
 
-// Reads fd up to its end or its first byte that differs from bytes.
-Comparison CompareWithFile(int fd, const std::string& bytes) {
+// Reads all of fd, comparing its first need bytes with those of bytes;
+// need is at most bytes.size(), and at bytes.size() the file must also end
+// there. Stops at the first byte that differs. The bytes after need are
+// read without being compared, so that a file that cannot be read whole
+// still reads as one that cannot be read.
+Comparison CompareWithFile(int fd, const std::string& bytes, size_t need) {
   char chunk[kChunk];
   size_t total = 0;
   for (;;) {
@@ -63,13 +68,16 @@ Comparison CompareWithFile(int fd, const std::string& bytes) {
     if (got < 0) return Comparison::kFailed;
     if (got == 0) break;
     const size_t count = static_cast<size_t>(got);
-    if (count > bytes.size() - total ||
-        memcmp(bytes.data() + total, chunk, count) != 0) {
-      return Comparison::kDiffers;
+    if (total < need) {
+      const size_t compared = std::min(count, need - total);
+      if (memcmp(bytes.data() + total, chunk, compared) != 0)
+        return Comparison::kDiffers;
     }
     total += count;
   }
-  return total == bytes.size() ? Comparison::kSame : Comparison::kDiffers;
+  if (total < need || (need == bytes.size() && total != need))
+    return Comparison::kDiffers;
+  return Comparison::kSame;
 }
 
 // Appends the rest of fd to bytes; false when a read fails or the whole is
@@ -85,54 +93,6 @@ bool ReadToEnd(int fd, std::string& bytes) {
     if (count > CProfileText::kMaxBytes - bytes.size()) return false;
     bytes.append(chunk, count);
   }
-}
-
-// Reads all of fd. When its bytes equal the cached ones, their parse stays;
-// otherwise the cache is emptied first, so that the old and the new parse
-// never take memory at the same time, and the file is read again whole.
-bool ReadIntoCache(int fd, size_t expected, ProfileCache& cache) {
-  if (cache.valid) {
-    switch (CompareWithFile(fd, cache.text.Bytes())) {
-      case Comparison::kSame:
-        return true;
-      case Comparison::kFailed:
-        return false;
-      case Comparison::kDiffers:
-        break;
-    }
-    if (lseek(fd, 0, SEEK_SET) != 0) return false;
-  }
-  cache.valid = false;
-  cache.text.Clear();
-  std::string bytes;
-  bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
-  if (!ReadToEnd(fd, bytes)) return false;
-  cache.text.Parse(std::move(bytes));
-  cache.valid = true;
-  return true;
-}
-
-// The profile of fileName, or null when it cannot be read: an empty name, a
-// missing directory, no permission, not a regular file. A missing file in
-// an existing directory reads as empty. Windows reads win.ini for a null
-// name; there is none here. Called with the cache locked.
-const CProfileText* LoadProfile(const char* fileName, ProfileCache& cache) {
-  static const CProfileText empty;
-  if (fileName == nullptr) return &empty;
-  if (*fileName == '\0') return nullptr;
-  const std::string path = OsPath(fileName);
-  // Without blocking: a FIFO must not wait for a writer.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    return errno == ENOENT && ParentIsDirectory(path) ? &empty : nullptr;
-  }
-  struct stat info;
-  bool loaded = false;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    loaded = ReadIntoCache(fd, static_cast<size_t>(info.st_size), cache);
-  }
-  close(fd);
-  return loaded ? &cache.text : nullptr;
 }
 
 const CProfileText::Section* FindSection(const CProfileText* profile,
@@ -156,6 +116,98 @@ const CProfileText::Key* FindKey(const CProfileText& profile,
     if (SameProfileName(profile.NameOf(keys[i]), name)) return &keys[i];
   }
   return nullptr;
+}
+
+// What a call asks for: the section list (section null), the key list of
+// a section (key null), or one value.
+struct Query {
+  const char* section;
+  const char* key;
+};
+
+// Just past the end of the line that holds offset: its CR or LF included.
+size_t LineEnd(const std::string& bytes, size_t offset) {
+  const size_t end = bytes.find_first_of("\r\n", offset);
+  return end == std::string::npos ? bytes.size() : end + 1;
+}
+
+// How many leading bytes of the file that profile was parsed from decide
+// the answer to query: any file that begins with them gives the same
+// answer. Lines are read in order and the first section and the first line
+// of a name win, so nothing after the line that decided can change it; a
+// section's lines end at the next header, which therefore decides too.
+// A section that is not there can still come at the end: all bytes decide.
+size_t DecidingLength(const CProfileText& profile, const Query& query) {
+  const std::string& bytes = profile.Bytes();
+  if (query.section == nullptr) return bytes.size();
+  const CProfileText::Section* section = nullptr;
+  if (query.key == nullptr) {
+    section = FindSection(&profile, query.section);
+  } else if (strlen(query.section) <= kMaxNameLength) {
+    section = FindSection(&profile, TrimProfileBlanks(query.section));
+  }
+  if (section == nullptr) return bytes.size();
+  if (query.key != nullptr) {
+    const CProfileText::Key* key = FindKey(profile, query.section, query.key);
+    if (key != nullptr) return LineEnd(bytes, key->nameOffset);
+  }
+  const std::vector<CProfileText::Section>& sections = profile.Sections();
+  const size_t next = static_cast<size_t>(section - sections.data()) + 1;
+  return next < sections.size() ? LineEnd(bytes, sections[next].nameOffset)
+                                : bytes.size();
+}
+
+// Reads all of fd. When the bytes that decide query equal the cached ones,
+// their parse stays; otherwise the cache is emptied first, so that the old
+// and the new parse never take memory at the same time, and the file is
+// read again whole.
+bool ReadIntoCache(int fd, size_t expected, const Query& query,
+                   ProfileCache& cache) {
+  if (cache.valid) {
+    const size_t need = DecidingLength(cache.text, query);
+    switch (CompareWithFile(fd, cache.text.Bytes(), need)) {
+      case Comparison::kSame:
+        return true;
+      case Comparison::kFailed:
+        return false;
+      case Comparison::kDiffers:
+        break;
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0) return false;
+  }
+  cache.valid = false;
+  cache.text.Clear();
+  std::string bytes;
+  bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
+  if (!ReadToEnd(fd, bytes)) return false;
+  cache.text.Parse(std::move(bytes));
+  cache.valid = true;
+  return true;
+}
+
+// The profile of fileName, or null when it cannot be read: an empty name, a
+// missing directory, no permission, not a regular file. A missing file in
+// an existing directory reads as empty. Windows reads win.ini for a null
+// name; there is none here. Called with the cache locked; what it returns
+// answers query as the file stands, but may differ from it elsewhere.
+const CProfileText* LoadProfile(const char* fileName, const Query& query,
+                                ProfileCache& cache) {
+  static const CProfileText empty;
+  if (fileName == nullptr) return &empty;
+  if (*fileName == '\0') return nullptr;
+  const std::string path = OsPath(fileName);
+  // Without blocking: a FIFO must not wait for a writer.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return errno == ENOENT && ParentIsDirectory(path) ? &empty : nullptr;
+  }
+  struct stat info;
+  bool loaded = false;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    loaded = ReadIntoCache(fd, static_cast<size_t>(info.st_size), query, cache);
+  }
+  close(fd);
+  return loaded ? &cache.text : nullptr;
 }
 
 // Places at most size - 1 bytes and a NUL; returns the bytes placed.
@@ -276,8 +328,8 @@ extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
   try {
     ProfileCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
-    return ReadString(LoadProfile(fileName, cache), section, key, fallback,
-                      buffer, size);
+    return ReadString(LoadProfile(fileName, Query{section, key}, cache),
+                      section, key, fallback, buffer, size);
   } catch (const std::exception&) {
     return ReadString(nullptr, section, key, fallback, buffer, size);
   }
@@ -289,7 +341,8 @@ extern "C" DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size,
   try {
     ProfileCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
-    return SectionList(LoadProfile(fileName, cache), buffer, size);
+    return SectionList(LoadProfile(fileName, Query{nullptr, nullptr}, cache),
+                       buffer, size);
   } catch (const std::exception&) {
     return SectionList(nullptr, buffer, size);
   }
