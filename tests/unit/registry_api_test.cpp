@@ -89,6 +89,20 @@ TEST_F(RegistryApiTest, ConformsToTheWin32Contract) {
          return out + exists(SubKey("Self")) + exists(Key());
        },
        "87 exists 0 gone exists"},
+      {"an enumeration sees a change made between its calls",
+       [&] {
+         HKEY key = Create(Root(), SubKey("Enum"));
+         for (const char* name : {"A", "B", "C"}) {
+           RegSetValueExA(key, name, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>("1"), 2);
+         }
+         std::string out = Enumerate(key, 0, 64, 64).name.substr(0, 1);
+         RegDeleteValueA(key, "B");
+         const Enumerated next = Enumerate(key, 1, 64, 64);
+         RegCloseKey(key);
+         return out + " " + code(next.result) + " " + next.name.substr(0, 1);
+       },
+       "A 0 C"},
   };
   for (const Row& row : rows) EXPECT_EQ(row.expected, row.run()) << row.what;
 }

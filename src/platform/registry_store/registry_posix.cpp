@@ -1,6 +1,10 @@
 // The registry calls of advapi32, served from the REGEDIT4 store file. Each
 // call reads the store afresh, so that changes by other processes show at
-// once; a handle stays with the store it was opened in.
+// once; a handle stays with the store it was opened in. The one exception is
+// an enumeration of values in order: it reads the store once, at its first
+// value, and then sees the key as it was then, unless this process has
+// changed the registry since. Its caller gets one state of the key, not a
+// mix of two, and a key of many values costs one read, not one a value.
 #include <string.h>
 #include <windows.h>
 
@@ -17,6 +21,11 @@ struct OpenKey {
   std::string store;  // the store file
   std::string path;   // the key's full path, root name first
   REGSAM access;
+  // The store as the enumeration under way read it, the index that
+  // continues it, and the update count it was read at.
+  std::shared_ptr<const CRegeditFile> enumerated = nullptr;
+  DWORD nextIndex = 0;
+  unsigned long updates = 0;
 };
 
 const REGSAM kWriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
@@ -204,7 +213,7 @@ extern "C" LONG RegQueryInfoKeyA(
 extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
                               LPDWORD valueNameLength, LPDWORD /*reserved*/,
                               LPDWORD type, LPBYTE data, LPDWORD dataLength) {
-  const OpenKey* open = Lookup(key);
+  OpenKey* open = Lookup(key);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   if (valueName == nullptr || valueNameLength == nullptr ||
@@ -212,10 +221,23 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
     return ERROR_INVALID_PARAMETER;
   }
   std::shared_ptr<const CRegeditFile> file;
-  const LONG status = LoadKey(*open, file);
-  if (status != ERROR_SUCCESS) return status;
+  if (open->enumerated != nullptr && index != 0 && index == open->nextIndex &&
+      open->updates == CRegistryStore::Updates()) {
+    file = open->enumerated;
+  } else {
+    open->enumerated = nullptr;
+    const LONG status = LoadKey(*open, file);
+    if (status != ERROR_SUCCESS) return status;
+  }
   const std::vector<RegeditValue>& list = file->Values(open->path);
-  if (index >= list.size()) return ERROR_NO_MORE_ITEMS;
+  if (index >= list.size()) {
+    open->enumerated = nullptr;
+    return ERROR_NO_MORE_ITEMS;
+  }
+  // Kept up to the last value only, so that no handle holds an old store.
+  open->enumerated = index + 1 < list.size() ? file : nullptr;
+  open->nextIndex = index + 1;
+  open->updates = CRegistryStore::Updates();
   const RegeditValue& value = list[index];
   if (type != nullptr) *type = value.type;
   // As advapi32 does: data that do not fit write nothing but their size.

@@ -158,8 +158,17 @@ LONG CRegistryStore::LoadShared(
   return ERROR_SUCCESS;
 }
 
+namespace {
+
+unsigned long g_updates = 0;
+
+}  // namespace
+
+unsigned long CRegistryStore::Updates() { return g_updates; }
+
 LONG CRegistryStore::Update(
     const std::function<LONG(CRegeditFile&)>& change) const {
+  ++g_updates;
   if (!MayWrite()) return ERROR_ACCESS_DENIED;
   DirectoryLock lock(Directory());
   if (lock.Fd() < 0) return ERROR_ACCESS_DENIED;

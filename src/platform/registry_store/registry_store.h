@@ -38,6 +38,9 @@ class CRegistryStore {
   // back when change returned ERROR_SUCCESS and altered something. A store
   // that cannot be parsed is left as it is.
   LONG Update(const std::function<LONG(CRegeditFile&)>& change) const;
+  // How many updates this process has begun, in any store: a read kept
+  // from before the count moved may be out of date.
+  static unsigned long Updates();
 
  private:
   // The file that is written: the store, or what it links to.
