@@ -23,11 +23,16 @@
 
 namespace {
 
+const size_t kChunk = 262144;
+
 // The last file read, parsed; valid is false until a parse has completed.
+// Files are read through chunk: large, since every call reads the whole
+// file and each read costs a system call, and not on the stack.
 struct ProfileCache {
   std::mutex lock;
   CProfileText text;
   bool valid = false;
+  char chunk[kChunk];
 };
 
 // Made at its first use, so a call from another global's construction
@@ -36,8 +41,6 @@ ProfileCache& Cache() {
   static ProfileCache cache;
   return cache;
 }
-
-const size_t kChunk = 65536;
 
 // Wine hands the ANSI arguments on as counted UTF-16 strings; a longer
 // section or key name than these can hold finds nothing.
@@ -59,11 +62,11 @@ enum class Comparison { kSame, kDiffers, kFailed };
 // there. Stops at the first byte that differs. The bytes after need are
 // read without being compared, so that a file that cannot be read whole
 // still reads as one that cannot be read.
-Comparison CompareWithFile(int fd, const std::string& bytes, size_t need) {
-  char chunk[kChunk];
+Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
+                           char* chunk) {
   size_t total = 0;
   for (;;) {
-    const ssize_t got = read(fd, chunk, sizeof chunk);
+    const ssize_t got = read(fd, chunk, kChunk);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return Comparison::kFailed;
     if (got == 0) break;
@@ -82,10 +85,9 @@ Comparison CompareWithFile(int fd, const std::string& bytes, size_t need) {
 
 // Appends the rest of fd to bytes; false when a read fails or the whole is
 // too long to be parsed.
-bool ReadToEnd(int fd, std::string& bytes) {
-  char chunk[kChunk];
+bool ReadToEnd(int fd, std::string& bytes, char* chunk) {
   for (;;) {
-    const ssize_t got = read(fd, chunk, sizeof chunk);
+    const ssize_t got = read(fd, chunk, kChunk);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
@@ -165,7 +167,7 @@ bool ReadIntoCache(int fd, size_t expected, const Query& query,
                    ProfileCache& cache) {
   if (cache.valid) {
     const size_t need = DecidingLength(cache.text, query);
-    switch (CompareWithFile(fd, cache.text.Bytes(), need)) {
+    switch (CompareWithFile(fd, cache.text.Bytes(), need, cache.chunk)) {
       case Comparison::kSame:
         return true;
       case Comparison::kFailed:
@@ -179,7 +181,7 @@ bool ReadIntoCache(int fd, size_t expected, const Query& query,
   cache.text.Clear();
   std::string bytes;
   bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
-  if (!ReadToEnd(fd, bytes)) return false;
+  if (!ReadToEnd(fd, bytes, cache.chunk)) return false;
   cache.text.Parse(std::move(bytes));
   cache.valid = true;
   return true;
