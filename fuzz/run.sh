@@ -3,7 +3,7 @@
 #   fuzz/run.sh [seconds per target, default 60] [build dir, default build/fuzz]
 #               [target...]
 # Build first: cmake --workflow --preset fuzz. The long run, some hours:
-#   FUZZ_RUNS=10000000 fuzz/run.sh 14400
+#   FUZZ_RUNS=10000000 fuzz/run.sh 18000
 # FUZZ_RUNS stops a target once it has run that many inputs, before its time
 # is up. New inputs go to a working corpus in the build dir, seeded from
 # fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
