@@ -77,7 +77,18 @@ start_monitor() {
 }
 
 stop_monitor() {
+  local i
   if [ -n "$PID" ]; then
+    # Stopped before it is killed: a write under way ends before a stop
+    # takes hold, but a kill cuts it, and the half message would join the
+    # next one written to the same log.
+    kill -STOP -- "-$PID" 2>/dev/null
+    for ((i = 0; i < 100; i++)); do
+      case $(sed 's/.*) //' "/proc/$PID/stat" 2>/dev/null | cut -c1) in
+        T | Z | '') break ;;
+      esac
+      sleep 0.01
+    done
     kill -9 -- "-$PID" 2>/dev/null
     wait "$PID" 2>/dev/null
     PID=
