@@ -9,7 +9,12 @@ const unsigned short kHighControls[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void Append(std::string& out, unsigned code) {
+}  // namespace
+
+void AppendUtf8(std::string& out, char c) {
+  const unsigned byte = static_cast<unsigned char>(c);
+  const unsigned code =
+      byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
   if (code < 0x80) {
     out += static_cast<char>(code);
   } else if (code < 0x800) {
@@ -20,17 +25,4 @@ void Append(std::string& out, unsigned code) {
     out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (code & 0x3F));
   }
-}
-
-}  // namespace
-
-std::string Cp1252ToUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const unsigned byte = static_cast<unsigned char>(c);
-    Append(out,
-           byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
-  }
-  return out;
 }

@@ -8,9 +8,11 @@ namespace {
 
 const int kSchemaVersion = 1;
 
-std::string Text(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : Cp1252ToUtf8(text)) {
+// Everything is appended to one string: a report of thousands of jobs is
+// not built from as many temporary ones.
+void AddText(std::string& out, const std::string& text) {
+  out += '"';
+  for (const char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
@@ -20,45 +22,82 @@ std::string Text(const std::string& text) {
       (void)snprintf(escape, sizeof escape, "\\u%04x", byte);
       out += escape;
     } else {
-      out += c;
+      AppendUtf8(out, c);
     }
   }
-  return out + "\"";
+  out += '"';
 }
 
-std::string Bool(bool value) { return value ? "true" : "false"; }
+// A name and its value, the value a string in quotes.
+void AddText(std::string& out, const char* name, const std::string& text) {
+  out += name;
+  AddText(out, text);
+}
 
-std::string Findings(const std::vector<Finding>& findings,
-                     const std::string& indent) {
-  if (findings.empty()) return "[]";
-  std::string out = "[";
+// The same, or null when the value is absent.
+void AddTextOrNull(std::string& out, const char* name, bool present,
+                   const std::string& text) {
+  out += name;
+  if (present) {
+    AddText(out, text);
+  } else {
+    out += "null";
+  }
+}
+
+void AddBool(std::string& out, const char* name, bool value) {
+  out += name;
+  out += value ? "true" : "false";
+}
+
+template <typename Number>
+void AddNumber(std::string& out, const char* name, Number value) {
+  out += name;
+  out += std::to_string(value);
+}
+
+void AddFindings(std::string& out, const std::vector<Finding>& findings,
+                 const char* indent) {
+  if (findings.empty()) {
+    out += "[]";
+    return;
+  }
+  out += '[';
   for (size_t i = 0; i < findings.size(); ++i) {
     const Finding& f = findings[i];
-    out += (i ? ",\n" : "\n") + indent + "  {\"code\": " + Text(f.code) +
-           ", \"severity\": " + Text(SeverityName(f.severity)) +
-           ", \"message\": " + Text(f.message) + "}";
+    out += i ? ",\n" : "\n";
+    out += indent;
+    AddText(out, "  {\"code\": ", f.code);
+    AddText(out, ", \"severity\": ", SeverityName(f.severity));
+    AddText(out, ", \"message\": ", f.message);
+    out += '}';
   }
-  return out + "\n" + indent + "]";
+  out += '\n';
+  out += indent;
+  out += ']';
 }
 
-std::string Job(const JobReport& job) {
-  std::string out = "    {\n      \"section\": " + Text(job.section) +
-                    ",\n      \"would_run\": " + Bool(job.wouldRun) +
-                    ",\n      \"check\": " + Text(job.check) +
-                    ",\n      \"run\": " + Text(job.run) +
-                    ",\n      \"pieces\": [";
+void AddJob(std::string& out, const JobReport& job) {
+  AddText(out, "    {\n      \"section\": ", job.section);
+  AddBool(out, ",\n      \"would_run\": ", job.wouldRun);
+  AddText(out, ",\n      \"check\": ", job.check);
+  AddText(out, ",\n      \"run\": ", job.run);
+  out += ",\n      \"pieces\": [";
   for (size_t i = 0; i < job.pieces.size(); ++i) {
     const PieceReport& p = job.pieces[i];
-    out += std::string(i ? ",\n" : "\n") +
-           "        {\"text\": " + Text(p.text) +
-           ", \"path\": " + Text(p.path) + ", \"match\": " + Bool(p.match) +
-           ", \"first_match\": " +
-           (p.firstMatch.empty() ? "null" : Text(p.firstMatch)) +
-           ", \"reason\": " + (p.match ? "null" : Text(p.reason)) + "}";
+    out += i ? ",\n" : "\n";
+    AddText(out, "        {\"text\": ", p.text);
+    AddText(out, ", \"path\": ", p.path);
+    AddBool(out, ", \"match\": ", p.match);
+    AddTextOrNull(out, ", \"first_match\": ", !p.firstMatch.empty(),
+                  p.firstMatch);
+    AddTextOrNull(out, ", \"reason\": ", !p.match, p.reason);
+    out += '}';
   }
-  out += std::string(job.pieces.empty() ? "" : "\n      ") + "],\n";
-  out += "      \"findings\": " + Findings(job.findings, "      ") + "\n    }";
-  return out;
+  out += job.pieces.empty() ? "],\n" : "\n      ],\n";
+  out += "      \"findings\": ";
+  AddFindings(out, job.findings, "      ");
+  out += "\n    }";
 }
 
 }  // namespace
@@ -66,40 +105,43 @@ std::string Job(const JobReport& job) {
 std::string CJsonReport::Format(const CCheckReport& r) {
   const RegistryReport& g = r.registry;
   const LogReport& l = r.log;
-  std::string out = "{\n  \"version\": " + std::to_string(kSchemaVersion) +
-                    ",\n  \"job_file\": " + Text(r.jobFile) +
-                    ",\n  \"profile_path\": " + Text(r.profilePath) +
-                    ",\n  \"job_file_found\": " + Bool(r.jobFileFound) +
-                    ",\n  \"job_file_readable\": " + Bool(r.jobFileReadable) +
-                    ",\n  \"global_section\": " +
-                    (r.globalSection.empty() ? "null" : Text(r.globalSection)) +
-                    ",\n  \"delay\": {\"text\": " +
-                    (r.hasDelay ? Text(r.delayText) : "null") +
-                    ", \"seconds\": " + std::to_string(r.delaySeconds) + "}";
-  out += ",\n  \"registry\": {\"store\": " + Text(g.store) +
-         ", \"store_source\": " + Text(g.storeSource) +
-         ", \"store_exists\": " + Bool(g.storeExists) +
-         ", \"store_readable\": " + Bool(g.storeReadable) +
-         ", \"registry_file\": " + Bool(g.storeIsRegistryFile) +
-         ", \"key_exists\": " + Bool(g.keyExists) +
-         ", \"monitor_opens\": " + Bool(g.monitorOpens) +
-         ", \"path_type\": " + (g.pathPresent ? Text(g.pathType) : "null") +
-         ", \"path_size\": " + std::to_string(g.pathSize) +
-         ", \"path_read\": " + Bool(g.pathRead) +
-         ", \"install_path\": " + Text(g.installPath) + "}";
-  out += ",\n  \"log\": {\"directory\": " + Text(l.directory) +
-         ", \"file\": " + Text(l.file) +
-         ", \"directory_exists\": " + Bool(l.directoryExists) +
-         ", \"writable\": " + Bool(l.writable) +
-         ", \"size\": " + std::to_string(l.size) +
-         ", \"bytes_left\": " + std::to_string(l.bytesLeft) + "}";
-  out += ",\n  \"findings\": " + Findings(r.findings, "  ");
+  std::string out;
+  AddNumber(out, "{\n  \"version\": ", kSchemaVersion);
+  AddText(out, ",\n  \"job_file\": ", r.jobFile);
+  AddText(out, ",\n  \"profile_path\": ", r.profilePath);
+  AddBool(out, ",\n  \"job_file_found\": ", r.jobFileFound);
+  AddBool(out, ",\n  \"job_file_readable\": ", r.jobFileReadable);
+  AddTextOrNull(out, ",\n  \"global_section\": ", !r.globalSection.empty(),
+                r.globalSection);
+  AddTextOrNull(out, ",\n  \"delay\": {\"text\": ", r.hasDelay, r.delayText);
+  AddNumber(out, ", \"seconds\": ", r.delaySeconds);
+  AddText(out, "},\n  \"registry\": {\"store\": ", g.store);
+  AddText(out, ", \"store_source\": ", g.storeSource);
+  AddBool(out, ", \"store_exists\": ", g.storeExists);
+  AddBool(out, ", \"store_readable\": ", g.storeReadable);
+  AddBool(out, ", \"registry_file\": ", g.storeIsRegistryFile);
+  AddBool(out, ", \"key_exists\": ", g.keyExists);
+  AddBool(out, ", \"monitor_opens\": ", g.monitorOpens);
+  AddTextOrNull(out, ", \"path_type\": ", g.pathPresent, g.pathType);
+  AddNumber(out, ", \"path_size\": ", g.pathSize);
+  AddBool(out, ", \"path_read\": ", g.pathRead);
+  AddText(out, ", \"install_path\": ", g.installPath);
+  AddText(out, "},\n  \"log\": {\"directory\": ", l.directory);
+  AddText(out, ", \"file\": ", l.file);
+  AddBool(out, ", \"directory_exists\": ", l.directoryExists);
+  AddBool(out, ", \"writable\": ", l.writable);
+  AddNumber(out, ", \"size\": ", l.size);
+  AddNumber(out, ", \"bytes_left\": ", l.bytesLeft);
+  out += "},\n  \"findings\": ";
+  AddFindings(out, r.findings, "  ");
   out += ",\n  \"jobs\": [";
   for (size_t i = 0; i < r.jobs.size(); ++i) {
-    out += std::string(i ? ",\n" : "\n") + Job(r.jobs[i]);
+    out += i ? ",\n" : "\n";
+    AddJob(out, r.jobs[i]);
   }
-  out += std::string(r.jobs.empty() ? "" : "\n  ") + "]";
-  out += ",\n  \"summary\": {\"errors\": " + std::to_string(r.Errors()) +
-         ", \"warnings\": " + std::to_string(r.Warnings()) + "}\n}\n";
+  out += r.jobs.empty() ? "]" : "\n  ]";
+  AddNumber(out, ",\n  \"summary\": {\"errors\": ", r.Errors());
+  AddNumber(out, ", \"warnings\": ", r.Warnings());
+  out += "}\n}\n";
   return out;
 }
