@@ -3,9 +3,10 @@
 #   fuzz/run.sh [seconds per target, default 60] [build dir, default build/fuzz]
 #               [target...]
 # Build first: cmake --workflow --preset fuzz. The long run, some hours:
-#   FUZZ_RUNS=10000000 fuzz/run.sh 18000
+#   FUZZ_JOBS=2 FUZZ_RUNS=10000000 fuzz/run.sh 18000
 # FUZZ_RUNS stops a target once it has run that many inputs, before its time
-# is up. New inputs go to a working corpus in the build dir, seeded from
+# is up; FUZZ_JOBS runs that many processes of each target at once, one per
+# core, which share the inputs out and the time. New inputs go to a working corpus in the build dir, seeded from
 # fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
 # it into fuzz/corpus/<target> once fixed: the corpus replay test keeps it.
 set -u
@@ -15,15 +16,20 @@ seconds=${1:-60}
 build=$(realpath -m "${2:-build/fuzz}")
 targets=("${@:3}")
 [ "${#targets[@]}" -gt 0 ] || targets=(check profile regedit wildcard)
+# FUZZ_JOBS processes share each target's working corpus, each reloading
+# what the others found; alone, a process has nothing to reload.
+jobs=${FUZZ_JOBS:-1}
+reload=0
+[ "$jobs" -eq 1 ] || reload=1
 limit=()
-[ -z "${FUZZ_RUNS:-}" ] || limit=(-runs="$FUZZ_RUNS")
+[ -z "${FUZZ_RUNS:-}" ] || limit=(-runs=$(((FUZZ_RUNS + jobs - 1) / jobs)))
 # The targets write a file or two for every input; a memory file system
 # spares the disk and nearly doubles the rate.
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
   export TMPDIR=/dev/shm
 fi
 # Allocation stacks in a report cost a tenth of the rate; replay a finding
-# without this to see them. One process alone has no corpus to reload.
+# without this to see them.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0}
 status=0
 for target in "${targets[@]}"; do
@@ -31,21 +37,37 @@ for target in "${targets[@]}"; do
   work=$build/corpus/$target
   findings=$build/findings
   mkdir -p "$work" "$findings"
-  log=$build/fuzz_$target.log
   start=$(date +%s)
-  "$program" -max_total_time="$seconds" "${limit[@]}" -timeout=20 -reload=0 \
-    -max_len=1024 -print_final_stats=1 \
-    -artifact_prefix="$findings/$target-" "$work" "$PWD/fuzz/corpus/$target" \
-    >"$log" 2>&1
-  code=$?
+  pids=() logs=()
+  for ((job = 1; job <= jobs; job++)); do
+    log=$build/fuzz_$target.log
+    [ "$jobs" -eq 1 ] || log=$build/fuzz_$target-$job.log
+    logs+=("$log")
+    "$program" -max_total_time="$seconds" "${limit[@]}" -timeout=20 \
+      -reload="$reload" -max_len=1024 -print_final_stats=1 \
+      -artifact_prefix="$findings/$target-" "$work" \
+      "$PWD/fuzz/corpus/$target" >"$log" 2>&1 &
+    pids+=($!)
+  done
+  codes=()
+  for pid in "${pids[@]}"; do
+    wait "$pid"
+    codes+=($?)
+  done
   elapsed=$(($(date +%s) - start))
   [ "$elapsed" -gt 0 ] || elapsed=1
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  echo "$target: ${runs:-?} runs in $elapsed s ($((${runs:-0} * 60 / elapsed)) a minute)"
-  if [ "$code" -ne 0 ]; then
-    echo "$target: FINDING (exit $code), see $log"
-    grep -E 'invariant broken|ERROR: |SUMMARY|Test unit written' "$log" | head -n 10
+  runs=0
+  for log in "${logs[@]}"; do
+    done_runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    runs=$((runs + ${done_runs:-0}))
+  done
+  echo "$target: $runs runs in $elapsed s ($((runs * 60 / elapsed)) a minute)"
+  for ((job = 0; job < jobs; job++)); do
+    [ "${codes[job]}" -ne 0 ] || continue
+    echo "$target: FINDING (exit ${codes[job]}), see ${logs[job]}"
+    grep -E 'invariant broken|ERROR: |SUMMARY|Test unit written' \
+      "${logs[job]}" | head -n 10
     status=1
-  fi
+  done
 done
 exit "$status"
