@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -33,6 +35,27 @@ class DirectoryLock {
 
  private:
   int m_fd;
+};
+
+// Holds back the signals that stop the program while a line goes out. A
+// stop that came between a write cut short and its cutting back would leave
+// the fragment, and one pending inside a write may end it early; held back,
+// it takes effect once the line is whole or gone.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int stop : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+      sigaddset(&stops, stop);
+    pthread_sigmask(SIG_BLOCK, &stops, &m_previous);
+  }
+  ~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+ private:
+  sigset_t m_previous;
 };
 
 }  // namespace
@@ -75,6 +98,7 @@ bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
 }
 
 void CLogWriter::Append(const char* line, size_t length) {
+  StopSignalsHeld held;
   const size_t allowed =
       s_pfnWriteLimit ? std::min(length, s_pfnWriteLimit(length)) : length;
   const ssize_t written = write(static_cast<int>(m_hFile), line, allowed);
