@@ -17,10 +17,11 @@ build=$(realpath -m "${2:-build/fuzz}")
 targets=("${@:3}")
 [ "${#targets[@]}" -gt 0 ] || targets=(check profile regedit wildcard)
 # FUZZ_JOBS processes share each target's working corpus, each reloading
-# what the others found; alone, a process has nothing to reload.
+# what the others found every 10 s (every second, libFuzzer's default, reads
+# the whole directory that often); alone, a process has nothing to reload.
 jobs=${FUZZ_JOBS:-1}
 reload=0
-[ "$jobs" -eq 1 ] || reload=1
+[ "$jobs" -eq 1 ] || reload=10
 limit=()
 [ -z "${FUZZ_RUNS:-}" ] || limit=(-runs=$(((FUZZ_RUNS + jobs - 1) / jobs)))
 # The targets write a file or two for every input; a memory file system
