@@ -6,9 +6,10 @@
 #   FUZZ_JOBS=2 FUZZ_RUNS=10000000 fuzz/run.sh 18000
 # FUZZ_RUNS stops a target once it has run that many inputs, before its time
 # is up; FUZZ_JOBS runs that many processes of each target at once, one per
-# core, which share the inputs out and the time. New inputs go to a working corpus in the build dir, seeded from
-# fuzz/corpus/<target>; a finding is written to <build dir>/findings/. Copy
-# it into fuzz/corpus/<target> once fixed: the corpus replay test keeps it.
+# core, which share those runs between them. New inputs go to a working
+# corpus in the build dir, seeded from fuzz/corpus/<target>; a finding is
+# written to <build dir>/findings/. Copy it into fuzz/corpus/<target> once
+# fixed: the corpus replay test keeps it.
 set -u
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
