@@ -30,6 +30,11 @@ limit=()
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
   export TMPDIR=/dev/shm
 fi
+# A target that fails or is interrupted leaves its scratch directory
+# behind; all of them go with this one.
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/quillspur-fuzz.XXXXXX") || exit 1
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 # Allocation stacks in a report cost a tenth of the rate; replay a finding
 # without this to see them.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0}
