@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -48,9 +47,9 @@ class StopSignalsHeld {
     sigemptyset(&stops);
     for (const int stop : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
       sigaddset(&stops, stop);
-    pthread_sigmask(SIG_BLOCK, &stops, &m_previous);
+    sigprocmask(SIG_BLOCK, &stops, &m_previous);
   }
-  ~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+  ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &m_previous, nullptr); }
   StopSignalsHeld(const StopSignalsHeld&) = delete;
   StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
 
