@@ -13,8 +13,23 @@ PID=
 failures=0
 skipped=
 
-# Ends a case that does not apply to this build; it counts as skipped.
+# Ends a case that does not apply here: to this build, or to a machine that
+# lacks a capability (root, namespaces, mounts). It counts as skipped, with
+# the reason; a case run by itself then exits 77, ctest's skip code.
 skip() { skipped=$*; }
+
+# A tool that .ci/run installs is required: without it the suite fails and
+# names it, for a case that cannot look passes without testing anything.
+require_tools() {
+  local tool path missing=()
+  for tool in "$@"; do
+    path=$(command -v "$tool" 2>/dev/null)
+    [ -n "$path" ] && [ -x "$path" ] || missing+=("$tool")
+  done
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  echo "missing tool: ${missing[*]} (.ci/run installs it)" >&2
+  exit 1
+}
 
 # Under Wine the registry is Wine's; natively it is a store file per case.
 on_wine() { [ "${#runner[@]}" -gt 0 ]; }
@@ -213,10 +228,17 @@ in_overlay_root() {
   fi
 }
 
+# Runs every case_* function, or only ONLY_CASE (the runner's "--case NAME").
+# Exit 0 when none failed; a single case that was skipped exits 77.
 run_cases() {
-  local name dir before passed=0 failed=0 skips=0
+  local name names dir before passed=0 failed=0 skips=0
   trap stop_monitor EXIT
-  for name in $(declare -F | awk '{print $3}' | grep '^case_'); do
+  names=$(declare -F | awk '{print $3}' | grep '^case_')
+  if [ -n "${ONLY_CASE:-}" ]; then
+    grep -qxF -- "$ONLY_CASE" <<<"$names" || { echo "no such case: $ONLY_CASE" >&2; exit 1; }
+    names=$ONLY_CASE
+  fi
+  for name in $names; do
     dir=$(mktemp -d)
     before=$failures
     pushd "$dir" >/dev/null || exit 1
@@ -239,5 +261,7 @@ run_cases() {
     rm -rf "$dir"
   done
   echo "${SUITE:-blackbox}: $passed passed, $failed failed, $skips skipped"
-  [ "$failed" -eq 0 ]
+  [ "$failed" -eq 0 ] || exit 1
+  [ -n "${ONLY_CASE:-}" ] && [ "$skips" -gt 0 ] && exit 77
+  exit 0
 }

@@ -3,6 +3,7 @@
 # log. The same cases run against both builds:
 #   run.sh build/default/quillspur
 #   run.sh build/windows/quillspur.exe cmake/wine-run.sh
+#   run.sh --case case_NAME build/default/quillspur   (that case alone)
 # Everything after the program is the command that runs it (the emulator).
 set -u
 export LC_ALL=C
@@ -15,6 +16,11 @@ if [ -z "${QS_BLACKBOX_LOCKED:-}" ]; then
   exec flock -o "${TMPDIR:-/tmp}/quillspur-blackbox-$(id -u).lock" bash "$0" "$@"
 fi
 
+ONLY_CASE=
+if [ "${1:-}" = --case ]; then
+  ONLY_CASE=$2
+  shift 2
+fi
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 runner=("$@")
@@ -24,6 +30,7 @@ if [ "${#runner[@]}" -gt 0 ] && [ -f "${runner[0]}" ]; then
 fi
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
+require_tools setsid flock
 
 # --- start-up -------------------------------------------------------------
 

@@ -3,16 +3,24 @@
 # file-size limit, stores and job files that are not regular files, other
 # users' permissions, two monitors on one log). Native build only:
 #   run.sh build/default/quillspur
+#   run.sh --case case_NAME build/default/quillspur   (that case alone)
 # Each case says what must hold, and skips with a reason where this machine
-# does not allow the set-up (no root, no mount namespaces, no setpriv).
+# does not allow the set-up (no root, no mount namespaces); a tool that
+# .ci/run installs is required.
 set -u
 export LC_ALL=C
 
+ONLY_CASE=
+if [ "${1:-}" = --case ]; then
+  ONLY_CASE=$2
+  shift 2
+fi
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 runner=()
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../blackbox/lib.sh"
 source "$here/lib.sh"
+require_tools setsid setpriv unshare mount perl
 shopt -s nullglob
 for cases in "$here"/cases/*.sh; do
   source "$cases"
