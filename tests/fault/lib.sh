@@ -25,3 +25,24 @@ expect_whole_lines() {
   expect_eq "broken lines in $(basename "$file")" 0 "$bad"
   [ -z "$(tail -c 1 "$file" | tr -d '\n')" ] || fail "$(basename "$file") ends in a fragment"
 }
+
+# The unprivileged user holds an exclusive flock on $1 until release_lock;
+# reading a directory is all that takes.
+LOCKER=
+hold_lock_as_user() {
+  setsid setpriv --reuid="$UNPRIVILEGED" --regid="$(id -g "$UNPRIVILEGED")" \
+    --clear-groups -- flock -o "$1" sleep 60 </dev/null >/dev/null 2>&1 &
+  LOCKER=$!
+  local i
+  for ((i = 0; i < 50; i++)); do
+    flock -n "$1" true 2>/dev/null || return 0
+    sleep 0.1
+  done
+  fail "the user did not get the lock on $1"
+}
+
+release_lock() {
+  [ -n "$LOCKER" ] && kill -- "-$LOCKER" 2>/dev/null
+  wait "$LOCKER" 2>/dev/null
+  LOCKER=
+}

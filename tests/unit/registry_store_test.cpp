@@ -1,6 +1,8 @@
 // The POSIX registry store: a REGEDIT4 file named by QUILLSPUR_REGISTRY.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -216,6 +218,20 @@ TEST_F(RegistryStoreTest, StoreInAMissingDirectoryRefusesToCreate) {
   CRegistryKey key(RKF_CREATE);
   EXPECT_FALSE(key.Open(kKey, HKEY_LOCAL_MACHINE, 3, false));
   EXPECT_FALSE(m_dir.Exists("missing"));
+}
+
+// Anyone who may read the store's directory may lock it: a lock held by
+// someone else makes the store read-only after a bounded wait.
+TEST_F(RegistryStoreTest, ALockHeldElsewhereMakesTheStoreReadOnly) {
+  SetStore("REGEDIT4\r\n");
+  const int other = open(m_dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(0, flock(other, LOCK_EX));
+  HKEY handle = nullptr;
+  EXPECT_EQ(ERROR_ACCESS_DENIED,
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE, nullptr, &handle, nullptr));
+  close(other);
+  EXPECT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, "C:\\x"));
 }
 
 TEST_F(RegistryStoreTest, NamesWithLineBreaksAreRefused) {

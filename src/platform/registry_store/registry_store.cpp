@@ -6,9 +6,10 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "directory_lock.h"
 
 namespace {
 
@@ -84,29 +85,6 @@ bool IsTempName(const std::string& name, const std::string& prefix) {
   return true;
 }
 
-// Holds an exclusive lock on the store's directory. The directory, unlike
-// the file, keeps its identity when the store is renamed over, and it
-// exists before the first store file does.
-class DirectoryLock {
- public:
-  explicit DirectoryLock(const std::string& dir)
-      : m_fd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
-      close(m_fd);
-      m_fd = -1;
-    }
-  }
-  ~DirectoryLock() {
-    if (m_fd >= 0) close(m_fd);  // also releases the lock
-  }
-  DirectoryLock(const DirectoryLock&) = delete;
-  DirectoryLock& operator=(const DirectoryLock&) = delete;
-  int Fd() const { return m_fd; }
-
- private:
-  int m_fd;
-};
-
 }  // namespace
 
 std::string CRegistryStore::DefaultLocation() {
@@ -170,8 +148,10 @@ LONG CRegistryStore::Update(
     const std::function<LONG(CRegeditFile&)>& change) const {
   ++g_updates;
   if (!MayWrite()) return ERROR_ACCESS_DENIED;
-  DirectoryLock lock(Directory());
-  if (lock.Fd() < 0) return ERROR_ACCESS_DENIED;
+  // A lock that another user holds makes the store one this process may not
+  // write, rather than a start-up that waits for ever.
+  DirectoryLock lock(AT_FDCWD, Directory().c_str());
+  if (!lock.Held()) return ERROR_ACCESS_DENIED;
   RemoveStaleTempFiles(lock.Fd());
   CRegeditFile file;
   LONG result = Load(file);

@@ -141,3 +141,17 @@ case_store_writer_killed_mid_write() {
   rm -f written.reg
   expect_no_other_files
 }
+
+# Anyone who may read the store's directory may lock it: a start-up that
+# must create the key waits about a second, then reads the store as one
+# that may not write it.
+case_store_locked_by_another_user_delays_start_up_only() {
+  store_case 777 || return
+  rm registry.reg
+  hold_lock_as_user .
+  start_monitor_as_user
+  expect_ticking
+  release_lock
+  [ ! -e registry.reg ] || fail "the store was written under another's lock"
+  expect_no_other_files
+}
