@@ -4,7 +4,15 @@
 // under a lock that one writer at a time holds, so that two programs on one
 // log neither move it twice nor cut each other's lines: on POSIX a flock on
 // the log directory, taken only for these two; on Windows a named mutex,
-// held for the whole message.
+// held for the whole message. Neither is waited for without end.
+//
+// Others may be able to write the log's directory (a web application's
+// document tree), so the log is written only when it is a regular file with
+// no other name: never through another user's link, never into a file that
+// a link or a hard link makes the log, and no file is created through a
+// link. On POSIX the directory is opened once per message, and every step
+// is taken relative to that descriptor, so the directory checked is the one
+// written.
 #ifndef QUILLSPUR_LOG_LOG_WRITER_H
 #define QUILLSPUR_LOG_LOG_WRITER_H
 
@@ -23,7 +31,8 @@ class CLogWriter {
   CLogWriter(const CLogWriter&) = delete;
   CLogWriter& operator=(const CLogWriter&) = delete;
 
-  // Opens the log for appending, creating it when missing.
+  // Opens the log for appending, creating it when missing. False when it
+  // cannot be opened or is no file of its own.
   bool Open();
   // When the log is larger than maxSize, also once the lock is held, moves
   // it to the old path (a file there is replaced, anything else blocks the
@@ -42,8 +51,15 @@ class CLogWriter {
   // meanwhile (when not null) may append to the log as another writer would.
   static void SetWriteFault(size_t (*limit)(size_t length),
                             void (*meanwhile)());
+  // Tests stand in for another user racing the move: afterMove (when not
+  // null) runs once the log has been moved aside, before the new one is
+  // opened.
+  static void SetMoveFault(void (*afterMove)());
 
  private:
+  // Opens the log at its name, with exclusive as a new file of its own, or
+  // else (also when another writer has just made it) the file that is there.
+  bool OpenLog(bool exclusive);
   long long Size() const;
   void Close();
   // Removes the n bytes that a short write has put at the log's end. When
@@ -53,10 +69,14 @@ class CLogWriter {
   const std::string& m_strLogPath;
   const std::string& m_strOldPath;
   intptr_t m_hFile;  // the open log: a descriptor or a handle, -1 when none
-  // Windows: the mutex held while the log is open; POSIX needs none.
+  // Windows: the mutex held while the log is open.
   [[maybe_unused]] intptr_t m_hLock;
+  // POSIX: the log's directory, opened with O_PATH for this message
+  // (AT_FDCWD, with whole paths, when no descriptor was left for it).
+  [[maybe_unused]] int m_nDir;
   static size_t (*s_pfnWriteLimit)(size_t length);
   static void (*s_pfnMeanwhile)();
+  static void (*s_pfnAfterMove)();
 };
 
 #endif

@@ -1,40 +1,21 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
+#include "directory_lock.h"
 #include "log_writer.h"
 
 size_t (*CLogWriter::s_pfnWriteLimit)(size_t length) = nullptr;
 void (*CLogWriter::s_pfnMeanwhile)() = nullptr;
+void (*CLogWriter::s_pfnAfterMove)() = nullptr;
 
 namespace {
 
-// Holds an exclusive lock on the log's directory: unlike the log, the
-// directory keeps its identity when the log is moved, and locking it adds
-// no file to it. A directory that cannot be opened is not locked; the
-// caller then goes on as a single writer would.
-class DirectoryLock {
- public:
-  explicit DirectoryLock(const std::string& file) : m_fd(-1) {
-    const size_t slash = file.rfind('/');
-    const std::string dir = slash == std::string::npos ? "."
-                            : slash == 0               ? "/"
-                                                       : file.substr(0, slash);
-    m_fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd >= 0) flock(m_fd, LOCK_EX);
-  }
-  ~DirectoryLock() {
-    if (m_fd >= 0) close(m_fd);  // also releases the lock
-  }
-  DirectoryLock(const DirectoryLock&) = delete;
-  DirectoryLock& operator=(const DirectoryLock&) = delete;
-
- private:
-  int m_fd;
-};
+const int kNoDir = -1;
 
 // Holds back the signals that stop the program while a line goes out. A
 // stop that came between a write cut short and its cutting back would leave
@@ -57,19 +38,83 @@ class StopSignalsHeld {
   sigset_t m_previous;
 };
 
+std::string DirectoryOf(const std::string& file) {
+  const size_t slash = file.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+// The name of file in its directory, or the whole path without a
+// descriptor for the directory.
+const char* NameIn(int dir, const std::string& file) {
+  if (dir == AT_FDCWD) return file.c_str();
+  const size_t slash = file.rfind('/');
+  return file.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+}
+
+// A link at the log's name is followed only when nobody else could have
+// made it: it belongs to root or to this process's user, and so does its
+// directory, which no one else may write. An admin's link keeps working.
+bool MayFollowLink(int dir, const char* name, const std::string& file) {
+  struct stat link, parent;
+  const uid_t self = geteuid();
+  const bool statted =
+      fstatat(dir, name, &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+      (dir == AT_FDCWD ? stat(DirectoryOf(file).c_str(), &parent)
+                       : fstat(dir, &parent)) == 0;
+  return statted && S_ISLNK(link.st_mode) &&
+         (link.st_uid == 0 || link.st_uid == self) &&
+         (parent.st_uid == 0 || parent.st_uid == self) &&
+         (parent.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 }  // namespace
 
 CLogWriter::CLogWriter(const std::string& logPath, const std::string& oldPath)
-    : m_strLogPath(logPath), m_strOldPath(oldPath), m_hFile(-1), m_hLock(-1) {}
+    : m_strLogPath(logPath),
+      m_strOldPath(oldPath),
+      m_hFile(-1),
+      m_hLock(-1),
+      m_nDir(kNoDir) {}
 
-CLogWriter::~CLogWriter() { Close(); }
+CLogWriter::~CLogWriter() {
+  Close();
+  if (m_nDir >= 0) close(m_nDir);
+}
 
 bool CLogWriter::Open() {
+  m_nDir =
+      open(DirectoryOf(m_strLogPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (m_nDir < 0) {
+    // Without a spare descriptor the log is still written, by its path.
+    if (errno != EMFILE && errno != ENFILE) return false;
+    m_nDir = AT_FDCWD;
+  }
+  return OpenLog(false);
+}
+
+bool CLogWriter::OpenLog(bool exclusive) {
   // Without blocking: a FIFO in the log's place costs the message, not the
   // program.
-  m_hFile = open(m_strLogPath.c_str(),
-                 O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  return m_hFile >= 0;
+  const int flags =
+      O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW;
+  const char* name = NameIn(m_nDir, m_strLogPath);
+  int fd =
+      openat(m_nDir, name, flags | O_CREAT | (exclusive ? O_EXCL : 0), 0666);
+  // Another writer on the same log made the new one first.
+  if (fd < 0 && exclusive && errno == EEXIST)
+    fd = openat(m_nDir, name, flags | O_CREAT, 0666);
+  // Never O_CREAT through a link: a dangling one stays dangling.
+  if (fd < 0 && errno == ELOOP && MayFollowLink(m_nDir, name, m_strLogPath))
+    fd = openat(m_nDir, name, flags & ~O_NOFOLLOW);
+  struct stat info;
+  if (fd >= 0 &&
+      (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1)) {
+    close(fd);
+    fd = -1;
+  }
+  m_hFile = fd;
+  return fd >= 0;
 }
 
 void CLogWriter::Close() {
@@ -78,22 +123,25 @@ void CLogWriter::Close() {
 }
 
 long long CLogWriter::Size() const {
-  // The same size as fstat's, which alone made a message 40% dearer than
-  // open, write and close; the offset is of no concern, as writes append.
+  // The offset is of no concern, as writes append.
   return lseek(static_cast<int>(m_hFile), 0, SEEK_END);
 }
 
 bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   if (Size() <= maxSize) return true;
   Close();
-  DirectoryLock lock(m_strLogPath);
+  const std::string dir = DirectoryOf(m_strLogPath);
+  DirectoryLock lock(m_nDir, m_nDir == AT_FDCWD ? dir.c_str() : ".");
   // Another writer may have moved it since.
-  if (!Open() || Size() <= maxSize) return m_hFile >= 0;
+  if (!OpenLog(false) || Size() <= maxSize) return m_hFile >= 0;
   Close();
-  // unlink, unlike remove, never deletes a directory of that name.
-  (void)unlink(m_strOldPath.c_str());
-  (void)rename(m_strLogPath.c_str(), m_strOldPath.c_str());
-  return Open();
+  // unlinkat, unlike remove, never deletes a directory of that name.
+  const char* log = NameIn(m_nDir, m_strLogPath);
+  const char* old = NameIn(m_nDir, m_strOldPath);
+  (void)unlinkat(m_nDir, old, 0);
+  (void)renameat(m_nDir, log, m_nDir, old);
+  if (s_pfnAfterMove) s_pfnAfterMove();
+  return OpenLog(true);
 }
 
 void CLogWriter::Append(const char* line, size_t length) {
@@ -103,7 +151,8 @@ void CLogWriter::Append(const char* line, size_t length) {
   const ssize_t written = write(static_cast<int>(m_hFile), line, allowed);
   if (written == static_cast<ssize_t>(length) || written <= 0) return;
   if (s_pfnMeanwhile) s_pfnMeanwhile();
-  DirectoryLock lock(m_strLogPath);
+  const std::string dir = DirectoryOf(m_strLogPath);
+  DirectoryLock lock(m_nDir, m_nDir == AT_FDCWD ? dir.c_str() : ".");
   CutBack(static_cast<size_t>(written));
 }
 
@@ -139,4 +188,8 @@ void CLogWriter::SetWriteFault(size_t (*limit)(size_t length),
                                void (*meanwhile)()) {
   s_pfnWriteLimit = limit;
   s_pfnMeanwhile = meanwhile;
+}
+
+void CLogWriter::SetMoveFault(void (*afterMove)()) {
+  s_pfnAfterMove = afterMove;
 }

@@ -1,5 +1,8 @@
 #include <stdio.h>
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -7,6 +10,7 @@
 
 size_t (*CLogWriter::s_pfnWriteLimit)(size_t length) = nullptr;
 void (*CLogWriter::s_pfnMeanwhile)() = nullptr;
+void (*CLogWriter::s_pfnAfterMove)() = nullptr;
 
 namespace {
 
@@ -26,6 +30,71 @@ std::string MutexName(const std::string& logPath) {
   return name;
 }
 
+// Whether the object belongs to SYSTEM, the administrators or this
+// process's own user: nobody else may make the monitor wait for a mutex or
+// write through a reparse point.
+bool OwnedByTrusted(HANDLE object, SE_OBJECT_TYPE type) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(object, type, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) ||
+                 IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
+  HANDLE token = nullptr;
+  if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    char buffer[256];
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
+      trusted =
+          EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+    }
+    CloseHandle(token);
+  }
+  LocalFree(descriptor);
+  return trusted;
+}
+
+// The mutex of one log, waited for about a second at most: null when it
+// cannot be had, and the message is then written as by a single writer.
+// Only SYSTEM, the administrators and the mutex's owner may open it, and
+// one that someone else made first is not used.
+HANDLE AcquireMutex(const std::string& logPath) {
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;OW)", SDDL_REVISION_1,
+          &attributes.lpSecurityDescriptor, nullptr)) {
+    return nullptr;
+  }
+  SetLastError(ERROR_SUCCESS);
+  HANDLE mutex = CreateMutexA(&attributes, FALSE, MutexName(logPath).c_str());
+  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+  LocalFree(attributes.lpSecurityDescriptor);
+  if (mutex == nullptr) return nullptr;
+  // An abandoned mutex is ours too: its holder ended during a message.
+  if (!existed || OwnedByTrusted(mutex, SE_KERNEL_OBJECT)) {
+    const DWORD waited = WaitForSingleObject(mutex, 1000);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  }
+  CloseHandle(mutex);
+  return nullptr;
+}
+
+// A log of its own: a file, not a directory, with no second name.
+bool IsOwnFile(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(file, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         info.nNumberOfLinks == 1;
+}
+
+bool IsReparsePoint(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(file, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 void SetPosition(HANDLE file, long long offset, DWORD from) {
   LARGE_INTEGER distance;
   distance.QuadPart = offset;
@@ -38,7 +107,8 @@ CLogWriter::CLogWriter(const std::string& logPath, const std::string& oldPath)
     : m_strLogPath(logPath),
       m_strOldPath(oldPath),
       m_hFile(reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE)),
-      m_hLock(0) {}
+      m_hLock(0),
+      m_nDir(-1) {}
 
 CLogWriter::~CLogWriter() {
   Close();
@@ -51,23 +121,39 @@ CLogWriter::~CLogWriter() {
 bool CLogWriter::Open() {
   // The whole message is written under the lock, so no other writer's line
   // can come between a write and its cut-back.
-  if (m_hLock == 0) {
-    const HANDLE mutex =
-        CreateMutexA(nullptr, FALSE, MutexName(m_strLogPath).c_str());
-    if (mutex != nullptr) {
-      // An abandoned mutex is ours too: its holder ended during a message.
-      const DWORD waited = WaitForSingleObject(mutex, INFINITE);
-      if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-        m_hLock = reinterpret_cast<intptr_t>(mutex);
-      } else {
-        CloseHandle(mutex);
-      }
-    }
+  if (m_hLock == 0)
+    m_hLock = reinterpret_cast<intptr_t>(AcquireMutex(m_strLogPath));
+  return OpenLog(false);
+}
+
+bool CLogWriter::OpenLog(bool exclusive) {
+  // The access and sharing of the runtime's fopen(path, "a"); a reparse
+  // point at the name is opened itself, not what it leads to, so nothing
+  // is created through it.
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  HANDLE file =
+      CreateFileA(m_strLogPath.c_str(), GENERIC_WRITE, share, nullptr,
+                  exclusive ? CREATE_NEW : OPEN_ALWAYS, flags, nullptr);
+  // Another writer on the same log made the new one first.
+  if (file == INVALID_HANDLE_VALUE && exclusive &&
+      GetLastError() == ERROR_FILE_EXISTS) {
+    file = CreateFileA(m_strLogPath.c_str(), GENERIC_WRITE, share, nullptr,
+                       OPEN_ALWAYS, flags, nullptr);
   }
-  // The access and sharing of the runtime's fopen(path, "a").
-  const HANDLE file = CreateFileA(m_strLogPath.c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && IsReparsePoint(file)) {
+    // Followed only when an administrator or this user made it.
+    const bool trusted = OwnedByTrusted(file, SE_FILE_OBJECT);
+    CloseHandle(file);
+    file = trusted ? CreateFileA(m_strLogPath.c_str(), GENERIC_WRITE, share,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr)
+                   : INVALID_HANDLE_VALUE;
+  }
+  if (file != INVALID_HANDLE_VALUE && !IsOwnFile(file)) {
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
   m_hFile = reinterpret_cast<intptr_t>(file);
   return file != INVALID_HANDLE_VALUE;
 }
@@ -89,7 +175,8 @@ bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   // remove deletes files only; rename fails when the old path is taken.
   (void)remove(m_strOldPath.c_str());
   (void)rename(m_strLogPath.c_str(), m_strOldPath.c_str());
-  return Open();
+  if (s_pfnAfterMove) s_pfnAfterMove();
+  return OpenLog(true);
 }
 
 void CLogWriter::Append(const char* line, size_t length) {
@@ -137,4 +224,8 @@ void CLogWriter::SetWriteFault(size_t (*limit)(size_t length),
                                void (*meanwhile)()) {
   s_pfnWriteLimit = limit;
   s_pfnMeanwhile = meanwhile;
+}
+
+void CLogWriter::SetMoveFault(void (*afterMove)()) {
+  s_pfnAfterMove = afterMove;
 }

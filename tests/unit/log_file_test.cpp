@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -40,6 +41,17 @@ size_t AllowedBytes(size_t) { return g_allowed; }
 
 void OtherWriterAppends() {
   std::ofstream(g_logFile, std::ios::binary | std::ios::app) << g_otherWriter;
+}
+
+// Puts a second name of another file at the log's name, as whoever may
+// write the log directory can.
+std::string g_otherFile;
+void HardLinkTheLog() {
+  std::error_code ignored;
+  std::filesystem::create_hard_link(g_otherFile, g_logFile, ignored);
+}
+void OtherWriterStartsTheLog() {
+  std::ofstream(g_logFile, std::ios::binary) << g_otherWriter;
 }
 
 }  // namespace
@@ -168,5 +180,43 @@ TEST(CLogFile, AFailedWriteLeavesNoFragment) {
     log.Write("later", false);
     EXPECT_EQ(c.after + "                      later\r\n",
               dir.Read("Quillspur.log"));
+  }
+}
+
+// The log is a file of its own: a hard link that makes another file the
+// log is not written, neither at the start nor in the moment between the
+// move and the new log's open; a log that another writer began in that
+// moment gets the message.
+TEST(CLogFile, WritesNoFileThatHasASecondName) {
+  const std::string other = "                      other\r\n";
+  const std::string next = "                      next\r\n";
+  struct {
+    void (*plant)();
+    bool atMove;
+    std::string log;  // Quillspur.log afterwards
+  } const cases[] = {
+      {HardLinkTheLog, false, "secret"},
+      {HardLinkTheLog, true, "secret"},
+      {OtherWriterStartsTheLog, true, other + next},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.Write("secret", "secret");
+    CLogFile log;
+    log.SetName(dir.Path().c_str(), "Quillspur");
+    g_logFile = dir.File("Quillspur.log");
+    g_otherFile = dir.File("secret");
+    g_otherWriter = other;
+    if (c.atMove) {
+      dir.Write("Quillspur.log", std::string(101, 'x'));
+      log.SetMaxSize(100);
+      CLogWriter::SetMoveFault(c.plant);
+    } else {
+      c.plant();
+    }
+    log.Write("next", false);
+    CLogWriter::SetMoveFault(nullptr);
+    EXPECT_EQ("secret", dir.Read("secret")) << c.atMove;
+    EXPECT_EQ(c.log, dir.Read("Quillspur.log")) << c.atMove;
   }
 }
