@@ -10,9 +10,9 @@
 // document tree), so the log is written only when it is a regular file with
 // no other name: never through another user's link, never into a file that
 // a link or a hard link makes the log, and no file is created through a
-// link. On POSIX the directory is opened once per message, and every step
-// is taken relative to that descriptor, so the directory checked is the one
-// written.
+// link. On POSIX the directory of a move is opened once, and every step of
+// it is taken relative to that descriptor, so the directory checked is the
+// one written.
 #ifndef QUILLSPUR_LOG_LOG_WRITER_H
 #define QUILLSPUR_LOG_LOG_WRITER_H
 
@@ -60,6 +60,8 @@ class CLogWriter {
   // Opens the log at its name, with exclusive as a new file of its own, or
   // else (also when another writer has just made it) the file that is there.
   bool OpenLog(bool exclusive);
+  // POSIX: opens m_nDir when it is not open yet.
+  void OpenDirectory();
   long long Size() const;
   void Close();
   // Removes the n bytes that a short write has put at the log's end. When
@@ -71,8 +73,9 @@ class CLogWriter {
   intptr_t m_hFile;  // the open log: a descriptor or a handle, -1 when none
   // Windows: the mutex held while the log is open.
   [[maybe_unused]] intptr_t m_hLock;
-  // POSIX: the log's directory, opened with O_PATH for this message
-  // (AT_FDCWD, with whole paths, when no descriptor was left for it).
+  // POSIX: the log's directory, opened with O_PATH for this message when it
+  // is needed (AT_FDCWD, with whole paths, until then or when no descriptor
+  // was left for it).
   [[maybe_unused]] int m_nDir;
   static size_t (*s_pfnWriteLimit)(size_t length);
   static void (*s_pfnMeanwhile)();

@@ -15,8 +15,6 @@ void (*CLogWriter::s_pfnAfterMove)() = nullptr;
 
 namespace {
 
-const int kNoDir = -1;
-
 // Holds back the signals that stop the program while a line goes out. A
 // stop that came between a write cut short and its cutting back would leave
 // the fragment, and one pending inside a write may end it early; held back,
@@ -68,6 +66,17 @@ bool MayFollowLink(int dir, const char* name, const std::string& file) {
          (parent.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
+// A regular file with no second name. statx asks for the two fields only:
+// a whole fstat made every message a fifth dearer.
+bool IsOwnFile(int fd) {
+  struct statx info;
+  if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_NLINK, &info) == 0)
+    return S_ISREG(info.stx_mode) && info.stx_nlink == 1;
+  struct stat whole;
+  return errno == ENOSYS && fstat(fd, &whole) == 0 && S_ISREG(whole.st_mode) &&
+         whole.st_nlink == 1;
+}
+
 }  // namespace
 
 CLogWriter::CLogWriter(const std::string& logPath, const std::string& oldPath)
@@ -75,22 +84,28 @@ CLogWriter::CLogWriter(const std::string& logPath, const std::string& oldPath)
       m_strOldPath(oldPath),
       m_hFile(-1),
       m_hLock(-1),
-      m_nDir(kNoDir) {}
+      m_nDir(AT_FDCWD) {}
 
 CLogWriter::~CLogWriter() {
   Close();
-  if (m_nDir >= 0) close(m_nDir);
+  if (m_nDir != AT_FDCWD) close(m_nDir);
 }
 
 bool CLogWriter::Open() {
-  m_nDir =
-      open(DirectoryOf(m_strLogPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (m_nDir < 0) {
-    // Without a spare descriptor the log is still written, by its path.
-    if (errno != EMFILE && errno != ENFILE) return false;
-    m_nDir = AT_FDCWD;
-  }
+  // A message that needs no move takes the log by its path: the open
+  // follows no link at its name, and what it opened is checked. Only the
+  // move, a link to be judged and a cut-back need the directory itself.
   return OpenLog(false);
+}
+
+// The directory, opened with O_PATH once for this message, so that every
+// step of a move is taken in the directory that was checked. Without a
+// spare descriptor the steps go by path.
+void CLogWriter::OpenDirectory() {
+  if (m_nDir != AT_FDCWD) return;
+  const int dir =
+      open(DirectoryOf(m_strLogPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) m_nDir = dir;
 }
 
 bool CLogWriter::OpenLog(bool exclusive) {
@@ -105,11 +120,13 @@ bool CLogWriter::OpenLog(bool exclusive) {
   if (fd < 0 && exclusive && errno == EEXIST)
     fd = openat(m_nDir, name, flags | O_CREAT, 0666);
   // Never O_CREAT through a link: a dangling one stays dangling.
-  if (fd < 0 && errno == ELOOP && MayFollowLink(m_nDir, name, m_strLogPath))
-    fd = openat(m_nDir, name, flags & ~O_NOFOLLOW);
-  struct stat info;
-  if (fd >= 0 &&
-      (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1)) {
+  if (fd < 0 && errno == ELOOP) {
+    OpenDirectory();
+    name = NameIn(m_nDir, m_strLogPath);
+    if (MayFollowLink(m_nDir, name, m_strLogPath))
+      fd = openat(m_nDir, name, flags & ~O_NOFOLLOW);
+  }
+  if (fd >= 0 && !IsOwnFile(fd)) {
     close(fd);
     fd = -1;
   }
@@ -130,6 +147,7 @@ long long CLogWriter::Size() const {
 bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   if (Size() <= maxSize) return true;
   Close();
+  OpenDirectory();
   const std::string dir = DirectoryOf(m_strLogPath);
   DirectoryLock lock(m_nDir, m_nDir == AT_FDCWD ? dir.c_str() : ".");
   // Another writer may have moved it since.
@@ -151,6 +169,7 @@ void CLogWriter::Append(const char* line, size_t length) {
   const ssize_t written = write(static_cast<int>(m_hFile), line, allowed);
   if (written == static_cast<ssize_t>(length) || written <= 0) return;
   if (s_pfnMeanwhile) s_pfnMeanwhile();
+  OpenDirectory();
   const std::string dir = DirectoryOf(m_strLogPath);
   DirectoryLock lock(m_nDir, m_nDir == AT_FDCWD ? dir.c_str() : ".");
   CutBack(static_cast<size_t>(written));
