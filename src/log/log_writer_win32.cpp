@@ -30,6 +30,24 @@ std::string MutexName(const std::string& logPath) {
   return name;
 }
 
+// Whether owner is this process's user, or the owner it gives the objects
+// it makes (the administrators when elevated; Wine gives a group).
+bool IsOwnSid(PSID owner) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  char buffer[256];
+  DWORD size = 0;
+  bool own =
+      GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+      EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+  if (!own &&
+      GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &size)) {
+    own = EqualSid(owner, reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner);
+  }
+  CloseHandle(token);
+  return own;
+}
+
 // Whether the object belongs to SYSTEM, the administrators or this
 // process's own user: nobody else may make the monitor wait for a mutex or
 // write through a reparse point.
@@ -40,18 +58,9 @@ bool OwnedByTrusted(HANDLE object, SE_OBJECT_TYPE type) {
                       nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) ||
-                 IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
-  HANDLE token = nullptr;
-  if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    char buffer[256];
-    DWORD size = 0;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
-      trusted =
-          EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
-    }
-    CloseHandle(token);
-  }
+  const bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) ||
+                       IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                       IsOwnSid(owner);
   LocalFree(descriptor);
   return trusted;
 }
