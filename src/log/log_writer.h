@@ -22,6 +22,8 @@
 
 #include <string>
 
+class DirectoryLock;
+
 class CLogWriter {
  public:
   // logPath and oldPath in the operating system's form; they must outlive
@@ -60,8 +62,8 @@ class CLogWriter {
   // Opens the log at its name, with exclusive as a new file of its own, or
   // else (also when another writer has just made it) the file that is there.
   bool OpenLog(bool exclusive);
-  // POSIX: opens m_nDir when it is not open yet.
-  void OpenDirectory();
+  // POSIX: the move itself, with m_nDir the locked directory's descriptor.
+  bool MoveAside(long long maxSize, DirectoryLock& lock);
   long long Size() const;
   void Close();
   // Removes the n bytes that a short write has put at the log's end. When
@@ -73,9 +75,8 @@ class CLogWriter {
   intptr_t m_hFile;  // the open log: a descriptor or a handle, -1 when none
   // Windows: the mutex held while the log is open.
   [[maybe_unused]] intptr_t m_hLock;
-  // POSIX: the log's directory, opened with O_PATH for this message when it
-  // is needed (AT_FDCWD, with whole paths, until then or when no descriptor
-  // was left for it).
+  // POSIX: during a move the locked directory's descriptor, which the lock
+  // owns; otherwise AT_FDCWD, and the log is named by its path.
   [[maybe_unused]] int m_nDir;
   static size_t (*s_pfnWriteLimit)(size_t length);
   static void (*s_pfnMeanwhile)();

@@ -52,7 +52,8 @@ const char* NameIn(int dir, const std::string& file) {
 
 // A link at the log's name is followed only when nobody else could have
 // made it: it belongs to root or to this process's user, and so does its
-// directory, which no one else may write. An admin's link keeps working.
+// directory, which no one else may write, so that neither can change before
+// the link is followed. An admin's link keeps working.
 bool MayFollowLink(int dir, const char* name, const std::string& file) {
   struct stat link, parent;
   const uid_t self = geteuid();
@@ -86,26 +87,12 @@ CLogWriter::CLogWriter(const std::string& logPath, const std::string& oldPath)
       m_hLock(-1),
       m_nDir(AT_FDCWD) {}
 
-CLogWriter::~CLogWriter() {
-  Close();
-  if (m_nDir != AT_FDCWD) close(m_nDir);
-}
+CLogWriter::~CLogWriter() { Close(); }
 
 bool CLogWriter::Open() {
   // A message that needs no move takes the log by its path: the open
-  // follows no link at its name, and what it opened is checked. Only the
-  // move, a link to be judged and a cut-back need the directory itself.
+  // follows no link at its name, and what it opened is checked.
   return OpenLog(false);
-}
-
-// The directory, opened with O_PATH once for this message, so that every
-// step of a move is taken in the directory that was checked. Without a
-// spare descriptor the steps go by path.
-void CLogWriter::OpenDirectory() {
-  if (m_nDir != AT_FDCWD) return;
-  const int dir =
-      open(DirectoryOf(m_strLogPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) m_nDir = dir;
 }
 
 bool CLogWriter::OpenLog(bool exclusive) {
@@ -120,15 +107,12 @@ bool CLogWriter::OpenLog(bool exclusive) {
   if (fd < 0 && exclusive && errno == EEXIST)
     fd = openat(m_nDir, name, flags | O_CREAT, 0666);
   // Never O_CREAT through a link: a dangling one stays dangling.
-  if (fd < 0 && errno == ELOOP) {
-    OpenDirectory();
-    name = NameIn(m_nDir, m_strLogPath);
-    if (MayFollowLink(m_nDir, name, m_strLogPath))
-      fd = openat(m_nDir, name, flags & ~O_NOFOLLOW);
-  }
+  if (fd < 0 && errno == ELOOP && MayFollowLink(m_nDir, name, m_strLogPath))
+    fd = openat(m_nDir, name, flags & ~O_NOFOLLOW);
   if (fd >= 0 && !IsOwnFile(fd)) {
     close(fd);
     fd = -1;
+    errno = EPERM;
   }
   m_hFile = fd;
   return fd >= 0;
@@ -147,11 +131,27 @@ long long CLogWriter::Size() const {
 bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   if (Size() <= maxSize) return true;
   Close();
-  OpenDirectory();
-  const std::string dir = DirectoryOf(m_strLogPath);
-  DirectoryLock lock(m_nDir, m_nDir == AT_FDCWD ? dir.c_str() : ".");
+  // Every step is taken relative to the directory locked, so that the
+  // directory checked is the one written.
+  DirectoryLock lock(AT_FDCWD, DirectoryOf(m_strLogPath).c_str());
+  m_nDir = lock.Fd() >= 0 ? lock.Fd() : AT_FDCWD;
+  const bool opened = MoveAside(maxSize, lock);
+  m_nDir = AT_FDCWD;  // the descriptor is the lock's
+  return opened;
+}
+
+bool CLogWriter::MoveAside(long long maxSize, DirectoryLock& lock) {
   // Another writer may have moved it since.
-  if (!OpenLog(false) || Size() <= maxSize) return m_hFile >= 0;
+  if (!OpenLog(false)) {
+    // No descriptor left for the log beside the directory's: the move goes
+    // by path, without the lock, as a single writer's would.
+    if ((errno != EMFILE && errno != ENFILE) || m_nDir == AT_FDCWD)
+      return false;
+    m_nDir = AT_FDCWD;
+    lock.Release();
+    if (!OpenLog(false)) return false;
+  }
+  if (Size() <= maxSize) return true;
   Close();
   // unlinkat, unlike remove, never deletes a directory of that name.
   const char* log = NameIn(m_nDir, m_strLogPath);
@@ -169,9 +169,7 @@ void CLogWriter::Append(const char* line, size_t length) {
   const ssize_t written = write(static_cast<int>(m_hFile), line, allowed);
   if (written == static_cast<ssize_t>(length) || written <= 0) return;
   if (s_pfnMeanwhile) s_pfnMeanwhile();
-  OpenDirectory();
-  const std::string dir = DirectoryOf(m_strLogPath);
-  DirectoryLock lock(m_nDir, m_nDir == AT_FDCWD ? dir.c_str() : ".");
+  DirectoryLock lock(AT_FDCWD, DirectoryOf(m_strLogPath).c_str());
   CutBack(static_cast<size_t>(written));
 }
 

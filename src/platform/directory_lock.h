@@ -19,6 +19,8 @@ class DirectoryLock {
   DirectoryLock& operator=(const DirectoryLock&) = delete;
 
   bool Held() const { return m_bHeld; }
+  // Lets go of the lock and closes the directory.
+  void Release();
   // The directory opened for reading, -1 when it could not be opened.
   int Fd() const { return m_fd; }
 

@@ -12,8 +12,12 @@ DirectoryLock::DirectoryLock(int at, const char* path)
   Lock();
 }
 
-DirectoryLock::~DirectoryLock() {
+DirectoryLock::~DirectoryLock() { Release(); }
+
+void DirectoryLock::Release() {
   if (m_fd >= 0) close(m_fd);  // also releases the lock
+  m_fd = -1;
+  m_bHeld = false;
 }
 
 void DirectoryLock::Lock() {
