@@ -36,6 +36,10 @@ report() {
 }
 owned_by_user() { [ "$(stat -c %U:%G "$1")" = quillspur:quillspur ]; }
 no_such() { [ ! -e "$1" ] && [ ! -L "$1" ]; }
+# at_most FIGURE LIMIT: an exposure figure (such as 5.4) no greater than LIMIT.
+at_most() {
+  awk -v v="$1" -v max="$2" 'BEGIN { exit !(v ~ /^[0-9]+\.[0-9]$/ && v + 0 <= max + 0) }'
+}
 
 # Runs inside the throw-away root: install, use, remove, purge.
 inside() {
@@ -209,6 +213,8 @@ check "systemd-analyze verify: the unit with strict.conf" \
   test -z "$(analyze verify --man=no)"
 strict=$(analyze security --offline=true | sed -n 's/.*exposure level for quillspur.service: //p')
 echo "     systemd-analyze security: the unit $plain; with strict.conf $strict"
+check "the unit's exposure is at most 7.0" at_most "${plain%% *}" 7.0
+check "the exposure with strict.conf is at most 1.5" at_most "${strict%% *}" 1.5
 check "strict.conf lowers the exposure" \
   awk -v a="${plain%% *}" -v b="${strict%% *}" 'BEGIN { exit !(b + 0 < a + 0) }'
 check "the README gives these figures" \

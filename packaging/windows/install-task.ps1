@@ -9,6 +9,12 @@ sets the installation directory (the registry value Path) when -Path is
 given, and registers the task "Quillspur" from quillspur-task.xml with these
 paths. Run it again to update the programs; the job file stays.
 
+Only Administrators and SYSTEM may change the working directory and the
+files in it, for every Run command runs there as SYSTEM: give it a
+directory of its own. An inbox below it that others fill needs a grant of
+its own, which the installer leaves as it is, for instance:
+  icacls C:\ProgramData\Quillspur\inbox /grant "Uploaders:(OI)(CI)M"
+
 .EXAMPLE
 powershell -ExecutionPolicy Bypass -File install-task.ps1 -Path D:\Apps\Lorvantis -Start
 #>
@@ -22,6 +28,30 @@ param(
 $ErrorActionPreference = 'Stop'
 
 New-Item -ItemType Directory -Force -Path $InstallDir, $WorkDir | Out-Null
+
+function Invoke-Icacls {
+  & icacls.exe @args | Out-Null
+  if ($LASTEXITCODE -ne 0) { throw "icacls $args failed ($LASTEXITCODE)" }
+}
+# Every Run command runs as SYSTEM in the working directory, and cmd looks
+# for a command in the current directory before PATH: only Administrators
+# and SYSTEM (the task's account) may write there. ProgramData lets every
+# user add files to its subdirectories, so nothing is inherited from it.
+# SIDs, as the names depend on the language of Windows. Whoever made the
+# directory or a file in it before keeps neither own rights nor the owner's.
+$admins = '*S-1-5-32-544'
+$system = '*S-1-5-18'
+Invoke-Icacls $WorkDir /reset /Q
+Invoke-Icacls $WorkDir /setowner $admins /Q
+Invoke-Icacls $WorkDir /inheritance:r /grant:r "${admins}:(OI)(CI)F" "${system}:(OI)(CI)F" /Q
+# Files directly in it, the job file among them, get only what they inherit
+# from it; subdirectories keep their own rights (an inbox that others fill).
+# A file whose owner keeps Administrators out stops the installation here.
+Get-ChildItem -LiteralPath $WorkDir -File -Force | ForEach-Object {
+  Invoke-Icacls $_.FullName /setowner $admins /Q
+  Invoke-Icacls $_.FullName /reset /Q
+}
+
 foreach ($name in 'quillspur.exe', 'quillspur-check.exe', 'quillspur-task.cmd') {
   $file = Join-Path $PSScriptRoot $name
   if (Test-Path $file) { Copy-Item $file $InstallDir -Force }
