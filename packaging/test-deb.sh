@@ -190,6 +190,8 @@ check "the package depends on the C++ runtime it was built with" \
   sh -c "dpkg-deb -f '$deb' Depends | grep -q 'libstdc++6 (>='"
 mkdir "$scratch/root"
 dpkg-deb -x "$deb" "$scratch/root"
+check "the installed programs read no test seam (QUILLSPUR_TEST_*)" \
+  sh -c "! grep -l QUILLSPUR_TEST_ '$scratch'/root/usr/bin/*"
 check "the program in the package is stripped" \
   sh -c "file -L '$scratch/root/usr/bin/quillspur' | grep -q ', stripped'"
 for page in "$scratch"/root/usr/share/man/man8/*.8; do

@@ -3,13 +3,13 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "directory_lock.h"
+#include "seams.h"
 
 namespace {
 
@@ -222,10 +222,7 @@ LONG CRegistryStore::WriteAtomically(const std::string& text) const {
   }
   const bool written = WriteAll(fd, text) && fsync(fd) == 0;
   const bool closed = close(fd) == 0;
-  // Test hook: ends the writer as a kill would, once the temporary file is
-  // complete and before it replaces the store.
-  if (getenv("QUILLSPUR_TEST_KILL_STORE_WRITER") != nullptr)
-    (void)raise(SIGKILL);
+  seams::StoreWriterBeforeRename();
   if (!written || !closed || !MayReplace(target) ||
       rename(temp.c_str(), target.c_str()) != 0) {
     unlink(temp.c_str());

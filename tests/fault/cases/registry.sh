@@ -128,7 +128,7 @@ case_store_writer_killed_mid_write() {
   store_case 777 || return
   printf 'REGEDIT4\r\n' >registry.reg
   chmod 666 registry.reg
-  as_user env QUILLSPUR_TEST_KILL_STORE_WRITER=1 timeout 10 "$program" \
+  as_user env QUILLSPUR_TEST_KILL_STORE_WRITER=1 timeout 10 "$seamed" \
     "$PWD/jobs.ini" >/dev/null 2>&1
   expect_eq "store after the kill" "REGEDIT4" "$(tr -d '\r' <registry.reg)"
   local temps=(registry.reg.quillspur-tmp.??????)

@@ -1,0 +1,18 @@
+// Seams: the points where a test-only build of the programs plays a hostile
+// machine. The installed programs get seams_off.cpp, in which each does
+// nothing; the test-only build (quillspur-seamed, which the fault cases
+// run) links tests/seams/seams_on.cpp instead, which takes its orders from
+// QUILLSPUR_TEST_* variables. Both files define every seam, so that the
+// library's no-op member is either linked whole or not at all.
+#ifndef QUILLSPUR_PLATFORM_SEAMS_H
+#define QUILLSPUR_PLATFORM_SEAMS_H
+
+namespace seams {
+
+// A store writer has its complete temporary file and is about to rename it
+// over the store: the test-only build may end the process as a kill would.
+void StoreWriterBeforeRename();
+
+}  // namespace seams
+
+#endif

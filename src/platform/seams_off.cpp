@@ -1,0 +1,7 @@
+#include "seams.h"
+
+namespace seams {
+
+void StoreWriterBeforeRename() {}
+
+}  // namespace seams
