@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include "command.h"
 #include "file_find.h"
 #include "globals.h"
 #include "job_pass.h"
@@ -10,9 +11,6 @@
 namespace {
 
 const DWORD kSleepStep = 1000;
-
-// With 64 bits the end of any cycle lies far beyond 2038 without overflow.
-static_assert(sizeof(time_t) >= 8, "time_t must have 64 bits");
 
 }  // namespace
 
@@ -49,16 +47,22 @@ void RunMonitorCycle(CIniFile& ini) {
     CLogFile::ReloadTimeZone();
     // Read afresh every cycle, so an edited Delay counts from the next one.
     const uint32_t length = ReadDelay(ini);
-    const time_t end = CycleEnd(time(nullptr), length);
+    // Measured on a clock that does not step: a wall clock set back an hour
+    // changes the stamps, not the wait.
+    const ULONGLONG end = CycleEnd(GetTickCount64(), length);
     RunJobPass(ini);
+    ReapEndedChildren();
     // A pass longer than the cycle is followed at once by the next.
-    while (CycleEndInFuture(end, time(nullptr))) Sleep(kSleepStep);
+    while (CycleEndInFuture(end, GetTickCount64())) {
+      Sleep(kSleepStep);
+      ReapEndedChildren();
+    }
   }
 }
 
-time_t CycleEnd(time_t now, uint32_t length) {
+ULONGLONG CycleEnd(ULONGLONG now, uint32_t length) {
   if (RunsBackToBack(length)) return now;
-  return now + static_cast<time_t>(length);
+  return now + static_cast<ULONGLONG>(length) * 1000u;
 }
 
-bool CycleEndInFuture(time_t end, time_t now) { return end > now; }
+bool CycleEndInFuture(ULONGLONG end, ULONGLONG now) { return end > now; }

@@ -3,8 +3,6 @@
 #define QUILLSPUR_MONITOR_MONITOR_H
 
 #include <stdint.h>
-#include <time.h>
-
 #include <windows.h>
 
 #include "ini_file.h"
@@ -20,11 +18,12 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init);
 // Reads Delay, runs a job pass and waits out the cycle, for ever.
 void RunMonitorCycle(CIniFile& ini);
 
-// The end of a cycle that starts at now and lasts length seconds. A length
-// that is negative as a signed 32-bit number (2147483648 and above, so also
-// Delay=-1) ends at once: passes run back to back.
-time_t CycleEnd(time_t now, uint32_t length);
+// The end of a cycle that starts at now (milliseconds of GetTickCount64,
+// which the wall clock's steps leave alone) and lasts length seconds. A
+// length that is negative as a signed 32-bit number (2147483648 and above,
+// so also Delay=-1) ends at once: passes run back to back.
+ULONGLONG CycleEnd(ULONGLONG now, uint32_t length);
 // Whether end still lies after now.
-bool CycleEndInFuture(time_t end, time_t now);
+bool CycleEndInFuture(ULONGLONG end, ULONGLONG now);
 
 #endif

@@ -11,6 +11,7 @@ typedef int BOOL;
 typedef uint8_t BYTE;
 typedef uint32_t DWORD;  // 32 bits, as on Windows (LLP64)
 typedef int32_t LONG;
+typedef uint64_t ULONGLONG;
 typedef unsigned int UINT;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
@@ -83,6 +84,7 @@ DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size, LPCSTR fileName);
 
 // Process and timing, kernel32.
 void Sleep(DWORD milliseconds);
+ULONGLONG GetTickCount64(void);
 HMODULE GetModuleHandleA(LPCSTR moduleName);
 LPSTR GetCommandLineA(void);
 

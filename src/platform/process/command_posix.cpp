@@ -10,19 +10,24 @@ extern char** environ;
 
 namespace {
 
-// Whether commands get SIGXFSZ back at its default: set when the process,
-// which inherited it so, ignores it for itself.
+// Whether commands get SIGXFSZ and SIGPIPE back at their default: set when
+// the process, which inherited them so, ignores them for itself.
 bool resetFileSizeSignal = false;
+bool resetPipeSignal = false;
 
 bool IsIgnored(const struct sigaction& action) {
   return action.sa_handler == SIG_IGN;
 }
 
 // Waits for the shell, through interruptions; its status, or -1 with errno.
+// Any child is waited for, so that orphans handed to the monitor (as
+// process 1, or under a subreaper) are reaped too; their status is dropped.
 int WaitForShell(pid_t pid) {
   int status = 0;
-  while (waitpid(pid, &status, 0) == -1) {
-    if (errno != EINTR) return -1;
+  for (;;) {
+    const pid_t ended = waitpid(-1, &status, 0);
+    if (ended == pid) break;
+    if (ended == -1 && errno != EINTR) return -1;
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -39,6 +44,7 @@ int SpawnShell(const char* command, const sigset_t& mask,
   if (!IsIgnored(intr)) sigaddset(&toDefault, SIGINT);
   if (!IsIgnored(quit)) sigaddset(&toDefault, SIGQUIT);
   if (resetFileSizeSignal) sigaddset(&toDefault, SIGXFSZ);
+  if (resetPipeSignal) sigaddset(&toDefault, SIGPIPE);
 
   posix_spawnattr_t attr;
   int error = posix_spawnattr_init(&attr);
@@ -59,6 +65,20 @@ int SpawnShell(const char* command, const sigset_t& mask,
   return error;
 }
 
+// Ends the monitor as a default disposition would elsewhere; process 1 gets
+// no default. A line being written is finished first: the log holds these
+// signals while it writes.
+void EndBySignal(int signal) { _exit(128 + signal); }
+
+// Ignores signal, and says whether it was at its default before.
+bool IgnoreInherited(int signal) {
+  struct sigaction ignore = {}, inherited = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(signal, &ignore, &inherited);
+  return !IsIgnored(inherited);
+}
+
 }  // namespace
 
 void PrepareProcessSignals() {
@@ -74,12 +94,22 @@ void PrepareProcessSignals() {
   sigaddset(&chld, SIGCHLD);
   sigprocmask(SIG_UNBLOCK, &chld, nullptr);
 
-  // A write past the file-size limit then fails instead of ending the
-  // process.
-  struct sigaction inherited = {};
-  action.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &action, &inherited);
-  resetFileSizeSignal = !IsIgnored(inherited);
+  // A write past the file-size limit, or to a FIFO or pipe whose reader has
+  // gone, then fails instead of ending the process.
+  resetFileSizeSignal = IgnoreInherited(SIGXFSZ);
+  resetPipeSignal = IgnoreInherited(SIGPIPE);
+
+  if (getpid() == 1) {
+    action.sa_handler = EndBySignal;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+  }
+}
+
+void ReapEndedChildren() {
+  int status = 0;
+  while (waitpid(-1, &status, WNOHANG) > 0) {
+  }
 }
 
 int RunCommandLine(const char* command) {

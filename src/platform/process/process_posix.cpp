@@ -16,6 +16,16 @@ extern "C" void Sleep(DWORD milliseconds) {
   }
 }
 
+extern "C" ULONGLONG GetTickCount64(void) {
+  // Milliseconds since boot, a suspend included, as on Windows; the wall
+  // clock may step, this never does.
+  struct timespec now = {};
+  if (clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+    clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<ULONGLONG>(now.tv_sec) * 1000u +
+         static_cast<ULONGLONG>(now.tv_nsec) / 1000000u;
+}
+
 extern "C" HMODULE GetModuleHandleA(LPCSTR moduleName) {
   // Only the executable itself is asked for; any non-null value names it.
   static char self;

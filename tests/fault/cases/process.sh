@@ -54,9 +54,9 @@ ${outcomes[i]}"
 case_signal_settings_inherited_by_the_monitor_and_handed_to_jobs() {
   # Each row: env options for the monitor, a signal, and whether the job must
   # ignore it. An ignored SIGCHLD must not turn a run into a failure; what
-  # the monitor sets for itself (SIGXFSZ ignored, SIGINT and SIGQUIT ignored
-  # while a job runs) stays with the monitor; what its parent chose for
-  # SIGINT and SIGXFSZ reaches the job.
+  # the monitor sets for itself (SIGXFSZ and SIGPIPE ignored, SIGINT and
+  # SIGQUIT ignored while a job runs) stays with the monitor; what its parent
+  # chose for SIGINT, SIGXFSZ and SIGPIPE reaches the job.
   local rows=(
     "--ignore-signal=CHLD CHLD 0"
     "--ignore-signal=INT INT 1"
@@ -64,6 +64,8 @@ case_signal_settings_inherited_by_the_monitor_and_handed_to_jobs() {
     "-- XFSZ 0"
     "-- INT 0"
     "-- QUIT 0"
+    "--ignore-signal=PIPE PIPE 1"
+    "-- PIPE 0"
   )
   printf '[Quillspur]\nDelay=3600\n[job]\nRun=grep ^Sig /proc/self/status >sigs.txt\n' >jobs.ini
   local row options signal expected found
@@ -119,4 +121,49 @@ case_a_file_size_limit_costs_messages_not_the_monitor() {
     stop_monitor
     expect_whole_lines
   done
+}
+
+case_a_fifo_or_closed_pipe_costs_messages_not_the_monitor() {
+  # A FIFO in the log's place whose reader comes and goes, and standard
+  # output a pipe that nobody reads any more: writes there fail, and the
+  # monitor neither dies of SIGPIPE nor writes into the FIFO.
+  local rc
+  rc=$( { sleep 0.3; "$program" a.ini b.ini >&3 2>/dev/null; echo $? >rc; } 3>&1 | true; cat rc)
+  expect_eq "exit code of the usage line into a closed pipe" 1 "$rc"
+  rm -f "$LOG" rc
+  mkfifo "$LOG"
+  printf '[Quillspur]\nDelay=0\n[tick]\nRun=echo >>ticks\n' >jobs.ini
+  start_monitor jobs.ini
+  local i got=
+  for ((i = 0; i < 20; i++)); do
+    got+=$(timeout 0.2 cat "$LOG")
+  done
+  expect_running
+  expect_eq "bytes through the FIFO" "" "$got"
+  [ "$(grep -c '' ticks)" -gt 2 ] || fail "the jobs did not run"
+}
+
+# As a container's entry point the monitor is process 1: orphans of its
+# commands become its children, and the kernel ignores a SIGTERM left at
+# its default.
+case_as_process_one_orphans_are_reaped_and_sigterm_ends_it() {
+  need_root || return
+  unshare --pid --fork true 2>/dev/null || { skip "no private PID namespace here"; return; }
+  printf '[Quillspur]\nDelay=0\n[orphan]\nRun=sleep 0.05 &\n' >jobs.ini
+  setsid unshare --pid --fork "$program" jobs.ini >monitor.out 2>&1 &
+  PID=$!
+  wait_for_count "Programm beendet (iRC = 0" 50 || fail "the jobs did not run"
+  local monitor zombies
+  monitor=$(pgrep -P "$PID" | head -n 1)
+  sleep 0.3
+  zombies=$(ps --ppid "$monitor" -o stat= | grep -c '^Z')
+  [ "$zombies" -le 1 ] || fail "$zombies zombies below the monitor"
+  kill -TERM "$monitor"
+  local i
+  for ((i = 0; i < 30; i++)); do
+    kill -0 "$monitor" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$monitor" 2>/dev/null && fail "SIGTERM did not end the monitor as process 1"
+  expect_whole_lines
 }
