@@ -182,3 +182,26 @@ case_log_time_zone_is_read_again_every_cycle() {
   local minutes=$(((10#${after%:*} * 60 + 10#${after#*:} - 10#${before%:*} * 60 - 10#${before#*:} + 1440) % 1440))
   [ "$minutes" -ge 600 ] && [ "$minutes" -le 601 ] || fail "stamps went from $before to $after"
 }
+
+# With one descriptor to spare (standard streams and nothing else open) the
+# log is still moved aside past its limit, by path and without the lock.
+case_log_moves_with_one_spare_descriptor() {
+  local limit
+  printf '[Quillspur]\nDelay=1\n[tick]\nRun=exit 0\n' >jobs.ini
+  for limit in 4 5; do
+    rm -f "${LOG%.log}.old"
+    head -c $((LOG_LIMIT + 1)) /dev/zero | tr '\0' x >"$LOG"
+    # Started with the standard streams only, whatever the test runner left.
+    (
+      for fd in /proc/self/fd/*; do
+        fd=${fd##*/}
+        [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
+      done
+      exec setsid prlimit --nofile="$limit" "$program" jobs.ini
+    ) >monitor.out 2>&1 </dev/null &
+    PID=$!
+    wait_for_count "Programm beendet (iRC = 0" 1 || fail "-n $limit: no message after the move"
+    stop_monitor
+    expect_eq "-n $limit: old log" $((LOG_LIMIT + 1)) "$(wc -c <"${LOG%.log}.old" 2>/dev/null)"
+  done
+}
