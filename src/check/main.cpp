@@ -12,6 +12,7 @@
 #include "json_report.h"
 #include "text_report.h"
 #include "user_switch.h"
+#include "write_access_judge.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ int Check(int argc, char* argv[]) {
   }
   CCheckReport report;
   CJobChecker(report).Check(options.m_strJobFile, options.m_jobs);
+  // Who else may change what the monitor trusts, judged for the monitor's
+  // user by name, whether or not this process became that user.
+  CWriteAccessJudge(options.m_strUser).Judge(report);
   const std::string out = options.m_bJson
                               ? CJsonReport::Format(report)
                               : CTextReport::Format(report, options.m_bQuiet);

@@ -42,6 +42,14 @@ set_install_path() {
   fi
 }
 
+# For setup.sh ("need_tool setfacl acl || return"): a tool that the case
+# needs. A missing one fails the case, naming the Debian package.
+need_tool() {
+  command -v "$1" >/dev/null && return 0
+  missing="$missing $1 (Debian package $2)"
+  return 1
+}
+
 # The output with the case directory as @DIR@, CR LF as LF.
 normalise() {
   local win="Z:${PWD//\//\\}"
@@ -78,6 +86,7 @@ for case in "$here"/cases/*/; do
   export QUILLSPUR_REGISTRY=$PWD/registry.reg
   mkdir -p install/htdocs/LORVANTIS/lorvantis_php/log
   set_install_path REG_SZ "$(program_path install)"
+  missing=
   [ -f setup.sh ] && source ./setup.sh
   args='.\jobs.ini'
   [ -f args ] && args=$(cat args)
@@ -86,7 +95,10 @@ for case in "$here"/cases/*/; do
   golden=$case/expected
   [ -f "$golden.$build" ] && golden=$golden.$build
   ok=1
-  if [ "${QS_UPDATE:-}" = 1 ]; then
+  if [ -n "$missing" ]; then
+    ok=0
+    echo "    missing:$missing"
+  elif [ "${QS_UPDATE:-}" = 1 ]; then
     printf '%s\n' "$output" >"$golden"
   elif [ "$output" != "$(cat "$golden")" ]; then
     ok=0

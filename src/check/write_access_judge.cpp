@@ -1,0 +1,58 @@
+#include "write_access_judge.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* Code(Trusted what) {
+  switch (what) {
+    case Trusted::kJobFile:
+      return "job-file-writable";
+    case Trusted::kRegistryStore:
+      return "registry-writable";
+    case Trusted::kLogDirectory:
+      break;
+  }
+  return "log-directory-writable";
+}
+
+// What a writer of that place could make the monitor do.
+const char* Consequence(Trusted what) {
+  switch (what) {
+    case Trusted::kJobFile:
+      return "choose the commands the monitor runs";
+    case Trusted::kRegistryStore:
+      return "choose where the monitor writes its log";
+    case Trusted::kLogDirectory:
+      break;
+  }
+  return "replace the log, or send it elsewhere through a link";
+}
+
+}  // namespace
+
+CWriteAccessJudge::CWriteAccessJudge(const std::string& user)
+    : m_strUser(user) {}
+CWriteAccessJudge::~CWriteAccessJudge() = default;
+
+void CWriteAccessJudge::Judge(CCheckReport& report) const {
+  std::vector<WritablePlace> places;
+  std::string why;
+  if (!Find(report, places, why)) {
+    report.Add("writers-not-judged", Severity::kInfo,
+               "who else may change the job file, the registry and the log "
+               "directory is not judged: " +
+                   why);
+    return;
+  }
+  for (const WritablePlace& p : places) {
+    const std::string message = p.place + " can be changed by " + p.who +
+                                ", who could " + Consequence(p.what) + ": " +
+                                p.mend;
+    // A directory on the way twice (through a link) is named once.
+    const bool known =
+        std::any_of(report.findings.begin(), report.findings.end(),
+                    [&](const Finding& f) { return f.message == message; });
+    if (!known) report.Add(Code(p.what), Severity::kError, message);
+  }
+}
