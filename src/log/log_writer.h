@@ -48,15 +48,6 @@ class CLogWriter {
   static struct tm LocalTime(time_t when);
   // Reads the time zone again, so that a changed one counts from now on.
   static void ReloadTimeZone();
-  // Tests stand in for a full disk: limit gets the length of a line and
-  // returns how many of its bytes the write may put; after a short write,
-  // meanwhile (when not null) may append to the log as another writer would.
-  static void SetWriteFault(size_t (*limit)(size_t length),
-                            void (*meanwhile)());
-  // Tests stand in for another user racing the move: afterMove (when not
-  // null) runs once the log has been moved aside, before the new one is
-  // opened.
-  static void SetMoveFault(void (*afterMove)());
 
  private:
   // Opens the log at its name, with exclusive as a new file of its own, or
@@ -78,9 +69,6 @@ class CLogWriter {
   // POSIX: during a move the locked directory's descriptor, which the lock
   // owns; otherwise AT_FDCWD, and the log is named by its path.
   [[maybe_unused]] int m_nDir;
-  static size_t (*s_pfnWriteLimit)(size_t length);
-  static void (*s_pfnMeanwhile)();
-  static void (*s_pfnAfterMove)();
 };
 
 #endif

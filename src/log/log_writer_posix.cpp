@@ -8,10 +8,7 @@
 
 #include "directory_lock.h"
 #include "log_writer.h"
-
-size_t (*CLogWriter::s_pfnWriteLimit)(size_t length) = nullptr;
-void (*CLogWriter::s_pfnMeanwhile)() = nullptr;
-void (*CLogWriter::s_pfnAfterMove)() = nullptr;
+#include "seams.h"
 
 namespace {
 
@@ -158,17 +155,16 @@ bool CLogWriter::MoveAside(long long maxSize, DirectoryLock& lock) {
   const char* old = NameIn(m_nDir, m_strOldPath);
   (void)unlinkat(m_nDir, old, 0);
   (void)renameat(m_nDir, log, m_nDir, old);
-  if (s_pfnAfterMove) s_pfnAfterMove();
+  seams::LogAfterMove();
   return OpenLog(true);
 }
 
 void CLogWriter::Append(const char* line, size_t length) {
   StopSignalsHeld held;
-  const size_t allowed =
-      s_pfnWriteLimit ? std::min(length, s_pfnWriteLimit(length)) : length;
+  const size_t allowed = std::min(length, seams::LogWriteAllowed(length));
   const ssize_t written = write(static_cast<int>(m_hFile), line, allowed);
   if (written == static_cast<ssize_t>(length) || written <= 0) return;
-  if (s_pfnMeanwhile) s_pfnMeanwhile();
+  seams::LogAfterShortWrite();
   DirectoryLock lock(AT_FDCWD, DirectoryOf(m_strLogPath).c_str());
   CutBack(static_cast<size_t>(written));
 }
@@ -200,13 +196,3 @@ struct tm CLogWriter::LocalTime(time_t when) {
 }
 
 void CLogWriter::ReloadTimeZone() { tzset(); }
-
-void CLogWriter::SetWriteFault(size_t (*limit)(size_t length),
-                               void (*meanwhile)()) {
-  s_pfnWriteLimit = limit;
-  s_pfnMeanwhile = meanwhile;
-}
-
-void CLogWriter::SetMoveFault(void (*afterMove)()) {
-  s_pfnAfterMove = afterMove;
-}

@@ -7,10 +7,7 @@
 #include <algorithm>
 
 #include "log_writer.h"
-
-size_t (*CLogWriter::s_pfnWriteLimit)(size_t length) = nullptr;
-void (*CLogWriter::s_pfnMeanwhile)() = nullptr;
-void (*CLogWriter::s_pfnAfterMove)() = nullptr;
+#include "seams.h"
 
 namespace {
 
@@ -184,19 +181,18 @@ bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
   // remove deletes files only; rename fails when the old path is taken.
   (void)remove(m_strOldPath.c_str());
   (void)rename(m_strLogPath.c_str(), m_strOldPath.c_str());
-  if (s_pfnAfterMove) s_pfnAfterMove();
+  seams::LogAfterMove();
   return OpenLog(true);
 }
 
 void CLogWriter::Append(const char* line, size_t length) {
-  const size_t allowed =
-      s_pfnWriteLimit ? std::min(length, s_pfnWriteLimit(length)) : length;
+  const size_t allowed = std::min(length, seams::LogWriteAllowed(length));
   const HANDLE file = AsHandle(m_hFile);
   SetPosition(file, 0, FILE_END);
   DWORD written = 0;
   WriteFile(file, line, static_cast<DWORD>(allowed), &written, nullptr);
   if (written == length || written == 0) return;
-  if (s_pfnMeanwhile) s_pfnMeanwhile();
+  seams::LogAfterShortWrite();
   CutBack(written);
 }
 
@@ -228,13 +224,3 @@ struct tm CLogWriter::LocalTime(time_t when) {
 }
 
 void CLogWriter::ReloadTimeZone() { _tzset(); }
-
-void CLogWriter::SetWriteFault(size_t (*limit)(size_t length),
-                               void (*meanwhile)()) {
-  s_pfnWriteLimit = limit;
-  s_pfnMeanwhile = meanwhile;
-}
-
-void CLogWriter::SetMoveFault(void (*afterMove)()) {
-  s_pfnAfterMove = afterMove;
-}

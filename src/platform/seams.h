@@ -7,11 +7,23 @@
 #ifndef QUILLSPUR_PLATFORM_SEAMS_H
 #define QUILLSPUR_PLATFORM_SEAMS_H
 
+#include <stddef.h>
+
 namespace seams {
 
 // A store writer has its complete temporary file and is about to rename it
 // over the store: the test-only build may end the process as a kill would.
 void StoreWriterBeforeRename();
+
+// How many bytes of a log line of length bytes the disk takes: all of them,
+// or fewer where the test-only build stands in for a full disk.
+size_t LogWriteAllowed(size_t length);
+// A log write was cut short and its fragment is not cut back yet: another
+// writer may append meanwhile.
+void LogAfterShortWrite();
+// The log was moved aside and the new one is not open yet: another user
+// may race for the name.
+void LogAfterMove();
 
 }  // namespace seams
 

@@ -6,6 +6,7 @@
 
 #include "log_file.h"
 #include "log_writer.h"
+#include "seams_control.h"
 #include "temp_dir.h"
 
 namespace {
@@ -171,10 +172,10 @@ TEST(CLogFile, AFailedWriteLeavesNoFragment) {
     g_allowed = c.allowed;
     g_otherWriter = other;
     g_logFile = dir.File("Quillspur.log");
-    CLogWriter::SetWriteFault(AllowedBytes,
-                              c.otherWriter ? OtherWriterAppends : nullptr);
+    seams::SetLogWriteFault(AllowedBytes,
+                            c.otherWriter ? OtherWriterAppends : nullptr);
     log.Write("next", false);
-    CLogWriter::SetWriteFault(nullptr, nullptr);
+    seams::SetLogWriteFault(nullptr, nullptr);
     EXPECT_EQ(c.after, dir.Read("Quillspur.log"))
         << c.allowed << (c.otherWriter ? " with another writer" : "");
     log.Write("later", false);
@@ -210,12 +211,12 @@ TEST(CLogFile, WritesNoFileThatHasASecondName) {
     if (c.atMove) {
       dir.Write("Quillspur.log", std::string(101, 'x'));
       log.SetMaxSize(100);
-      CLogWriter::SetMoveFault(c.plant);
+      seams::SetLogMoveFault(c.plant);
     } else {
       c.plant();
     }
     log.Write("next", false);
-    CLogWriter::SetMoveFault(nullptr);
+    seams::SetLogMoveFault(nullptr);
     EXPECT_EQ("secret", dir.Read("secret")) << c.atMove;
     EXPECT_EQ(c.log, dir.Read("Quillspur.log")) << c.atMove;
   }

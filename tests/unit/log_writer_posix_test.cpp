@@ -9,6 +9,7 @@
 
 #include "log_file.h"
 #include "log_writer.h"
+#include "seams_control.h"
 #include "temp_dir.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST(CLogWriterDeathTest, AStopWaitsUntilTheFragmentIsCutBack) {
       {
         CLogFile log;
         log.SetName(dir.Path().c_str(), "Quillspur");
-        CLogWriter::SetWriteFault(TenBytes, Stop);
+        seams::SetLogWriteFault(TenBytes, Stop);
         log.Write("next", false);
         _exit(0);
       },
@@ -106,13 +107,13 @@ TEST(CLogWriter, WritesOnlyAFileOfItsOwn) {
     if (c.atMove) {
       dir.Write("log/Quillspur.log", std::string(101, 'x'));
       log.SetMaxSize(100);
-      CLogWriter::SetMoveFault(Plant);
+      seams::SetLogMoveFault(Plant);
     } else {
       Plant();
     }
     chmod(dir.File("log").c_str(), c.dirMode);
     log.Write("next", false);
-    CLogWriter::SetMoveFault(nullptr);
+    seams::SetLogMoveFault(nullptr);
     EXPECT_EQ(c.followed ? secret + line : secret, dir.Read("secret")) << at;
     EXPECT_EQ(c.log, dir.Read("log/Quillspur.log")) << at;
     EXPECT_FALSE(dir.Exists("private/nologin")) << at;
