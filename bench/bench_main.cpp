@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "ini_file.h"
 #include "install_path.h"
 #include "job_pass.h"
+#include "job_rules.h"
 #include "log_file.h"
 #include "measure.h"
 #include "work_dir.h"
@@ -38,34 +40,37 @@ const double kLongRun = 1.0;
 
 struct Options {
   std::vector<int> jobs{10, 100, 1000, 5000, 20000};
+  long valueBytes = 1048576;
+  long pieces = 100000;
   long entries = 100000;
   int values = 2000;
   int pairs = 7;
   double budget = 60;
-  std::string rows = "jobs,find,log,startup";
+  std::string rows = "jobs,value,check,find,log,startup";
   std::string dir;
 };
 
 void Usage(FILE* out) {
-  fprintf(out,
-          "usage: quillspur_bench [--quick] [--jobs N,N,...] [--entries N]\n"
-          "         [--values N] [--pairs N] [--budget SECONDS]\n"
-          "         [--rows jobs,find,log,startup] [--dir DIRECTORY]\n"
-          "  --quick     small sizes: jobs 10,100,1000, 10000 entries, 200 "
-          "values\n"
-          "  --jobs      job counts of the job-pass rows (default "
-          "10,100,1000,5000,20000)\n"
-          "  --entries   directory entries of the FindFile rows (default "
-          "100000)\n"
-          "  --values    values of the large registry key (default 2000)\n"
-          "  --pairs     pairs per row (default 7); a row whose one run takes\n"
-          "              over 1 s takes as many as fit its budget, at least "
-          "one\n"
-          "  --budget    seconds a row may take (default 60); a row whose first"
-          "\n"
-          "              run takes longer is stopped and not measured\n"
-          "  --dir       where the work directory goes (default $TMPDIR or "
-          "/tmp)\n");
+  fprintf(
+      out,
+      "usage: quillspur_bench [--quick] [--jobs N,N,...] [--value BYTES]\n"
+      "         [--pieces N] [--entries N] [--values N] [--pairs N]\n"
+      "         [--budget SECONDS] [--dir DIRECTORY]\n"
+      "         [--rows jobs,value,check,find,log,startup]\n"
+      "  --quick     small sizes: jobs 10,100,1000, a 65536-byte value,\n"
+      "              2000 pieces, 10000 entries, 200 values\n"
+      "  --jobs      job counts of the job-pass rows (default\n"
+      "              10,100,1000,5000,20000)\n"
+      "  --value     bytes of the long value (default 1048576)\n"
+      "  --pieces    pieces of the long Check (default 100000)\n"
+      "  --entries   directory entries of the FindFile rows (default 100000)\n"
+      "  --values    values of the large registry key (default 2000)\n"
+      "  --pairs     pairs per row (default 7); a row whose one run takes\n"
+      "              over 1 s takes as many as fit its budget, at least one\n"
+      "  --budget    seconds a row may take (default 60); a row whose first\n"
+      "              run takes longer is stopped and not measured\n"
+      "  --dir       where the work directory goes (default $TMPDIR or /tmp)"
+      "\n");
 }
 
 bool ParseList(const char* text, std::vector<int>& out) {
@@ -87,6 +92,8 @@ bool ParseOptions(int argc, char* argv[], Options& options) {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (arg == "--quick") {
       options.jobs = {10, 100, 1000};
+      options.valueBytes = 65536;
+      options.pieces = 2000;
       options.entries = 10000;
       options.values = 200;
       continue;
@@ -99,6 +106,12 @@ bool ParseOptions(int argc, char* argv[], Options& options) {
     ++i;
     if (arg == "--jobs") {
       if (!ParseList(value, options.jobs)) return false;
+    } else if (arg == "--value") {
+      options.valueBytes = atol(value);
+      if (options.valueBytes < 1) return false;
+    } else if (arg == "--pieces") {
+      options.pieces = atol(value);
+      if (options.pieces < 1) return false;
     } else if (arg == "--entries") {
       options.entries = atol(value);
       if (options.entries < 1) return false;
@@ -307,6 +320,100 @@ void JobPassRows(const Options& options, const std::string& work) {
   }
 }
 
+// Times work against floor in pairs, once work's first run (firstWall
+// seconds) is known to fit the budget, and prints the row.
+void PrintPairRow(const Options& options, const std::string& label,
+                  double firstWall, const std::function<void()>& work,
+                  const std::function<void()>& floor, std::string note) {
+  const Sample floorOnce = TimeRuns(floor, 1);
+  const int pairs =
+      PairsFor(options, firstWall, firstWall + floorOnce.wall, firstWall, note);
+  const long workReps = RepsFor(firstWall, kMinimumSample);
+  const long floorReps = RepsFor(floorOnce.wall, kMinimumSample);
+  const PairResult result =
+      TimePairs([&] { return TimeRuns(work, workReps); },
+                [&] { return TimeRuns(floor, floorReps); }, pairs, [] {});
+  PrintRow(label, result, note);
+}
+
+// One long value read through CIniFile, one profile call per 512-byte
+// step, against as many whole-file reads.
+void LongValueRows(const Options& options, const std::string& work) {
+  PrintHeader(
+      "reading a long value, against as many reads of the file as profile "
+      "calls",
+      "value", "reads");
+  const std::string jobFile = work + "/long.ini";
+  const std::string label = std::to_string(options.valueBytes) + "-byte value";
+  if (!WriteLongValueFile(jobFile, options.valueBytes)) {
+    PrintSkipped(label, "not measured: the job file cannot be written");
+    return;
+  }
+  CCountingReader reader;
+  CIniFile ini(reader);
+  ini.SetFileName(jobFile.c_str());
+  long length = 0;
+  auto read = [&] {
+    length = ini.GetString("Long", "Check", nullptr).GetLength();
+  };
+  const ChildRun first = TimeInChild(
+      [&] {
+        read();
+        return reader.m_nReads;
+      },
+      options.budget);
+  if (!first.finished) {
+    PrintSkipped(label, OverBudget(options));
+    return;
+  }
+  const long long reads = first.counter;
+  std::string buffer;
+  auto floor = [&] {
+    for (long long i = 0; i < reads; ++i)
+      ReadWholeFile(jobFile.c_str(), buffer);
+  };
+  read();
+  const std::string note =
+      length == options.valueBytes ? "" : "(the value read is cut short)";
+  PrintPairRow(options, label + " (" + std::to_string(reads) + " reads)",
+               first.time.wall, read, floor, note);
+}
+
+// CheckPaths over a long Check value (its split and the test of every
+// piece) against the same stat and directory probes done directly.
+void LongCheckRows(const Options& options) {
+  PrintHeader(
+      "testing a Check of N pieces that match nothing, against its probes",
+      "Check", "probes");
+  const std::string label = "N=" + std::to_string(options.pieces);
+  if (!MakeProbeDirectory()) {
+    PrintSkipped(label, "not measured: the probe directory cannot be made");
+    return;
+  }
+  const CString check = CheckValueOf(options.pieces).c_str();
+  auto test = [&] { CheckPaths(check, nullptr); };
+  const ChildRun first = TimeInChild(
+      [&] { return CheckPaths(check, nullptr) ? 1 : 0; }, options.budget);
+  if (!first.finished) {
+    PrintSkipped(label, OverBudget(options));
+    return;
+  }
+  std::vector<std::string> missing;
+  for (long k = 1; k <= options.pieces; k += 2)
+    missing.push_back(MissingFileOf(static_cast<int>(k)));
+  auto floor = [&] {
+    for (long k = 1; k <= options.pieces; ++k) {
+      if (k % 2 == 1) {
+        PathExists(missing[static_cast<size_t>(k / 2)].c_str());
+      } else {
+        ScanDirectory(kProbeDirectory);
+      }
+    }
+  };
+  PrintPairRow(options, label, first.time.wall, test, floor,
+               first.counter == 0 ? "" : "(a piece was found)");
+}
+
 // FindFile in a large directory against one readdir scan of it.
 void FindFileRows(const Options& options, const std::string& work) {
   PrintHeader(
@@ -450,6 +557,8 @@ int main(int argc, char* argv[]) {
   }
   PrintMachine();
   if (Wanted(options, "jobs")) JobPassRows(options, work.Path());
+  if (Wanted(options, "value")) LongValueRows(options, work.Path());
+  if (Wanted(options, "check")) LongCheckRows(options);
   if (Wanted(options, "find")) FindFileRows(options, work.Path());
   if (Wanted(options, "log")) LogRows(options, work.Path());
   if (Wanted(options, "startup")) StartupRows(options, work.Path());

@@ -22,7 +22,22 @@ std::string Numbered(const char* format, long number) {
   return text;
 }
 
+std::string CheckPieceOf(long piece) {
+  return Numbered(piece % 2 == 1 ? "in\\a%05ld.txt" : "in\\b%05ld*.txt", piece);
+}
+
 }  // namespace
+
+bool MakeProbeDirectory() {
+  mkdir(kProbeDirectory, 0755);
+  for (int k = 1; k <= 8; ++k) {
+    if (!WriteText(std::string(kProbeDirectory) + Numbered("/c%04ld.txt", k),
+                   "")) {
+      return false;
+    }
+  }
+  return true;
+}
 
 std::string MissingFileOf(int job) {
   return std::string(kProbeDirectory) + Numbered("/a%05ld.txt", job);
@@ -36,13 +51,26 @@ bool WriteJobFile(const std::string& path, int jobs) {
     text += Numbered("in\\b%05ld*.txt\r\n", k);
     text += Numbered("Run=echo %05ld\r\n", k);
   }
-  mkdir(kProbeDirectory, 0755);
-  for (int k = 1; k <= 8; ++k) {
-    if (!WriteText(std::string(kProbeDirectory) + Numbered("/c%04ld.txt", k),
-                   "")) {
-      return false;
-    }
+  return MakeProbeDirectory() && WriteText(path, text);
+}
+
+std::string CheckValueOf(long pieces) {
+  std::string value;
+  for (long k = 1; k <= pieces; ++k) {
+    if (k > 1) value += ';';
+    value += CheckPieceOf(k);
   }
+  return value;
+}
+
+bool WriteLongValueFile(const std::string& path, long bytes) {
+  std::string value;
+  for (long k = 1; static_cast<long>(value.size()) < bytes; ++k)
+    value += CheckPieceOf(k) + ";";
+  value.resize(static_cast<size_t>(bytes));
+  const std::string text =
+      "[Quillspur]\r\nDelay=0\r\n\r\n[Long]\r\nCheck=" + value +
+      "\r\nRun=echo long\r\n";
   return WriteText(path, text);
 }
 

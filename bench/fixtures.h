@@ -10,6 +10,16 @@ std::string MissingFileOf(int job);
 // scans; it holds a few files.
 extern const char kProbeDirectory[];
 
+// A Check value of pieces pieces joined by ";", none of which matches:
+// piece k (from 1) is MissingFileOf(k) for odd k, a wildcard in the probe
+// directory for even k.
+std::string CheckValueOf(long pieces);
+// The probe directory with its few files, in the current directory.
+bool MakeProbeDirectory();
+// A job file with one job [Long] whose Check value, made of such pieces,
+// is exactly bytes bytes long. False when it could not be written.
+bool WriteLongValueFile(const std::string& path, long bytes);
+
 // A job file of jobs jobs (Delay=0, then [J00001] ... with two non-matching
 // Check pieces and a Run each, about 64 bytes a job, CR LF line ends), and
 // the probe directory beside it, both in the current directory. False when

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 CString::CString() = default;
@@ -41,25 +42,17 @@ char CString::GetAt(int index) const {
 char CString::operator[](int index) const { return GetAt(index); }
 CString::operator const char*() const { return m_data.c_str(); }
 
-int CString::Find(char c) const {
-  const size_t pos = m_data.find(c);
+int CString::Find(char c, int start) const {
+  if (start < 0) start = 0;
+  const size_t pos = m_data.find(c, static_cast<size_t>(start));
   return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
-CString CString::Left(int n) const {
-  if (n < 0) n = 0;
+CString CString::Mid(int first, int count) const {
+  const size_t begin =
+      std::min(static_cast<size_t>(std::max(first, 0)), m_data.size());
   CString result;
-  result.m_data = m_data.substr(0, static_cast<size_t>(n));
-  return result;
-}
-
-CString CString::Right(int n) const {
-  if (n < 0) n = 0;
-  const size_t count = static_cast<size_t>(n) < m_data.size()
-                           ? static_cast<size_t>(n)
-                           : m_data.size();
-  CString result;
-  result.m_data = m_data.substr(m_data.size() - count);
+  result.m_data = m_data.substr(begin, static_cast<size_t>(std::max(count, 0)));
   return result;
 }
 

@@ -25,11 +25,10 @@ class CString {
   char operator[](int index) const;
   operator const char*() const;  // NOLINT: the framework's LPCTSTR cast
 
-  // Position of the first c, counted from 0, or -1.
-  int Find(char c) const;
-  // The first or last n bytes; n is clamped to [0, length].
-  CString Left(int n) const;
-  CString Right(int n) const;
+  // Position of the first c at or after start, counted from 0, or -1.
+  int Find(char c, int start = 0) const;
+  // count bytes from first; both are clamped to the text.
+  CString Mid(int first, int count) const;
   // Upper-cases ASCII letters in place; other bytes stay as they are.
   void MakeUpper();
   // printf-style; replaces the content; no length limit.

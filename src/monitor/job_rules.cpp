@@ -42,13 +42,15 @@ bool RunsBackToBack(uint32_t length) {
 
 std::vector<CString> SplitCheckValue(const CString& check) {
   std::vector<CString> pieces;
-  CString rest = check;
+  // One walk over the value: each piece is copied once, the rest never.
   // A blank beside a ";" belongs to the path; an empty piece matches nothing.
-  for (int p = rest.Find(';'); p != -1; p = rest.Find(';')) {
-    pieces.push_back(rest.Left(p));
-    rest = rest.Right(rest.GetLength() - p - 1);
+  int begin = 0;
+  for (int p = check.Find(';'); p != -1; p = check.Find(';', begin)) {
+    pieces.push_back(check.Mid(begin, p - begin));
+    begin = p + 1;
   }
-  if (!rest.IsEmpty()) pieces.push_back(rest);
+  if (begin < check.GetLength())
+    pieces.push_back(check.Mid(begin, check.GetLength() - begin));
   return pieces;
 }
 

@@ -28,8 +28,8 @@ std::string Value(const std::string& file, const char* section = "a") {
 TEST(ProfilePosix, SeesEveryChangeThatMatters) {
   struct {
     const char* how;
-    const char* before;
-    const char* after;
+    std::string before;
+    std::string after;
     const char* section;  // read after the change; "a" is read before it
     const char* expected;
     bool rename;
@@ -44,6 +44,10 @@ TEST(ProfilePosix, SeesEveryChangeThatMatters) {
        "3", false},
       {"an earlier section of the same name", "[b]\n[a]\nk=1\n",
        "[a]\n[a]\nk=1\n", "a", "d", false},
+      {"the far end of a long line",
+       "[a]\r\nk=1" + std::string(9000, ' ') + "\r\n",
+       "[a]\r\nk=1" + std::string(9000, ' ') + "2\r\n", "a", "1              ",
+       false},
   };
   for (const auto& c : cases) {
     TempDir dir;

@@ -128,9 +128,34 @@ struct Query {
 };
 
 // Just past the end of the line that holds offset: its CR or LF included.
+// One pass over the line: each block is searched for both bytes while it is
+// in the cache, and the search for CR stops at the LF found.
 size_t LineEnd(const std::string& bytes, size_t offset) {
-  const size_t end = bytes.find_first_of("\r\n", offset);
-  return end == std::string::npos ? bytes.size() : end + 1;
+  const size_t kBlock = 4096;
+  const char* const data = bytes.data();
+  for (size_t begin = offset; begin < bytes.size(); begin += kBlock) {
+    const size_t length = std::min(kBlock, bytes.size() - begin);
+    const char* lf =
+        static_cast<const char*>(memchr(data + begin, '\n', length));
+    const size_t before =
+        lf != nullptr ? static_cast<size_t>(lf - (data + begin)) : length;
+    const char* cr =
+        static_cast<const char*>(memchr(data + begin, '\r', before));
+    const char* end = cr != nullptr ? cr : lf;
+    if (end != nullptr) return static_cast<size_t>(end - data) + 1;
+  }
+  return bytes.size();
+}
+
+// Where the search for the end of a line may start: past the name and the
+// value that the parse kept of it, which hold no CR or LF.
+size_t KeptEnd(uint32_t offset, uint32_t length) {
+  return static_cast<size_t>(offset) + length;
+}
+size_t KeptEnd(const CProfileText::Key& key) {
+  return key.valueOffset == CProfileText::kNoValue
+             ? KeptEnd(key.nameOffset, key.nameLength)
+             : KeptEnd(key.valueOffset, key.valueLength);
 }
 
 // How many leading bytes of the file that profile was parsed from decide
@@ -151,12 +176,14 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
   if (section == nullptr) return bytes.size();
   if (query.key != nullptr) {
     const CProfileText::Key* key = FindKey(profile, query.section, query.key);
-    if (key != nullptr) return LineEnd(bytes, key->nameOffset);
+    if (key != nullptr) return LineEnd(bytes, KeptEnd(*key));
   }
   const std::vector<CProfileText::Section>& sections = profile.Sections();
   const size_t next = static_cast<size_t>(section - sections.data()) + 1;
-  return next < sections.size() ? LineEnd(bytes, sections[next].nameOffset)
-                                : bytes.size();
+  return next < sections.size()
+             ? LineEnd(bytes, KeptEnd(sections[next].nameOffset,
+                                      sections[next].nameLength))
+             : bytes.size();
 }
 
 // Reads all of fd. When the bytes that decide query equal the cached ones,
