@@ -56,6 +56,13 @@ CString CString::Mid(int first, int count) const {
   return result;
 }
 
+CString CString::Left(int n) const { return Mid(0, n); }
+
+CString CString::Right(int n) const {
+  const int count = std::min(std::max(n, 0), GetLength());
+  return Mid(GetLength() - count, count);
+}
+
 void CString::MakeUpper() {
   for (char& c : m_data) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -29,6 +29,11 @@ class CString {
   int Find(char c, int start = 0) const;
   // count bytes from first; both are clamped to the text.
   CString Mid(int first, int count) const;
+  // The first or last n bytes; n is clamped to [0, length]. The framework
+  // has them; the job pass splits with Find from a position and Mid, which
+  // copy no rest.
+  CString Left(int n) const;
+  CString Right(int n) const;
   // Upper-cases ASCII letters in place; other bytes stay as they are.
   void MakeUpper();
   // printf-style; replaces the content; no length limit.

@@ -5,7 +5,7 @@
 #include "afx_string.h"
 #include "afx_string_array.h"
 
-TEST(CString, FindAndMidSplitAsTheJobPassDoes) {
+TEST(CString, FindLeftRightMidSplitAsTheJobPassDoes) {
   const CString text("a;bc;");
   EXPECT_EQ(1, text.Find(';'));
   EXPECT_EQ(4, text.Find(';', 2));
@@ -17,6 +17,11 @@ TEST(CString, FindAndMidSplitAsTheJobPassDoes) {
   EXPECT_STREQ("", text.Mid(5, 0));
   EXPECT_STREQ("bc;", text.Mid(2, 99));
   EXPECT_STREQ("", text.Mid(99, 1));
+  EXPECT_STREQ("a", text.Left(1));
+  EXPECT_STREQ("", text.Left(0));
+  EXPECT_STREQ("bc;", text.Right(3));
+  EXPECT_STREQ("", text.Right(0));
+  EXPECT_STREQ("a;bc;", text.Right(99));
 }
 
 TEST(CString, MakeUpperChangesOnlyAsciiLetters) {
