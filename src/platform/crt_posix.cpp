@@ -11,7 +11,7 @@ unsigned char FoldAscii(unsigned char c) {
 
 }  // namespace
 
-extern "C" char* _strdup(const char* text) { return strdup(text); }
+extern "C" char* _strdup(const char* text) noexcept { return strdup(text); }
 
 extern "C" unsigned char* _mbsnbcpy(unsigned char* dest,
                                     const unsigned char* src, size_t count) {
