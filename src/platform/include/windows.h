@@ -114,9 +114,6 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName) noexcept;
 LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) noexcept;
 LONG RegCloseKey(HKEY key) noexcept;
-
-// The C runtime's _strdup, which Windows code gets from <string.h>.
-char* _strdup(const char* text) noexcept;
 }
 
 #endif
