@@ -3,5 +3,6 @@
 namespace seams {
 
 void StoreWriterBeforeRename() {}
+void BeforeSleep() noexcept {}
 
 }  // namespace seams

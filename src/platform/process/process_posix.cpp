@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "seams.h"
+
 namespace {
 
 thread_local DWORD lastError = ERROR_SUCCESS;
@@ -17,6 +19,7 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 }  // namespace
 
 extern "C" void Sleep(DWORD milliseconds) noexcept {
+  seams::BeforeSleep();
   struct timespec rest;
   rest.tv_sec = milliseconds / 1000;
   rest.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
