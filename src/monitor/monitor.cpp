@@ -8,6 +8,7 @@
 #include "globals.h"
 #include "job_pass.h"
 #include "job_rules.h"
+#include "startup_memory.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ bool StartUp(int argc, char* argv[], FrameworkInit init, CIniFile& ini) {
     ReportFailedInitialisation();
     return false;
   }
+  // The registry was read before main, and is never read again.
+  ReleaseStartUpMemory();
   theLogDirectory = theInstallPath.GetLogDirectory();
   theLog.SetName(theLogDirectory, kGlobalSection);
   theLog.SetMaxSize(kLogLimit);

@@ -72,6 +72,20 @@ bool MayReplace(const std::string& path) {
   return S_ISREG(info.st_mode);
 }
 
+// The last store read by LoadShared: its path, its bytes and what they parse
+// to, and the buffer of the next read, kept so that it is reused.
+struct SharedRead {
+  std::string path;
+  std::string text;
+  std::shared_ptr<const CRegeditFile> file;
+  std::string next;
+};
+
+std::unique_ptr<SharedRead>& LastSharedRead() {
+  static std::unique_ptr<SharedRead> last;
+  return last;
+}
+
 bool IsTempName(const std::string& name, const std::string& prefix) {
   if (name.size() != prefix.size() + kTempRandom ||
       name.compare(0, prefix.size(), prefix) != 0) {
@@ -113,28 +127,30 @@ LONG CRegistryStore::Load(CRegeditFile& file) const {
 
 LONG CRegistryStore::LoadShared(
     std::shared_ptr<const CRegeditFile>& file) const {
-  // The last store read, its bytes and what they parse to.
-  static std::string lastPath, lastText;
-  static std::shared_ptr<const CRegeditFile> lastFile;
-  static std::string text;  // kept, so that its buffer is reused
+  std::unique_ptr<SharedRead>& shared = LastSharedRead();
+  if (shared == nullptr) shared.reset(new SharedRead);
+  std::string& text = shared->next;
   const LONG result = ReadStore(m_strPath, text);
   if (result != ERROR_SUCCESS) {
     file = std::make_shared<const CRegeditFile>();
     return result;
   }
-  if (lastFile == nullptr || lastPath != m_strPath || lastText != text) {
+  if (shared->file == nullptr || shared->path != m_strPath ||
+      shared->text != text) {
     auto parsed = std::make_shared<CRegeditFile>();
     if (!parsed->Parse(text)) {
       file = std::make_shared<const CRegeditFile>();
       return ERROR_BADDB;
     }
-    lastPath = m_strPath;
-    lastText.swap(text);
-    lastFile = parsed;
+    shared->path = m_strPath;
+    shared->text.swap(text);
+    shared->file = parsed;
   }
-  file = lastFile;
+  file = shared->file;
   return ERROR_SUCCESS;
 }
+
+void CRegistryStore::ReleaseShared() { LastSharedRead().reset(); }
 
 namespace {
 

@@ -1,4 +1,5 @@
-# Memory that runs out, one allocation at a time.
+# Memory that runs out, one allocation at a time, and the memory that a
+# large registry store takes at start-up.
 
 # The seamed monitor as the unprivileged user, with allocation $1 failed (0:
 # none), up to its first wait between passes; it then ends with 0.
@@ -54,4 +55,38 @@ case_each_failed_allocation_ends_start_up_or_its_pass_and_no_job_runs_wrongly() 
   done
   [ -e out/ran-whole ] || fail "allocation $((total + 1)): the pass did not run whole"
   echo "    allocations 1 to $((total + 1)): $fatal ended at start-up, $abandoned passes abandoned, $whole whole"
+}
+
+# After its first pass a monitor that read a registry store of about 100 MB
+# holds no more than 1 MB beyond what one that read a small store holds.
+case_a_large_store_gives_its_memory_back_after_start_up() {
+  # The sanitizers' allocator keeps what is freed in quarantine.
+  if grep -q __asan_init "$program"; then
+    skip "the sanitizers keep freed memory"
+    return
+  fi
+  printf '[Quillspur]\r\nDelay=3600\r\n[job]\r\nCheck=%s\r\nRun=exit 0\r\n' \
+    "$PWD/missing" >jobs.ini
+  cp registry.reg small.reg
+  # 1.7 million small values in 17,000 keys, after the product key.
+  perl -e 'my $v = "x" x 48;
+    for my $k (1 .. 17000) {
+      print "\r\n[HKEY_LOCAL_MACHINE\\Software\\Filler\\K$k]\r\n";
+      print "\"V$_\"=\"$v\"\r\n" for 1 .. 100;
+    }' >>registry.reg
+  QUILLSPUR_REGISTRY=$PWD/small.reg start_monitor "$PWD/jobs.ini"
+  local small=$PID large small_rss large_rss
+  QUILLSPUR_REGISTRY=$PWD/registry.reg start_monitor "$PWD/jobs.ini"
+  large=$PID
+  wait_for_count "$CHECK_LINE" 2 60 || fail "the two passes did not end"
+  # The line is the pass's last step but one: its failed check follows.
+  sleep 0.2
+  small_rss=$(awk '$1 == "VmRSS:" { print $2 }' "/proc/$small/status")
+  large_rss=$(awk '$1 == "VmRSS:" { print $2 }' "/proc/$large/status")
+  stop_monitor
+  PID=$small
+  stop_monitor
+  echo "    VmRSS: $small_rss kB with a small store, $large_rss kB with $(($(wc -c <registry.reg) / 1000000)) MB"
+  [ -n "$small_rss" ] && [ -n "$large_rss" ] && ((large_rss - small_rss <= 1024)) ||
+    fail "VmRSS: $small_rss kB with a small store, $large_rss kB with a large one"
 }
