@@ -163,17 +163,25 @@ TEST_F(JobPass, EachFailedAllocationEndsThePassOrNotAtAllAndNoJobRunsWrongly) {
   const auto touch = [this](const char* name) {
     return "echo x>\"" + dir.File(name) + "\"";
   };
-  dir.Write("jobs.ini", "[missing]\r\nCheck=" + In("gone") + ";" + In("b.dat") +
-                            "\r\nRun=" + touch("wrong") +
-                            "\r\n[present]\r\nCheck=" + In("a.txt") +
-                            "\r\nRun=" + touch("ran") + "\r\n");
+  const std::string jobs = "[missing]\r\nCheck=" + In("gone") + ";" +
+                           In("b.dat") + "\r\nRun=" + touch("wrong") +
+                           "\r\n[present]\r\nCheck=" + In("a.txt") +
+                           "\r\nRun=" + touch("ran") + "\r\n";
+  // Each pass finds the file changed by a byte, so that it is read and
+  // parsed afresh as the first pass over it is.
+  const auto changeJobs = [&](unsigned long n) {
+    dir.Write("jobs.ini", ";" + std::to_string(n % 2) + "\r\n" + jobs);
+  };
   CIniFile ini;
   ini.SetFileName(dir.File("jobs.ini").c_str());
+  changeJobs(0);
   const unsigned long before = seams::AllocationCount();
   RunJobPass(ini);
   const unsigned long total = seams::AllocationCount() - before;
+  ASSERT_GT(total, 0u) << "operator new is not the seam's";
   for (unsigned long n = 1; n <= total + 1; ++n) {
     (void)remove(dir.File("ran").c_str());
+    changeJobs(n);
     bool abandoned = false;
     seams::FailAllocation(n);
     try {
