@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <string_view>
+
 #include "directory_lock.h"
 #include "seams.h"
 
@@ -58,10 +61,14 @@ LONG ReadStore(const std::string& path, std::string& text) {
     text.clear();
     return errno == ENOENT ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
   }
+  // Closed also when memory for the bytes runs out.
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
   struct stat info;
   const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
                     ReadAll(fd, static_cast<size_t>(info.st_size), text);
-  close(fd);
   return read ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
@@ -86,7 +93,7 @@ std::unique_ptr<SharedRead>& LastSharedRead() {
   return last;
 }
 
-bool IsTempName(const std::string& name, const std::string& prefix) {
+bool IsTempName(std::string_view name, const std::string& prefix) {
   if (name.size() != prefix.size() + kTempRandom ||
       name.compare(0, prefix.size(), prefix) != 0) {
     return false;
@@ -179,11 +186,11 @@ LONG CRegistryStore::Update(
 }
 
 std::string CRegistryStore::Target() const {
-  char* resolved = realpath(m_strPath.c_str(), nullptr);
+  // Freed also when the copy runs out of memory.
+  const std::unique_ptr<char, void (*)(void*)> resolved(
+      realpath(m_strPath.c_str(), nullptr), free);
   if (resolved == nullptr) return m_strPath;
-  std::string target = resolved;
-  free(resolved);
-  return target;
+  return resolved.get();
 }
 
 std::string CRegistryStore::Directory() const {
@@ -202,13 +209,14 @@ std::string CRegistryStore::TempPrefix() const {
 // after it has renamed or removed it, so under the lock any such file was
 // left by a writer that was killed.
 void CRegistryStore::RemoveStaleTempFiles(int directory) const {
+  // Made first: nothing is allocated while the listing is open.
+  const std::string prefix = TempPrefix();
   const int fd = dup(directory);
   DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
   if (dir == nullptr) {
     if (fd >= 0) close(fd);
     return;
   }
-  const std::string prefix = TempPrefix();
   while (const dirent* entry = readdir(dir)) {
     struct stat info;
     if (IsTempName(entry->d_name, prefix) &&
