@@ -79,7 +79,8 @@ case_a_large_store_gives_its_memory_back_after_start_up() {
   QUILLSPUR_REGISTRY=$PWD/registry.reg start_monitor "$PWD/jobs.ini"
   large=$PID
   wait_for_count "$CHECK_LINE" 2 60 || fail "the two passes did not end"
-  # The line is the pass's last step but one: its failed check follows.
+  # The check line is the pass's last message; only the test of the file
+  # follows it.
   sleep 0.2
   small_rss=$(awk '$1 == "VmRSS:" { print $2 }' "/proc/$small/status")
   large_rss=$(awk '$1 == "VmRSS:" { print $2 }' "/proc/$large/status")
