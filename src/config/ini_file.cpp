@@ -2,8 +2,9 @@
 
 #include <mbstring.h>
 #include <stdint.h>
-#include <stdlib.h>
 #include <string.h>
+
+#include <memory>
 
 namespace {
 
@@ -49,6 +50,14 @@ uint32_t StrToUl32(const char* text, int radix) {
   return negative ? 0u - value : value;
 }
 
+// A copy of text in a new buffer.
+std::unique_ptr<char[]> Copy(const char* text) {
+  const size_t size = strlen(text) + 1;
+  std::unique_ptr<char[]> copy(new char[size]);
+  memcpy(copy.get(), text, size);
+  return copy;
+}
+
 }  // namespace
 
 CIniFile::CIniFile() : CIniFile(CProfileReader::System()) {}
@@ -56,7 +65,7 @@ CIniFile::CIniFile() : CIniFile(CProfileReader::System()) {}
 CIniFile::CIniFile(CProfileReader& reader)
     : m_reader(reader), m_pszFileName(nullptr) {}
 
-CIniFile::~CIniFile() { free(m_pszFileName); }
+CIniFile::~CIniFile() { delete[] m_pszFileName; }
 
 void CIniFile::SetFileName(const char* name) {
   if (name == nullptr) {
@@ -64,8 +73,8 @@ void CIniFile::SetFileName(const char* name) {
     return;
   }
   // Copy first: name may be the held name itself.
-  char* copy = _strdup(name);
-  free(m_pszFileName);
+  char* copy = Copy(name).release();
+  delete[] m_pszFileName;
   m_pszFileName = copy;
 }
 
@@ -73,38 +82,36 @@ char* CIniFile::GetStringAlloc(const char* section, const char* key,
                                const char* defaultValue) {
   const char* fallback = defaultValue == nullptr ? "" : defaultValue;
   // A null section or key would make the platform list sections or keys.
-  if (section == nullptr || key == nullptr) return _strdup(fallback);
+  if (section == nullptr || key == nullptr) return Copy(fallback).release();
   for (DWORD size = kReadStep;; size += kReadStep) {
-    char* buffer = static_cast<char*>(malloc(size + 1));
-    const DWORD length = m_reader.ReadString(section, key, fallback, buffer,
-                                             size, m_pszFileName);
+    std::unique_ptr<char[]> buffer(new char[size + 1]);
+    const DWORD length = m_reader.ReadString(section, key, fallback,
+                                             buffer.get(), size, m_pszFileName);
     // size - 1 means the value may have been cut, and so does size - 2: the
     // platform drops a byte of a quoted value that ends at size - 1.
-    if (length + 2 < size) return buffer;
-    free(buffer);
+    if (length + 2 < size) return buffer.release();
   }
 }
 
 int CIniFile::GetString(const char* section, const char* key, char* buffer,
                         DWORD count, const char* defaultValue) {
   if (buffer != nullptr) buffer[0] = '\0';
-  char* value = GetStringAlloc(section, key, defaultValue);
-  DWORD length = static_cast<DWORD>(strlen(value));
+  const std::unique_ptr<char[]> value(
+      GetStringAlloc(section, key, defaultValue));
+  DWORD length = static_cast<DWORD>(strlen(value.get()));
   if (buffer != nullptr) {
     _mbsnbcpy(reinterpret_cast<unsigned char*>(buffer),
-              reinterpret_cast<const unsigned char*>(value), count);
+              reinterpret_cast<const unsigned char*>(value.get()), count);
     if (length >= count) length = count;
   }
-  free(value);
   return static_cast<int>(length);
 }
 
 CString CIniFile::GetString(const char* section, const char* key,
                             const char* defaultValue) {
-  char* value = GetStringAlloc(section, key, defaultValue);
-  CString result(value);
-  free(value);
-  return result;
+  const std::unique_ptr<char[]> value(
+      GetStringAlloc(section, key, defaultValue));
+  return CString(value.get());
 }
 
 int CIniFile::GetInt(const char* section, const char* key, int defaultValue,
@@ -123,9 +130,8 @@ DWORD CIniFile::GetSectionNames(char* buffer, DWORD size) {
   DWORD count = 0;
   do {
     offered += kReadStep;
-    char* probe = static_cast<char*>(malloc(offered + 1));
-    count = m_reader.ReadSectionNames(probe, offered, m_pszFileName);
-    free(probe);
+    const std::unique_ptr<char[]> probe(new char[offered + 1]);
+    count = m_reader.ReadSectionNames(probe.get(), offered, m_pszFileName);
   } while (count + 2 >= offered);  // size - 2 means the list was cut
   return count + 2;
 }
@@ -135,10 +141,9 @@ void CIniFile::GetSectionNames(CStringArray* names) {
   const DWORD length = GetSectionNames(nullptr, 0);
   if (length == 0) return;
   // Zeroed, so the walk ends even if the platform writes less than it said.
-  char* list = static_cast<char*>(calloc(length + 1, 1));
-  GetSectionNames(list, length);
-  EnumStringList(list, AddToStringArray, names);
-  free(list);
+  const std::unique_ptr<char[]> list(new char[length + 1]());
+  GetSectionNames(list.get(), length);
+  EnumStringList(list.get(), AddToStringArray, names);
 }
 
 int EnumStringList(const char* list, int (*callback)(const char*, void*),

@@ -1,6 +1,8 @@
 // CIniFile: read access to one INI file through the profile functions. It
 // holds nothing but the file's name; every read goes to the file afresh, so
-// edits made while the program runs are seen by the next read.
+// edits made while the program runs are seen by the next read. Memory that
+// runs out, here or in the platform, makes a read throw std::bad_alloc: no
+// value or list is ever cut short or empty for want of it.
 #ifndef QUILLSPUR_CONFIG_INI_FILE_H
 #define QUILLSPUR_CONFIG_INI_FILE_H
 
@@ -20,8 +22,8 @@ class CIniFile {
 
   // Holds a copy of name; null empties a held name but keeps its storage.
   void SetFileName(const char* name);
-  // The value, or defaultValue ("" when null), in a new heap buffer that the
-  // caller releases with free. Null section or key: no read of the file.
+  // The value, or defaultValue ("" when null), in a new buffer that the
+  // caller releases with delete[]. Null section or key: no read of the file.
   char* GetStringAlloc(const char* section, const char* key,
                        const char* defaultValue);
   // Places at most count bytes of the value in buffer (NUL-terminated only

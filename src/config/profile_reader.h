@@ -1,5 +1,7 @@
 // CProfileReader: the one door through which CIniFile reaches the Windows
 // profile functions. Tests derive from it to count and shape the reads.
+// The platform's readers throw std::bad_alloc when the call ran out of
+// memory, which it reports only through its last error.
 #ifndef QUILLSPUR_CONFIG_PROFILE_READER_H
 #define QUILLSPUR_CONFIG_PROFILE_READER_H
 

@@ -12,7 +12,8 @@ class CFileFind {
   // "*" (any run, also none) and "?" (one character) are allowed in the last
   // path component; "." and ".." never count as a match of a pattern, so
   // "dir\*" means the directory holds an entry. The empty path matches
-  // nothing. Stops at the first match. flags is unused (0).
+  // nothing. Stops at the first match. flags is unused (0). Out of memory:
+  // std::bad_alloc rather than a no.
   int FindFile(const char* path, unsigned int flags = 0);
 };
 

@@ -10,8 +10,14 @@ class CWinApp {
   virtual ~CWinApp();
 };
 
-// Initialises the framework; non-zero on success. Nothing here can fail.
+// Initialises the framework; non-zero on success. It fails only after
+// AfxRecordStartUpFailure.
 BOOL AfxWinInit(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
                 int showCommand);
+// A process-wide object could not be made whole before main, where nothing
+// can be reported yet: memory ran out. AfxWinInit fails from now on, so
+// that the program ends instead of running without it. Callable from any
+// constructor, also before this file's objects are made.
+void AfxRecordStartUpFailure();
 
 #endif

@@ -25,7 +25,8 @@ class CLogFile {
   void SetMaxSize(int maxSize);
   // Appends one line; a log larger than the limit is first moved to the
   // predecessor's name. Lost without notice when it cannot be written, and
-  // then nothing of it stays in the log.
+  // then nothing of it stays in the log. Out of memory: std::bad_alloc, with
+  // nothing written, so that the caller does not go on as if it were logged.
   void Write(const CString& message, bool withTimestamp);
   // Stamps use the time zone read here, once per cycle rather than once per
   // message.

@@ -67,6 +67,8 @@ bool OwnedByTrusted(HANDLE object, SE_OBJECT_TYPE type) {
 // Only SYSTEM, the administrators and the mutex's owner may open it, and
 // one that someone else made first is not used.
 HANDLE AcquireMutex(const std::string& logPath) {
+  // Named first: nothing is allocated while the descriptor is held.
+  const std::string name = MutexName(logPath);
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
           "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;OW)", SDDL_REVISION_1,
@@ -74,7 +76,7 @@ HANDLE AcquireMutex(const std::string& logPath) {
     return nullptr;
   }
   SetLastError(ERROR_SUCCESS);
-  HANDLE mutex = CreateMutexA(&attributes, FALSE, MutexName(logPath).c_str());
+  HANDLE mutex = CreateMutexA(&attributes, FALSE, name.c_str());
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   LocalFree(attributes.lpSecurityDescriptor);
   if (mutex == nullptr) return nullptr;

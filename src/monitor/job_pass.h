@@ -1,6 +1,8 @@
 // The job pass: every section of the job file except the global one is a
 // job; its Check paths are tested and, when all exist, its Run command is
 // started and waited for. Everything is logged to the process-wide log.
+// Memory that runs out throws std::bad_alloc out of each of these at once:
+// nothing further is tested, logged or started.
 #ifndef QUILLSPUR_MONITOR_JOB_PASS_H
 #define QUILLSPUR_MONITOR_JOB_PASS_H
 

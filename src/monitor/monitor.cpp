@@ -2,24 +2,32 @@
 
 #include <stdio.h>
 
+#include <new>
+
 #include "command.h"
 #include "file_find.h"
 #include "globals.h"
 #include "job_pass.h"
 #include "job_rules.h"
+#include "startup_memory.h"
 
 namespace {
 
 const DWORD kSleepStep = 1000;
 
-}  // namespace
+void ReportFailedInitialisation() {
+  (void)fputs("Fatal Error: MFC initialization failed\n", stderr);
+}
 
-int MonitorMain(int argc, char* argv[], FrameworkInit init) {
-  CIniFile ini;
+// Initialises, names the log, checks the argument and names the job file;
+// false when the program ends here, with 1.
+bool StartUp(int argc, char* argv[], FrameworkInit init, CIniFile& ini) {
   if (!init(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 0)) {
-    (void)fputs("Fatal Error: MFC initialization failed\n", stderr);
-    return 1;
+    ReportFailedInitialisation();
+    return false;
   }
+  // The registry was read before main, and is never read again.
+  ReleaseStartUpMemory();
   theLogDirectory = theInstallPath.GetLogDirectory();
   theLog.SetName(theLogDirectory, kGlobalSection);
   theLog.SetMaxSize(kLogLimit);
@@ -27,7 +35,7 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
   theLog.Write("Quillspur gestartet", true);
   if (argc != 2) {
     printf("Quillspur Ini-Datei\n");
-    return 1;
+    return false;
   }
   theConfigPath = argv[1];
   CFileFind finder;
@@ -35,22 +43,47 @@ int MonitorMain(int argc, char* argv[], FrameworkInit init) {
     theLog.Write("Konfigurationsdatei '" + theConfigPath + "' nicht gefunden.",
                  true);
     theLog.Write("Quillspur beendet", false);
-    return 1;
+    return false;
   }
   ini.SetFileName(ProfilePathFor(theConfigPath));
+  return true;
+}
+
+}  // namespace
+
+int MonitorMain(int argc, char* argv[], FrameworkInit init) {
+  CIniFile ini;
+  try {
+    if (!StartUp(argc, argv, init, ini)) return 1;
+  } catch (const std::bad_alloc&) {
+    // Out of memory before the first cycle: the program cannot be set up,
+    // just as when the framework cannot.
+    ReportFailedInitialisation();
+    return 1;
+  }
   RunMonitorCycle(ini);
   return 1;
 }
 
 void RunMonitorCycle(CIniFile& ini) {
+  uint32_t length = kDefaultDelay;
   for (;;) {
     CLogFile::ReloadTimeZone();
     // Read afresh every cycle, so an edited Delay counts from the next one.
-    const uint32_t length = ReadDelay(ini);
+    try {
+      length = ReadDelay(ini);
+    } catch (const std::bad_alloc&) {
+      // Without the memory to read it, the last length holds.
+    }
     // Measured on a clock that does not step: a wall clock set back an hour
     // changes the stamps, not the wait.
     const ULONGLONG end = CycleEnd(GetTickCount64(), length);
-    RunJobPass(ini);
+    try {
+      RunJobPass(ini);
+    } catch (const std::bad_alloc&) {
+      // Out of memory: the pass ends where it is, logged as far as it got,
+      // and the next one follows as after any pass.
+    }
     ReapEndedChildren();
     // A pass longer than the cycle is followed at once by the next.
     while (CycleEndInFuture(end, GetTickCount64())) {

@@ -12,10 +12,13 @@
 typedef BOOL (*FrameworkInit)(HINSTANCE, HINSTANCE, LPSTR, int);
 
 // The entry point's work: initialise, name the log, check the argument and
-// cycle for ever. Returns only when the program ends by itself, with 1.
+// cycle for ever. Returns only when the program ends by itself, with 1;
+// out of memory before the first cycle, with the message of a failed
+// initialisation.
 int MonitorMain(int argc, char* argv[], FrameworkInit init);
 
-// Reads Delay, runs a job pass and waits out the cycle, for ever.
+// Reads Delay, runs a job pass and waits out the cycle, for ever. A pass or
+// a read of Delay that runs out of memory is abandoned; the wait follows.
 void RunMonitorCycle(CIniFile& ini);
 
 // The end of a cycle that starts at now (milliseconds of GetTickCount64,

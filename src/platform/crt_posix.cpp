@@ -1,7 +1,6 @@
 // The few C runtime functions of Windows that glibc lacks.
 #include <mbstring.h>
 #include <string.h>
-#include <windows.h>
 
 namespace {
 
@@ -10,8 +9,6 @@ unsigned char FoldAscii(unsigned char c) {
 }
 
 }  // namespace
-
-extern "C" char* _strdup(const char* text) { return strdup(text); }
 
 extern "C" unsigned char* _mbsnbcpy(unsigned char* dest,
                                     const unsigned char* src, size_t count) {

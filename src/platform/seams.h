@@ -14,6 +14,10 @@ namespace seams {
 // A store writer has its complete temporary file and is about to rename it
 // over the store: the test-only build may end the process as a kill would.
 void StoreWriterBeforeRename();
+// The POSIX Sleep is about to wait, which only the monitor's wait between
+// passes does: the test-only build may end the process here, as a run that
+// got through start-up and its first pass, or out of that pass.
+void BeforeSleep() noexcept;
 
 // How many bytes of a log line of length bytes the disk takes: all of them,
 // or fewer where the test-only build stands in for a full disk.

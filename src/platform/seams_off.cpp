@@ -3,6 +3,7 @@
 namespace seams {
 
 void StoreWriterBeforeRename() {}
+void BeforeSleep() noexcept {}
 
 size_t LogWriteAllowed(size_t length) { return length; }
 

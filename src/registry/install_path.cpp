@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "registry_key.h"
 #include "registry_value.h"
+#include "win_app.h"
 
 namespace {
 
@@ -23,7 +26,16 @@ bool ReadPath(DWORD flags, DWORD access, CString& path) {
 
 }  // namespace
 
-CInstallPath::CInstallPath() { Read(); }
+CInstallPath::CInstallPath() {
+  // Made before main, where a failure cannot be reported: without the memory
+  // to read the registry the framework's initialisation fails, rather than
+  // the program logging into the root directory for want of a path.
+  try {
+    Read();
+  } catch (const std::bad_alloc&) {
+    AfxRecordStartUpFailure();
+  }
+}
 CInstallPath::~CInstallPath() = default;
 
 int CInstallPath::Read() {

@@ -1,6 +1,7 @@
 // CInstallPath: the installation directory of the product, read once from
 // the registry when the object is constructed, and the log directory that
-// lies below it.
+// lies below it. Out of memory, Read throws std::bad_alloc; the constructor
+// records it with AfxRecordStartUpFailure instead.
 #ifndef QUILLSPUR_REGISTRY_INSTALL_PATH_H
 #define QUILLSPUR_REGISTRY_INSTALL_PATH_H
 

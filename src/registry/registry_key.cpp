@@ -3,6 +3,8 @@
 #include <mbstring.h>
 #include <string.h>
 
+#include <new>
+
 #include "registry_value.h"
 
 namespace {
@@ -22,6 +24,14 @@ DWORD LittleEndianDword(const BYTE* data, DWORD size) {
     value |= static_cast<DWORD>(data[i]) << (8 * i);
   }
   return value;
+}
+
+// The registry's out of memory is ours too: a key or value left unread for
+// want of memory must not look like one that is not there.
+LONG ThrowIfOutOfMemory(LONG result) {
+  if (result == ERROR_NOT_ENOUGH_MEMORY || result == ERROR_OUTOFMEMORY)
+    throw std::bad_alloc();
+  return result;
 }
 
 }  // namespace
@@ -53,7 +63,7 @@ bool CRegistryKey::Open(const char* subKey, HKEY root, DWORD access,
   } else {
     result = RegOpenKeyExA(root, subKey, 0, mask, &m_hKey);
   }
-  if (result != ERROR_SUCCESS) {
+  if (ThrowIfOutOfMemory(result) != ERROR_SUCCESS) {
     m_hKey = nullptr;
     return false;
   }
@@ -83,9 +93,9 @@ bool CRegistryKey::LoadValues() {
   if (autoClose && !EnsureOpen(KEY_QUERY_VALUE)) return false;
   if (m_hKey == nullptr) return false;
   DWORD count = 0;
-  if (RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr, &count, nullptr, nullptr, nullptr,
-                       nullptr) != ERROR_SUCCESS) {
+  if (ThrowIfOutOfMemory(RegQueryInfoKeyA(
+          m_hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+          nullptr, nullptr, nullptr, nullptr)) != ERROR_SUCCESS) {
     return false;
   }
   // One byte more than the registry may fill, so that a text without its
@@ -93,20 +103,29 @@ bool CRegistryKey::LoadValues() {
   std::vector<BYTE> data(kDataBufferSize + 1);
   char name[kNameBufferSize];
   m_nFlags = (m_nFlags | RKF_LOADING) & ~static_cast<DWORD>(RKF_AUTO_CLOSE);
+  // However the load ends, also when memory runs out: the flags as they were,
+  // and an auto-close key closed.
+  struct Restore {
+    CRegistryKey& key;
+    DWORD flags;
+    ~Restore() {
+      key.m_nFlags = flags;
+      key.CloseIfAutoClose();
+    }
+  } restore{*this, savedFlags};
   if (m_values.capacity() < count) m_values.reserve(count);
   for (DWORD index = 0; index < count; ++index) {
     DWORD nameLength = kNameBufferSize;
     DWORD dataLength = kDataBufferSize;
     DWORD type = REG_NONE;
     name[0] = '\0';
-    if (RegEnumValueA(m_hKey, index, name, &nameLength, nullptr, &type,
-                      data.data(), &dataLength) != ERROR_SUCCESS) {
+    if (ThrowIfOutOfMemory(RegEnumValueA(m_hKey, index, name, &nameLength,
+                                         nullptr, &type, data.data(),
+                                         &dataLength)) != ERROR_SUCCESS) {
       continue;
     }
     CacheEnumerated(name, type, data.data(), dataLength);
   }
-  m_nFlags = savedFlags;
-  if (autoClose) CloseIfAutoClose();
   return true;
 }
 

@@ -1,7 +1,10 @@
 // The seams of the test-only build, ordered by QUILLSPUR_TEST_* variables;
 // the installed programs never read them.
+#include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include "allocation_seam.h"
 #include "seams.h"
 #include "seams_control.h"
 
@@ -10,6 +13,19 @@ namespace {
 size_t (*g_logWriteLimit)(size_t length) = nullptr;
 void (*g_logMeanwhile)() = nullptr;
 void (*g_logAfterMove)() = nullptr;
+
+unsigned long allocationsBefore = 0;
+
+// QUILLSPUR_TEST_FAIL_ALLOCATION=N fails the Nth allocation through operator
+// new, counted from here: set up before the program's own objects, whose
+// construction reads the registry, so that theirs count too.
+struct FailAllocationFromEnvironment {
+  FailAllocationFromEnvironment() {
+    allocationsBefore = seams::AllocationCount();
+    const char* number = getenv("QUILLSPUR_TEST_FAIL_ALLOCATION");
+    if (number != nullptr) seams::FailAllocation(strtoul(number, nullptr, 10));
+  }
+} failAllocationFromEnvironment __attribute__((init_priority(101)));
 
 }  // namespace
 
@@ -38,5 +54,16 @@ void SetLogWriteFault(size_t (*limit)(size_t length), void (*meanwhile)()) {
 }
 
 void SetLogMoveFault(void (*afterMove)()) { g_logAfterMove = afterMove; }
+
+void BeforeSleep() noexcept {
+  // QUILLSPUR_TEST_END_AT_SLEEP: the run ends at its first wait with 0,
+  // which the monitor never ends with, and says how many allocations it made.
+  if (getenv("QUILLSPUR_TEST_END_AT_SLEEP") == nullptr) return;
+  char line[64];
+  const int length = snprintf(line, sizeof line, "allocations: %lu\n",
+                              AllocationCount() - allocationsBefore);
+  if (length > 0) (void)write(STDERR_FILENO, line, static_cast<size_t>(length));
+  _Exit(0);
+}
 
 }  // namespace seams

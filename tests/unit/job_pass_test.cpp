@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <stdio.h>
 
+#include <new>
 #include <string>
 
+#include "allocation_seam.h"
 #include "fake_profile.h"
 #include "globals.h"
 #include "job_pass.h"
@@ -150,6 +153,49 @@ TEST_F(JobPass, ASectionListedTwiceIsHandledTwiceWithTheFirstOnesKeys) {
       "fe Datei(en): " +
       In("a.txt") + "\nStarte Programm: \n";
   EXPECT_EQ(check + check, Messages());
+}
+
+// Every allocation of a pass over a job file, the platform's profile
+// functions included, fails in turn: the pass ends with std::bad_alloc or
+// runs whole, never starts the job whose files are missing, and the next
+// pass runs whole.
+TEST_F(JobPass, EachFailedAllocationEndsThePassOrNotAtAllAndNoJobRunsWrongly) {
+  const auto touch = [this](const char* name) {
+    return "echo x>\"" + dir.File(name) + "\"";
+  };
+  const std::string jobs = "[missing]\r\nCheck=" + In("gone") + ";" +
+                           In("b.dat") + "\r\nRun=" + touch("wrong") +
+                           "\r\n[present]\r\nCheck=" + In("a.txt") +
+                           "\r\nRun=" + touch("ran") + "\r\n";
+  // Each pass finds the file changed by a byte, so that it is read and
+  // parsed afresh as the first pass over it is.
+  const auto changeJobs = [&](unsigned long n) {
+    dir.Write("jobs.ini", ";" + std::to_string(n % 2) + "\r\n" + jobs);
+  };
+  CIniFile ini;
+  ini.SetFileName(dir.File("jobs.ini").c_str());
+  changeJobs(0);
+  const unsigned long before = seams::AllocationCount();
+  RunJobPass(ini);
+  const unsigned long total = seams::AllocationCount() - before;
+  ASSERT_GT(total, 0u) << "operator new is not the seam's";
+  for (unsigned long n = 1; n <= total + 1; ++n) {
+    (void)remove(dir.File("ran").c_str());
+    changeJobs(n);
+    bool abandoned = false;
+    seams::FailAllocation(n);
+    try {
+      RunJobPass(ini);
+    } catch (const std::bad_alloc&) {
+      abandoned = true;
+    }
+    seams::FailAllocation(0);
+    EXPECT_TRUE(abandoned || dir.Exists("ran")) << "allocation " << n;
+    (void)remove(dir.File("ran").c_str());
+    RunJobPass(ini);
+    EXPECT_TRUE(dir.Exists("ran")) << "after allocation " << n;
+    ASSERT_FALSE(dir.Exists("wrong")) << "allocation " << n;
+  }
 }
 
 TEST(FormatProgramOutcome, FillsTheMessagesByteForByte) {

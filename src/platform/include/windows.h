@@ -39,6 +39,8 @@ typedef struct _FILETIME* PFILETIME;
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_OUTOFMEMORY 14L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_BAD_PATHNAME 161L
@@ -73,48 +75,47 @@ typedef struct _FILETIME* PFILETIME;
 #define REG_LINK 6
 #define REG_MULTI_SZ 7
 
-#ifdef __cplusplus
+// No C++ exception leaves a stand-in, as none leaves the Win32 call it
+// replaces: each reports running out of memory as its call does.
 extern "C" {
-#endif
 
 // Profile (INI) functions, kernel32.
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
-                               LPSTR buffer, DWORD size, LPCSTR fileName);
-DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size, LPCSTR fileName);
+                               LPSTR buffer, DWORD size,
+                               LPCSTR fileName) noexcept;
+DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size,
+                                     LPCSTR fileName) noexcept;
 
 // Process and timing, kernel32.
-void Sleep(DWORD milliseconds);
-ULONGLONG GetTickCount64(void);
-HMODULE GetModuleHandleA(LPCSTR moduleName);
-LPSTR GetCommandLineA(void);
+void Sleep(DWORD milliseconds) noexcept;
+ULONGLONG GetTickCount64(void) noexcept;
+HMODULE GetModuleHandleA(LPCSTR moduleName) noexcept;
+LPSTR GetCommandLineA(void) noexcept;
+// The calling thread's last error.
+DWORD GetLastError(void) noexcept;
+void SetLastError(DWORD error) noexcept;
 
 // Registry, advapi32.
 LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR className,
                      DWORD options, REGSAM access,
                      LPSECURITY_ATTRIBUTES security, PHKEY result,
-                     LPDWORD disposition);
+                     LPDWORD disposition) noexcept;
 LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM access,
-                   PHKEY result);
+                   PHKEY result) noexcept;
 LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength,
                       LPDWORD reserved, LPDWORD subKeys,
                       LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
                       LPDWORD values, LPDWORD maxValueNameLength,
                       LPDWORD maxValueLength, LPDWORD securityDescriptor,
-                      PFILETIME lastWriteTime);
+                      PFILETIME lastWriteTime) noexcept;
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
                    LPDWORD valueNameLength, LPDWORD reserved, LPDWORD type,
-                   LPBYTE data, LPDWORD dataLength);
+                   LPBYTE data, LPDWORD dataLength) noexcept;
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
-                    const BYTE* data, DWORD dataLength);
-LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
-LONG RegDeleteKeyA(HKEY root, LPCSTR subKey);
-LONG RegCloseKey(HKEY key);
-
-// The C runtime's _strdup, which Windows code gets from <string.h>.
-char* _strdup(const char* text);
-
-#ifdef __cplusplus
+                    const BYTE* data, DWORD dataLength) noexcept;
+LONG RegDeleteValueA(HKEY key, LPCSTR valueName) noexcept;
+LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) noexcept;
+LONG RegCloseKey(HKEY key) noexcept;
 }
-#endif
 
 #endif

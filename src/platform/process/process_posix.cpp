@@ -3,12 +3,23 @@
 
 #include <string>
 
-#include <fstream>
-#include <iterator>
 #include <errno.h>
 #include <time.h>
 
-extern "C" void Sleep(DWORD milliseconds) {
+#include <exception>
+#include <fstream>
+#include <iterator>
+
+#include "seams.h"
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+}  // namespace
+
+extern "C" void Sleep(DWORD milliseconds) noexcept {
+  seams::BeforeSleep();
   struct timespec rest;
   rest.tv_sec = milliseconds / 1000;
   rest.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
@@ -16,7 +27,7 @@ extern "C" void Sleep(DWORD milliseconds) {
   }
 }
 
-extern "C" ULONGLONG GetTickCount64(void) {
+extern "C" ULONGLONG GetTickCount64(void) noexcept {
   // Milliseconds since boot, a suspend included, as on Windows; the wall
   // clock may step, this never does.
   struct timespec now = {};
@@ -26,25 +37,35 @@ extern "C" ULONGLONG GetTickCount64(void) {
          static_cast<ULONGLONG>(now.tv_nsec) / 1000000u;
 }
 
-extern "C" HMODULE GetModuleHandleA(LPCSTR moduleName) {
+extern "C" HMODULE GetModuleHandleA(LPCSTR moduleName) noexcept {
   // Only the executable itself is asked for; any non-null value names it.
   static char self;
   return moduleName == nullptr ? reinterpret_cast<HMODULE>(&self) : nullptr;
 }
 
-extern "C" LPSTR GetCommandLineA(void) {
-  // The arguments joined by blanks, read once from the kernel's copy.
+extern "C" LPSTR GetCommandLineA(void) noexcept {
+  // The arguments joined by blanks, read once from the kernel's copy. Without
+  // the memory to read it the line is empty, and a later call tries again.
   static std::string line;
   static bool read = false;
-  if (!read) {
-    std::ifstream in("/proc/self/cmdline", std::ios::binary);
-    line.assign(std::istreambuf_iterator<char>(in),
-                std::istreambuf_iterator<char>());
-    while (!line.empty() && line.back() == '\0') line.pop_back();
-    for (char& c : line) {
-      if (c == '\0') c = ' ';
+  static char empty[1] = "";
+  try {
+    if (!read) {
+      std::ifstream in("/proc/self/cmdline", std::ios::binary);
+      line.assign(std::istreambuf_iterator<char>(in),
+                  std::istreambuf_iterator<char>());
+      while (!line.empty() && line.back() == '\0') line.pop_back();
+      for (char& c : line) {
+        if (c == '\0') c = ' ';
+      }
+      read = true;
     }
-    read = true;
+  } catch (const std::exception&) {
+    return empty;
   }
   return &line[0];
 }
+
+extern "C" DWORD GetLastError(void) noexcept { return lastError; }
+
+extern "C" void SetLastError(DWORD error) noexcept { lastError = error; }

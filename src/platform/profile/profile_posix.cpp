@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -345,13 +346,23 @@ DWORD ReadString(const CProfileText* profile, LPCSTR section, LPCSTR key,
       buffer, size);
 }
 
+// What a call returns when memory ran out; buffer has room for a byte.
+DWORD OutOfMemory(LPSTR buffer) {
+  buffer[0] = '\0';
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
+}
+
 }  // namespace
 
-// No C++ exception leaves these functions: memory that runs out makes the
-// file read as one that cannot be read.
+// No C++ exception leaves these functions. Memory that runs out is reported
+// as Win32 reports it: 0, an empty buffer and ERROR_NOT_ENOUGH_MEMORY as the
+// last error, so that the caller can tell it from an empty value. Any other
+// failure makes the file read as one that cannot be read.
 extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
                                           LPCSTR defaultValue, LPSTR buffer,
-                                          DWORD size, LPCSTR fileName) {
+                                          DWORD size,
+                                          LPCSTR fileName) noexcept {
   if (buffer == nullptr || size == 0) return 0;
   const std::string_view fallback = TrimDefault(defaultValue);
   try {
@@ -359,19 +370,23 @@ extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
     std::lock_guard<std::mutex> hold(cache.lock);
     return ReadString(LoadProfile(fileName, Query{section, key}, cache),
                       section, key, fallback, buffer, size);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(buffer);
   } catch (const std::exception&) {
     return ReadString(nullptr, section, key, fallback, buffer, size);
   }
 }
 
 extern "C" DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size,
-                                                LPCSTR fileName) {
+                                                LPCSTR fileName) noexcept {
   if (buffer == nullptr || size == 0) return 0;
   try {
     ProfileCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
     return SectionList(LoadProfile(fileName, Query{nullptr, nullptr}, cache),
                        buffer, size);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(buffer);
   } catch (const std::exception&) {
     return SectionList(nullptr, buffer, size);
   }

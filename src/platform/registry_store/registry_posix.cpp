@@ -8,6 +8,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include <exception>
 #include <memory>
 #include <set>
 
@@ -42,9 +43,9 @@ OpenKey* Lookup(HKEY key) {
 
 HKEY NewHandle(const std::string& store, const std::string& path,
                REGSAM access) {
-  OpenKey* open = new OpenKey{store, path, access};
-  Handles().insert(open);
-  return reinterpret_cast<HKEY>(open);
+  std::unique_ptr<OpenKey> open(new OpenKey{store, path, access});
+  Handles().insert(open.get());
+  return reinterpret_cast<HKEY>(open.release());
 }
 
 const char* RootName(HKEY root) {
@@ -125,197 +126,227 @@ void SetIf(LPDWORD target, size_t value) {
   if (target != nullptr) *target = static_cast<DWORD>(value);
 }
 
+// Runs the body of an entry point, so that no C++ exception leaves it: as
+// in advapi32, memory that runs out is the call's ERROR_NOT_ENOUGH_MEMORY.
+// Allocations are all that can throw here.
+template <typename Body>
+LONG Guarded(const Body& body) noexcept {
+  try {
+    return body();
+  } catch (const std::exception&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+}
+
 }  // namespace
 
 extern "C" LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD /*options*/,
-                              REGSAM access, PHKEY result) {
-  if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  std::string storePath, path;
-  bool exists = false;
-  const LONG status = FindKey(root, subKey, storePath, path, exists);
-  if (status != ERROR_SUCCESS) return status;
-  if (!exists) return ERROR_FILE_NOT_FOUND;
-  if ((access & kWriteAccess) && !CRegistryStore(storePath).MayWrite()) {
-    return ERROR_ACCESS_DENIED;
-  }
-  *result = NewHandle(storePath, path, access);
-  return ERROR_SUCCESS;
+                              REGSAM access, PHKEY result) noexcept {
+  return Guarded([&]() -> LONG {
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    std::string storePath, path;
+    bool exists = false;
+    const LONG status = FindKey(root, subKey, storePath, path, exists);
+    if (status != ERROR_SUCCESS) return status;
+    if (!exists) return ERROR_FILE_NOT_FOUND;
+    if ((access & kWriteAccess) && !CRegistryStore(storePath).MayWrite()) {
+      return ERROR_ACCESS_DENIED;
+    }
+    *result = NewHandle(storePath, path, access);
+    return ERROR_SUCCESS;
+  });
 }
 
 extern "C" LONG RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD /*reserved*/,
                                 LPSTR /*className*/, DWORD /*options*/,
                                 REGSAM access,
                                 LPSECURITY_ATTRIBUTES /*security*/,
-                                PHKEY result, LPDWORD disposition) {
-  if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  if (HasLineBreak(subKey)) return ERROR_INVALID_PARAMETER;
-  std::string storePath, path;
-  bool exists = false;
-  LONG status = FindKey(root, subKey, storePath, path, exists);
-  if (status != ERROR_SUCCESS) return status;
-  const CRegistryStore store(storePath);
-  // Creating needs write access, as does asking for it.
-  if ((!exists || (access & kWriteAccess)) && !store.MayWrite()) {
-    return ERROR_ACCESS_DENIED;
-  }
-  if (!exists) {
-    const std::string parent = ParentPath(root);
-    status = store.Update([&path, &parent](CRegeditFile& current) -> LONG {
-      if (!ParentExists(current, parent)) return ERROR_KEY_DELETED;
-      if (!current.KeyExists(path)) current.AddKey(path);
-      return ERROR_SUCCESS;
-    });
+                                PHKEY result, LPDWORD disposition) noexcept {
+  return Guarded([&]() -> LONG {
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    if (HasLineBreak(subKey)) return ERROR_INVALID_PARAMETER;
+    std::string storePath, path;
+    bool exists = false;
+    LONG status = FindKey(root, subKey, storePath, path, exists);
     if (status != ERROR_SUCCESS) return status;
-  }
-  if (disposition != nullptr) {
-    *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
-  }
-  *result = NewHandle(storePath, path, access);
-  return ERROR_SUCCESS;
+    const CRegistryStore store(storePath);
+    // Creating needs write access, as does asking for it.
+    if ((!exists || (access & kWriteAccess)) && !store.MayWrite()) {
+      return ERROR_ACCESS_DENIED;
+    }
+    if (!exists) {
+      const std::string parent = ParentPath(root);
+      status = store.Update([&path, &parent](CRegeditFile& current) -> LONG {
+        if (!ParentExists(current, parent)) return ERROR_KEY_DELETED;
+        if (!current.KeyExists(path)) current.AddKey(path);
+        return ERROR_SUCCESS;
+      });
+      if (status != ERROR_SUCCESS) return status;
+    }
+    if (disposition != nullptr) {
+      *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    }
+    *result = NewHandle(storePath, path, access);
+    return ERROR_SUCCESS;
+  });
 }
 
 extern "C" LONG RegQueryInfoKeyA(
     HKEY key, LPSTR className, LPDWORD classLength, LPDWORD /*reserved*/,
     LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
     LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
-    LPDWORD securityDescriptor, PFILETIME /*lastWriteTime: not kept*/) {
-  const OpenKey* open = Lookup(key);
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  std::shared_ptr<const CRegeditFile> file;
-  const LONG status = LoadKey(*open, file);
-  if (status != ERROR_SUCCESS) return status;
-  // The store keeps no class names and no security descriptors.
-  if (className != nullptr && classLength != nullptr && *classLength > 0) {
-    className[0] = '\0';
-  }
-  SetIf(classLength, 0);
-  SetIf(maxClassLength, 0);
-  SetIf(securityDescriptor, 0);
-  size_t longest = 0;
-  const std::vector<std::string> children = file->SubKeys(open->path);
-  for (const std::string& child : children)
-    longest = std::max(longest, child.size());
-  SetIf(subKeys, children.size());
-  SetIf(maxSubKeyLength, longest);
-  size_t longestName = 0, longestData = 0;
-  const std::vector<RegeditValue>& list = file->Values(open->path);
-  for (const RegeditValue& value : list) {
-    longestName = std::max(longestName, value.name.size());
-    longestData = std::max(longestData, value.data.size());
-  }
-  SetIf(values, list.size());
-  SetIf(maxValueNameLength, longestName);
-  SetIf(maxValueLength, longestData);
-  return ERROR_SUCCESS;
-}
-
-extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
-                              LPDWORD valueNameLength, LPDWORD /*reserved*/,
-                              LPDWORD type, LPBYTE data, LPDWORD dataLength) {
-  OpenKey* open = Lookup(key);
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  if (valueName == nullptr || valueNameLength == nullptr ||
-      (data != nullptr && dataLength == nullptr)) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  std::shared_ptr<const CRegeditFile> file;
-  if (open->enumerated != nullptr && index != 0 && index == open->nextIndex &&
-      open->updates == CRegistryStore::Updates()) {
-    file = open->enumerated;
-  } else {
-    open->enumerated = nullptr;
+    LPDWORD securityDescriptor,
+    PFILETIME /*lastWriteTime: not kept*/) noexcept {
+  return Guarded([&]() -> LONG {
+    const OpenKey* open = Lookup(key);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    std::shared_ptr<const CRegeditFile> file;
     const LONG status = LoadKey(*open, file);
     if (status != ERROR_SUCCESS) return status;
-  }
-  const std::vector<RegeditValue>& list = file->Values(open->path);
-  if (index >= list.size()) {
-    open->enumerated = nullptr;
-    return ERROR_NO_MORE_ITEMS;
-  }
-  // Kept up to the last value only, so that no handle holds an old store.
-  open->enumerated = index + 1 < list.size() ? file : nullptr;
-  open->nextIndex = index + 1;
-  open->updates = CRegistryStore::Updates();
-  const RegeditValue& value = list[index];
-  if (type != nullptr) *type = value.type;
-  // As advapi32 does: data that do not fit write nothing but their size.
-  const DWORD size = static_cast<DWORD>(value.data.size());
-  if (data != nullptr && dataLength != nullptr && size > *dataLength) {
-    *dataLength = size;
-    return ERROR_MORE_DATA;
-  }
-  if (data != nullptr) memcpy(data, value.data.data(), size);
-  SetIf(dataLength, size);
-  // A name that does not fit is cut, the data stay, and the length as given.
-  const size_t room = *valueNameLength;
-  if (value.name.size() + 1 > room) {
-    if (room == 0) return ERROR_MORE_DATA;
-    memcpy(valueName, value.name.data(), room - 1);
-    valueName[room - 1] = '\0';
-    return ERROR_MORE_DATA;
-  }
-  memcpy(valueName, value.name.c_str(), value.name.size() + 1);
-  *valueNameLength = static_cast<DWORD>(value.name.size());
-  return ERROR_SUCCESS;
-}
-
-extern "C" LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/,
-                               DWORD type, const BYTE* data, DWORD size) {
-  const OpenKey* open = Lookup(key);
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  if (data == nullptr && size > 0) return ERROR_INVALID_PARAMETER;
-  if (HasLineBreak(valueName)) return ERROR_INVALID_PARAMETER;
-  const RegeditValue value{
-      valueName != nullptr ? valueName : "", type,
-      std::string(reinterpret_cast<const char*>(data), size)};
-  const std::string path = open->path;
-  return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
-    if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
-    file.SetValue(path, value);
+    // The store keeps no class names and no security descriptors.
+    if (className != nullptr && classLength != nullptr && *classLength > 0) {
+      className[0] = '\0';
+    }
+    SetIf(classLength, 0);
+    SetIf(maxClassLength, 0);
+    SetIf(securityDescriptor, 0);
+    size_t longest = 0;
+    const std::vector<std::string> children = file->SubKeys(open->path);
+    for (const std::string& child : children)
+      longest = std::max(longest, child.size());
+    SetIf(subKeys, children.size());
+    SetIf(maxSubKeyLength, longest);
+    size_t longestName = 0, longestData = 0;
+    const std::vector<RegeditValue>& list = file->Values(open->path);
+    for (const RegeditValue& value : list) {
+      longestName = std::max(longestName, value.name.size());
+      longestData = std::max(longestData, value.data.size());
+    }
+    SetIf(values, list.size());
+    SetIf(maxValueNameLength, longestName);
+    SetIf(maxValueLength, longestData);
     return ERROR_SUCCESS;
   });
 }
 
-extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
-  const OpenKey* open = Lookup(key);
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  const std::string name = valueName != nullptr ? valueName : "";
-  const std::string path = open->path;
-  return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
-    if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
-    return file.DeleteValue(path, name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
+                              LPDWORD valueNameLength, LPDWORD /*reserved*/,
+                              LPDWORD type, LPBYTE data,
+                              LPDWORD dataLength) noexcept {
+  return Guarded([&]() -> LONG {
+    OpenKey* open = Lookup(key);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (valueName == nullptr || valueNameLength == nullptr ||
+        (data != nullptr && dataLength == nullptr)) {
+      return ERROR_INVALID_PARAMETER;
+    }
+    std::shared_ptr<const CRegeditFile> file;
+    if (open->enumerated != nullptr && index != 0 && index == open->nextIndex &&
+        open->updates == CRegistryStore::Updates()) {
+      file = open->enumerated;
+    } else {
+      open->enumerated = nullptr;
+      const LONG status = LoadKey(*open, file);
+      if (status != ERROR_SUCCESS) return status;
+    }
+    const std::vector<RegeditValue>& list = file->Values(open->path);
+    if (index >= list.size()) {
+      open->enumerated = nullptr;
+      return ERROR_NO_MORE_ITEMS;
+    }
+    // Kept up to the last value only, so that no handle holds an old store.
+    open->enumerated = index + 1 < list.size() ? file : nullptr;
+    open->nextIndex = index + 1;
+    open->updates = CRegistryStore::Updates();
+    const RegeditValue& value = list[index];
+    if (type != nullptr) *type = value.type;
+    // As advapi32 does: data that do not fit write nothing but their size.
+    const DWORD size = static_cast<DWORD>(value.data.size());
+    if (data != nullptr && dataLength != nullptr && size > *dataLength) {
+      *dataLength = size;
+      return ERROR_MORE_DATA;
+    }
+    if (data != nullptr) memcpy(data, value.data.data(), size);
+    SetIf(dataLength, size);
+    // A name that does not fit is cut, the data stay, and the length as given.
+    const size_t room = *valueNameLength;
+    if (value.name.size() + 1 > room) {
+      if (room == 0) return ERROR_MORE_DATA;
+      memcpy(valueName, value.name.data(), room - 1);
+      valueName[room - 1] = '\0';
+      return ERROR_MORE_DATA;
+    }
+    memcpy(valueName, value.name.c_str(), value.name.size() + 1);
+    *valueNameLength = static_cast<DWORD>(value.name.size());
+    return ERROR_SUCCESS;
+  });
+}
+
+extern "C" LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/,
+                               DWORD type, const BYTE* data,
+                               DWORD size) noexcept {
+  return Guarded([&]() -> LONG {
+    const OpenKey* open = Lookup(key);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    if (data == nullptr && size > 0) return ERROR_INVALID_PARAMETER;
+    if (HasLineBreak(valueName)) return ERROR_INVALID_PARAMETER;
+    const RegeditValue value{
+        valueName != nullptr ? valueName : "", type,
+        std::string(reinterpret_cast<const char*>(data), size)};
+    const std::string path = open->path;
+    return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
+      if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
+      file.SetValue(path, value);
+      return ERROR_SUCCESS;
+    });
+  });
+}
+
+extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR valueName) noexcept {
+  return Guarded([&]() -> LONG {
+    const OpenKey* open = Lookup(key);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    const std::string name = valueName != nullptr ? valueName : "";
+    const std::string path = open->path;
+    return CRegistryStore(open->store).Update([&](CRegeditFile& file) -> LONG {
+      if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
+      return file.DeleteValue(path, name) ? ERROR_SUCCESS
+                                          : ERROR_FILE_NOT_FOUND;
+    });
   });
 }
 
 // As on Windows, only a key without sub-keys can be deleted; the empty
 // sub-key names the open key itself, and a root cannot be deleted.
-extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) {
-  if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
-  if (subKey[0] == '\0' && RootName(root) != nullptr) {
-    return ERROR_ACCESS_DENIED;
-  }
-  std::string storePath, path;
-  const LONG status = Resolve(root, subKey, storePath, path);
-  if (status != ERROR_SUCCESS) return status;
-  const std::string parent = ParentPath(root);
-  return CRegistryStore(storePath).Update([&](CRegeditFile& file) -> LONG {
-    if (!ParentExists(file, parent)) return ERROR_KEY_DELETED;
-    if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
-    if (!file.SubKeys(path).empty()) return ERROR_ACCESS_DENIED;
-    file.DeleteKey(path);
-    // The parent may have existed only through this key; on Windows it is a
-    // key of its own and stays.
-    const size_t parent = path.rfind('\\');
-    if (path.find('\\') != parent) file.AddKey(path.substr(0, parent));
-    return ERROR_SUCCESS;
+extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) noexcept {
+  return Guarded([&]() -> LONG {
+    if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
+    if (subKey[0] == '\0' && RootName(root) != nullptr) {
+      return ERROR_ACCESS_DENIED;
+    }
+    std::string storePath, path;
+    const LONG status = Resolve(root, subKey, storePath, path);
+    if (status != ERROR_SUCCESS) return status;
+    const std::string parent = ParentPath(root);
+    return CRegistryStore(storePath).Update([&](CRegeditFile& file) -> LONG {
+      if (!ParentExists(file, parent)) return ERROR_KEY_DELETED;
+      if (!file.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+      if (!file.SubKeys(path).empty()) return ERROR_ACCESS_DENIED;
+      file.DeleteKey(path);
+      // The parent may have existed only through this key; on Windows it is a
+      // key of its own and stays.
+      const size_t parent = path.rfind('\\');
+      if (path.find('\\') != parent) file.AddKey(path.substr(0, parent));
+      return ERROR_SUCCESS;
+    });
   });
 }
 
-extern "C" LONG RegCloseKey(HKEY key) {
+extern "C" LONG RegCloseKey(HKEY key) noexcept {
   OpenKey* open = Lookup(key);
   if (open == nullptr) {
     return RootName(key) != nullptr ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;

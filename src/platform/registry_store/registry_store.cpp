@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <string_view>
+
 #include "directory_lock.h"
 #include "seams.h"
 
@@ -58,10 +61,14 @@ LONG ReadStore(const std::string& path, std::string& text) {
     text.clear();
     return errno == ENOENT ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
   }
+  // Closed also when memory for the bytes runs out.
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
   struct stat info;
   const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
                     ReadAll(fd, static_cast<size_t>(info.st_size), text);
-  close(fd);
   return read ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
@@ -72,7 +79,21 @@ bool MayReplace(const std::string& path) {
   return S_ISREG(info.st_mode);
 }
 
-bool IsTempName(const std::string& name, const std::string& prefix) {
+// The last store read by LoadShared: its path, its bytes and what they parse
+// to, and the buffer of the next read, kept so that it is reused.
+struct SharedRead {
+  std::string path;
+  std::string text;
+  std::shared_ptr<const CRegeditFile> file;
+  std::string next;
+};
+
+std::unique_ptr<SharedRead>& LastSharedRead() {
+  static std::unique_ptr<SharedRead> last;
+  return last;
+}
+
+bool IsTempName(std::string_view name, const std::string& prefix) {
   if (name.size() != prefix.size() + kTempRandom ||
       name.compare(0, prefix.size(), prefix) != 0) {
     return false;
@@ -113,28 +134,30 @@ LONG CRegistryStore::Load(CRegeditFile& file) const {
 
 LONG CRegistryStore::LoadShared(
     std::shared_ptr<const CRegeditFile>& file) const {
-  // The last store read, its bytes and what they parse to.
-  static std::string lastPath, lastText;
-  static std::shared_ptr<const CRegeditFile> lastFile;
-  static std::string text;  // kept, so that its buffer is reused
+  std::unique_ptr<SharedRead>& shared = LastSharedRead();
+  if (shared == nullptr) shared.reset(new SharedRead);
+  std::string& text = shared->next;
   const LONG result = ReadStore(m_strPath, text);
   if (result != ERROR_SUCCESS) {
     file = std::make_shared<const CRegeditFile>();
     return result;
   }
-  if (lastFile == nullptr || lastPath != m_strPath || lastText != text) {
+  if (shared->file == nullptr || shared->path != m_strPath ||
+      shared->text != text) {
     auto parsed = std::make_shared<CRegeditFile>();
     if (!parsed->Parse(text)) {
       file = std::make_shared<const CRegeditFile>();
       return ERROR_BADDB;
     }
-    lastPath = m_strPath;
-    lastText.swap(text);
-    lastFile = parsed;
+    shared->path = m_strPath;
+    shared->text.swap(text);
+    shared->file = parsed;
   }
-  file = lastFile;
+  file = shared->file;
   return ERROR_SUCCESS;
 }
+
+void CRegistryStore::ReleaseShared() { LastSharedRead().reset(); }
 
 namespace {
 
@@ -163,11 +186,11 @@ LONG CRegistryStore::Update(
 }
 
 std::string CRegistryStore::Target() const {
-  char* resolved = realpath(m_strPath.c_str(), nullptr);
+  // Freed also when the copy runs out of memory.
+  const std::unique_ptr<char, void (*)(void*)> resolved(
+      realpath(m_strPath.c_str(), nullptr), free);
   if (resolved == nullptr) return m_strPath;
-  std::string target = resolved;
-  free(resolved);
-  return target;
+  return resolved.get();
 }
 
 std::string CRegistryStore::Directory() const {
@@ -186,13 +209,14 @@ std::string CRegistryStore::TempPrefix() const {
 // after it has renamed or removed it, so under the lock any such file was
 // left by a writer that was killed.
 void CRegistryStore::RemoveStaleTempFiles(int directory) const {
+  // Made first: nothing is allocated while the listing is open.
+  const std::string prefix = TempPrefix();
   const int fd = dup(directory);
   DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
   if (dir == nullptr) {
     if (fd >= 0) close(fd);
     return;
   }
-  const std::string prefix = TempPrefix();
   while (const dirent* entry = readdir(dir)) {
     struct stat info;
     if (IsTempName(entry->d_name, prefix) &&

@@ -34,6 +34,10 @@ class CRegistryStore {
   // As Load, for reading: the store is read on every call, but parsed only
   // when its bytes differ from those of the last store read this way.
   LONG LoadShared(std::shared_ptr<const CRegeditFile>& file) const;
+  // Gives back what LoadShared keeps of the last store read: its bytes and,
+  // unless a caller still holds it, its parse. The next LoadShared parses
+  // afresh.
+  static void ReleaseShared();
   // Loads the store under the lock, applies change, and writes the result
   // back when change returned ERROR_SUCCESS and altered something. A store
   // that cannot be parsed is left as it is.

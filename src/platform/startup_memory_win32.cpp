@@ -1,0 +1,3 @@
+#include "startup_memory.h"
+
+void ReleaseStartUpMemory() {}
