@@ -233,8 +233,15 @@ const CProfileText* LoadProfile(const char* fileName, const Query& query,
   }
   struct stat info;
   bool loaded = false;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    loaded = ReadIntoCache(fd, static_cast<size_t>(info.st_size), query, cache);
+  try {
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+      loaded =
+          ReadIntoCache(fd, static_cast<size_t>(info.st_size), query, cache);
+    }
+  } catch (...) {
+    // Out of memory goes on to the entry point; the descriptor does not.
+    close(fd);
+    throw;
   }
   close(fd);
   return loaded ? &cache.text : nullptr;
