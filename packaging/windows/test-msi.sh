@@ -86,6 +86,20 @@ check "icacls runs deferred as SYSTEM before the service starts" acl_actions_pla
 check "an upgrade removes the old version before it installs" \
   test "$(seq_of RemoveExistingProducts)" -lt "$(seq_of InstallInitialize)"
 
+# The version resource, in UTF-16 as Windows keeps it; a manifest without
+# activeCodePage, which would change the code page of every byte logged.
+resources_ok() {
+  local wide narrow
+  wide=$(strings -n 2 -el "$1") narrow=$(strings "$1")
+  grep -qxF "$version" <<<"$wide" && grep -qx CompanyName <<<"$wide" &&
+    grep -q 'level="asInvoker"' <<<"$narrow" &&
+    grep -q '<supportedOS ' <<<"$narrow" && ! grep -q activeCodePage <<<"$narrow"
+}
+for exe in quillspur.exe quillspur-check.exe src/service/quillspur-service.exe; do
+  check "$(basename "$exe"): version $version and its manifest" \
+    resources_ok "$build/$exe"
+done
+
 # A second version, for the upgrade.
 next=$work/quillspur-next.msi
 sh "$(dirname "$0")/make-msi.sh" "$next" "$version.1" \
