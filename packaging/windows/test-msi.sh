@@ -3,10 +3,13 @@
 #   packaging/windows/test-msi.sh build/windows
 # Makes the Windows Installer package (the msi target) and checks its
 # tables, then installs it under Wine in a prefix of its own
-# (BUILD/msi-test/prefix, made anew each run): the service runs the monitor,
-# which runs a job; a stop ends the monitor with its commands; an upgrade
-# keeps the job file; an uninstall removes the programs and the service and
-# keeps the job file, the log and Path. Wine neither enforces ACLs nor keeps
+# (BUILD/msi-test/prefix, made anew each run): the install sets Path; the
+# service writes the job file from its template and runs the monitor, which
+# runs the jobs, their output going to output.log; a monitor that died is
+# started again after the restart delay; a stop ends the monitor with its
+# commands; an upgrade keeps the job file and Path and leaves one monitor;
+# a downgrade is refused; an uninstall removes the programs and the service
+# and keeps the job file, the logs and Path. Wine neither enforces ACLs nor keeps
 # an event log: icacls is a stand-in here that records how it was called,
 # and the events are read from Wine's trace of them.
 set -uo pipefail
@@ -63,26 +66,50 @@ row() { msiinfo export "$msi" "$1" | tr -d '\r' | tr '\t' '|' | grep "^$2|"; }
 seq_of() { row InstallExecuteSequence "$1" | awk -F'|' '{print $3}'; }
 check "per machine" test "$(row Property ALLUSERS)" = 'ALLUSERS|1'
 check "for x64" eval 'msiinfo suminfo "$msi" | grep -qx "Template: x64;1033"'
-check "the service starts automatically with the quoted job file" \
+check "the service starts automatically with its settings, each path quoted" \
   test "$(row ServiceInstall Quillspur)" \
-  = 'Quillspur|Quillspur|Quillspur|16|2|1|||[SERVICEACCOUNT]|[SERVICEPASSWORD]|"[WORKDIR]jobs.ini"|Service|Watches for files and starts programs when they have arrived.'
-check "failure actions: a restart after a minute, the count reset after a day" \
-  test "$(row MsiServiceConfigFailureActions Quillspur)" \
-  = 'Quillspur|Quillspur|1|86400|||1|60000|Service'
-check "the failure actions are set between installing and starting the service" \
-  test "$(seq_of InstallServices)" -lt "$(seq_of MsiConfigureServices)" -a \
-  "$(seq_of MsiConfigureServices)" -lt "$(seq_of StartServices)"
+  = 'Quillspur|Quillspur|Quillspur|16|2|1|||[SERVICEACCOUNT]|[SERVICEPASSWORD]|--jobs "[WORKDIR]jobs.ini" --directory "[WORKDIR]." --restart-delay [RESTARTDELAY]|Service|Watches for files and starts programs when they have arrived.'
+check "the restart delay is 60 s unless RESTARTDELAY is given" \
+  test "$(row Property RESTARTDELAY)" = 'RESTARTDELAY|60'
+check "the package installs nothing in the working directory" \
+  test -z "$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 && $2 != "Service" && $2 != "Monitor" && $2 != "Check"')"
+# Each custom action: its row (type, source, target) and where it runs.
+action_is() {
+  row CustomAction "$1" | grep -qxF "$1|$2" &&
+    [ "$(row InstallExecuteSequence "$1")" = "$1|$3|$4" ]
+}
+check "the log directory is set before the costs are final" \
+  action_is SetLogDirectory '51|LOGDIR|[INSTALLPATH]\htdocs\LORVANTIS\lorvantis_php\log|' \
+  INSTALLPATH 990
+check "icacls and reg are named before the costs are final" eval \
+  'action_is SetIcacls "51|ICACLS|[System64Folder]icacls.exe|" 1 991 &&
+   action_is SetReg "51|REG|[System64Folder]reg.exe|" 1 992 &&
+   [ "$(seq_of CostFinalize)" -gt 992 ]'
+# 3122: an exe named by a property, deferred, as SYSTEM, checked; 3186 the
+# same unchecked.
+check "Path is written deferred as SYSTEM, only with INSTALLPATH, never removed" \
+  action_is WritePath '3122|REG|add HKLM\Software\KESTRAN\LORVANTIS /v Path /t REG_SZ /d "[INSTALLPATH]" /f|' \
+  'INSTALLPATH AND NOT REMOVE="ALL"' 5010
+check "no component owns Path" eval \
+  '! msiinfo export "$msi" Registry | grep -q LORVANTIS'
 acl_actions_placed() {
-  local action
-  for action in ResetWorkDir OwnWorkDir LockWorkDir GrantWorkDir OwnJobFile \
-    ResetJobFile; do
-    # 3122: an exe named by a property, deferred, as SYSTEM, checked.
-    row CustomAction "$action" | grep -q "^$action|3122|ICACLS|" || return
-    [ "$(seq_of "$action")" -gt "$(seq_of InstallServices)" ] &&
-      [ "$(seq_of "$action")" -lt "$(seq_of StartServices)" ] || return
-  done
+  local dir='"[WORKDIR]."' file='"[WORKDIR]jobs.ini"' not='NOT REMOVE="ALL"'
+  action_is ResetWorkDir "3122|ICACLS|$dir /reset /Q|" "$not" 5801 &&
+    action_is OwnWorkDir "3122|ICACLS|$dir /setowner *S-1-5-32-544 /Q|" "$not" 5802 &&
+    action_is LockWorkDir "3122|ICACLS|$dir /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F /Q|" "$not" 5803 &&
+    action_is GrantWorkDir "3122|ICACLS|$dir /grant \"[SERVICEACCOUNT]:(OI)(CI)RX\" /Q|" \
+      "$not AND SERVICEACCOUNT <> \"LocalSystem\"" 5804 &&
+    action_is OwnJobFile "3186|ICACLS|$file /setowner *S-1-5-32-544 /Q|" "$not" 5805 &&
+    action_is ResetJobFile "3186|ICACLS|$file /reset /Q|" "$not" 5806 &&
+    [ "$(seq_of InstallServices)" -lt 5801 ] && [ "$(seq_of StartServices)" -gt 5806 ]
 }
 check "icacls runs deferred as SYSTEM before the service starts" acl_actions_placed
+check "every custom action is checked above" \
+  test "$(msiinfo export "$msi" CustomAction | tr -d '\r' | awk -F'\t' 'NR > 3 {print $1}' | sort | tr '\n' ' ')" \
+  = 'GrantWorkDir LockWorkDir OwnJobFile OwnWorkDir ResetJobFile ResetWorkDir SetIcacls SetLogDirectory SetReg WritePath '
+check "a downgrade is refused with a message" \
+  test "$(row LaunchCondition 'NOT WIX_DOWNGRADE_DETECTED')" \
+  = 'NOT WIX_DOWNGRADE_DETECTED|A newer version of Quillspur is already installed.'
 check "an upgrade removes the old version before it installs" \
   test "$(seq_of RemoveExistingProducts)" -lt "$(seq_of InstallInitialize)"
 
@@ -124,6 +151,8 @@ wineserver -p >/dev/null 2>&1 </dev/null
 WINEDEBUG=-all,+eventlog wineboot >/dev/null 2>"$work/services.log" </dev/null
 drive=$WINEPREFIX/drive_c
 w() { wine "$@" </dev/null 2>>"$work/wine.log"; }
+# msiexec, its output (and that of the commands it runs) kept.
+msiexec() { wine msiexec "$@" </dev/null >>"$work/wine.log" 2>&1; }
 # The stand-in icacls: each call's command line, one call a line.
 printf '%s\n' '#include <stdio.h>' '#include <windows.h>' \
   'int main(void) {' \
@@ -178,8 +207,28 @@ same_calls() { cmp -s <(lock_calls "$1") <(acl_calls); }
 path_is() { [ "$(reg_value 'HKLM\Software\KESTRAN\LORVANTIS' Path)" = "$1" ]; }
 services='HKLM\System\CurrentControlSet\Services'
 image_path_ok() {
-  [[ "$(reg_value "$services\\Quillspur" ImagePath)" =~ ^\"?C:\\Quillspur\\quillspur-service\.exe\"?\ \"C:\\ProgramData\\Quillspur\\jobs\.ini\"$ ]]
+  local settings='--jobs "C:\ProgramData\Quillspur\jobs.ini" --directory "C:\ProgramData\Quillspur\." --restart-delay '$1
+  [[ "$(reg_value "$services\\Quillspur" ImagePath)" =~ ^\"?C:\\Quillspur\\quillspur-service\.exe\"?\ (.*)$ ]] &&
+    [ "${BASH_REMATCH[1]}" = "$settings" ]
 }
+# The Windows processes of this prefix whose command line matches.
+monitors() {
+  local pid
+  for pid in $(pgrep -if "$1"); do
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null |
+      grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
+monitor_count_is() { [ "$(monitors 'quillspur\.exe' | wc -l)" -eq "$1" ]; }
+# How many events so far had these inserts.
+events_of() {
+  tr -d '\r' <"$work/services.log" | sed -n 's/.*:ReportEventW //p' |
+    grep -cxF "$1"
+}
+started_line='L"\"C:\\Quillspur\\quillspur.exe\" \"C:\\ProgramData\\Quillspur\\jobs.ini\""'
+more_starts_than() { [ "$(events_of "$started_line")" -gt "$1" ]; }
+size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
+grows() { [ "$(size_of "$1")" -gt "$2" ]; }
 # Wine's installer leaves the image path unquoted, so a program path with a
 # space would not start here: the programs go to C:\Quillspur. Nor does it
 # find an installed product's directories by itself: INSTALLDIR is given to
@@ -187,26 +236,20 @@ image_path_ok() {
 programs=$drive/Quillspur
 workdir=$drive/ProgramData/Quillspur
 logfile=$drive/Lorvantis/htdocs/LORVANTIS/lorvantis_php/log/Quillspur.log
+output=$workdir/output.log
 
-# The admin's job file, there before the install: one job that runs in every
-# cycle and writes where it ran, one that waits in a long command.
-mkdir -p "$workdir"
-printf '%s\r\n' '[Quillspur]' 'Delay=1' '[Where]' 'Run=cd >where.txt' \
-  '[Wait]' 'Run=ping -n 600 127.0.0.1 >nul' >"$workdir/jobs.ini"
-cp "$workdir/jobs.ini" "$work/jobs.ini.admin"
-
-check "msiexec installs it with Path and another account" \
-  w msiexec /i "$msi" /qn 'INSTALLDIR=C:\Quillspur' \
-  'LORVANTISPATH=C:\Lorvantis' 'SERVICEACCOUNT=NT AUTHORITY\LocalService'
-for file in quillspur.exe quillspur-check.exe quillspur-service.exe; do
+check "msiexec installs it with Path, a restart delay and another account" \
+  msiexec /i "$msi" /qn 'INSTALLDIR=C:\Quillspur' \
+  'INSTALLPATH=C:\Lorvantis' RESTARTDELAY=2 \
+  'SERVICEACCOUNT=NT AUTHORITY\LocalService'
+for file in quillspur.exe quillspur-check.exe quillspur-service.exe \
+  jobs-template.ini; do
   check "installed: $file" test -f "$programs/$file"
 done
-check "the install keeps a job file that is there" \
-  cmp -s "$work/jobs.ini.admin" "$workdir/jobs.ini"
 check "Path is set" path_is 'C:\Lorvantis'
 check "the log directory is made" test -d "$(dirname "$logfile")"
-check "the service's command line: the program, the job file quoted" \
-  image_path_ok
+check "the service's command line: the program, its settings quoted" \
+  image_path_ok 2
 check "the service runs as the account given" \
   test "$(reg_value "$services\\Quillspur" ObjectName)" = 'NT AUTHORITY\LocalService'
 check "the event source names the service's message table" \
@@ -215,14 +258,53 @@ check "the event source names the service's message table" \
 check "icacls: only Administrators and SYSTEM write, the account reads" \
   same_calls 'NT AUTHORITY\LocalService'
 check "the service is running after the install" wait_for 20 state_is RUNNING
+check "the service writes the job file from its template" \
+  wait_for 10 cmp -s "$programs/jobs-template.ini" "$workdir/jobs.ini"
+template_ok() {
+  local text
+  text=$(tr -d '\r' <"$workdir/jobs.ini")
+  [ "$(grep '^\[' <<<"$text")" = '[Quillspur]' ] &&
+    grep -q '^;Run=move ' <<<"$text" && ! grep -q '^;Run=.*date' <<<"$text"
+}
+check "the template is a Windows job file with no job active" template_ok
 
-check "the service's monitor runs a job in the job file's directory" \
+# The admin's job file: one job that runs in every cycle and writes where
+# it ran, one that prints, one that waits in a long command once wait.flag
+# is there. The monitor would first wait out the template's cycle of a
+# minute: the service is restarted with net.
+printf '%s\r\n' '[Quillspur]' 'Delay=1' '[Where]' 'Run=cd >where.txt' \
+  '[Print]' 'Run=echo printed by a job' \
+  '[Wait]' 'Check=wait.flag' 'Run=ping -n 600 127.0.0.1 >nul' >"$workdir/jobs.ini"
+cp "$workdir/jobs.ini" "$work/jobs.ini.admin"
+# An output.log past its limit, which the next output moves aside.
+head -c 1000001 /dev/zero | tr '\0' x >"$output"
+w net stop Quillspur >/dev/null
+check "net stop stops the service" wait_for 20 state_is STOPPED
+w net start Quillspur >/dev/null
+check "net start starts it" wait_for 20 state_is RUNNING
+
+check "the service's monitor runs a job in the working directory" \
   wait_for 30 grep -sqi 'C:\\ProgramData\\Quillspur' "$workdir/where.txt"
 check "the monitor logs to Path's log directory" \
   grep -q 'Quillspur gestartet' "$logfile"
+check "the monitor's log grows" wait_for 10 grows "$logfile" "$(size_of "$logfile")"
+check "a job's output goes to output.log" \
+  wait_for 10 grep -sq 'printed by a job' "$output"
+check "output.log past 1,000,000 bytes was moved to output.old" \
+  test "$(size_of "$workdir/output.old")" -eq 1000001
 check "the monitor's start is reported to the event log" \
-  reported 'L"\"C:\\Quillspur\\quillspur.exe\" \"C:\\ProgramData\\Quillspur\\jobs.ini\""'
+  more_starts_than 0
+touch "$workdir/wait.flag"
 check "the monitor runs the long command" wait_for 30 running 'ping -n 600'
+
+# A monitor that died is started again after the restart delay.
+starts=$(events_of "$started_line")
+kill -KILL $(monitors 'quillspur\.exe')
+check "the monitor's end is reported with its restart delay" \
+  wait_for 10 reported 'L"2"'
+check "the monitor is started again" wait_for 10 more_starts_than "$starts"
+check "one monitor runs again" wait_for 10 monitor_count_is 1
+
 start=$SECONDS
 w sc stop Quillspur >/dev/null
 check "sc stop stops the service" wait_for 20 state_is STOPPED
@@ -230,35 +312,50 @@ echo "     stopped in $((SECONDS - start)) s"
 check "the stop ended the monitor" gone 'quillspur\.exe'
 check "the stop ended the command the monitor ran" gone 'ping -n 600'
 check "the stop is reported to the event log" reported 'L"stop"'
-
-# A monitor that cannot start ends; the service waits a minute to start it
-# again, and a stop in that minute stops it at once.
-mv "$workdir/jobs.ini" "$work/jobs.ini.moved"
 w sc start Quillspur >/dev/null
-check "the monitor's end is reported to the event log" \
-  wait_for 30 reported 'L"60"'
-start=$SECONDS
-w sc stop Quillspur >/dev/null
-wait_for 20 state_is STOPPED
-check "a stop while the monitor waits to be started again takes no minute" \
-  test $((SECONDS - start)) -lt 15
-mv "$work/jobs.ini.moved" "$workdir/jobs.ini"
+check "sc start starts it" wait_for 20 state_is RUNNING
 
 rm -f "$drive/icacls-calls.txt"
 check "msiexec upgrades it, without properties" \
-  w msiexec /i "$next" /qn 'INSTALLDIR=C:\Quillspur'
+  msiexec /i "$next" /qn 'INSTALLDIR=C:\Quillspur'
 check "the upgrade keeps the admin's job file" \
   cmp -s "$work/jobs.ini.admin" "$workdir/jobs.ini"
+check "the upgrade keeps Path" path_is 'C:\Lorvantis'
 check "one version is installed" \
   test "$(w reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
     tr -d '\r' | grep -c 'DisplayName *REG_SZ *Quillspur$')" -eq 1
 check "the service runs as LocalSystem by default" \
   test "$(reg_value "$services\\Quillspur" ObjectName)" = LocalSystem
+check "the restart delay is 60 s by default" image_path_ok 60
 check "icacls: no grant for LocalSystem" same_calls ''
 check "the service is running after the upgrade" wait_for 20 state_is RUNNING
+check "the upgrade leaves one monitor" wait_for 10 monitor_count_is 1
+sleep 2
+check "and only one" monitor_count_is 1
 
-check "msiexec uninstalls it" w msiexec /x "$next" /qn 'INSTALLDIR=C:\Quillspur'
-for file in quillspur.exe quillspur-check.exe quillspur-service.exe; do
+# The service waits a minute to start the monitor again, and a stop in that
+# minute stops it at once.
+kill -KILL $(monitors 'quillspur\.exe')
+check "the monitor's end is reported with the default delay" \
+  wait_for 10 reported 'L"60"'
+start=$SECONDS
+w sc stop Quillspur >/dev/null
+wait_for 20 state_is STOPPED
+check "a stop while the monitor waits to be started again takes no minute" \
+  test $((SECONDS - start)) -lt 15
+w sc start Quillspur >/dev/null
+wait_for 20 state_is RUNNING
+
+# 1603: the launch condition failed; the newer version stays.
+msiexec /i "$msi" /qn 'INSTALLDIR=C:\Quillspur'
+check "a downgrade is refused" test $? -ne 0
+check "the newer version stays" \
+  test "$(w reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+    tr -d '\r' | sed -n 's/^ *DisplayVersion *REG_SZ *//p')" = "$version.1"
+
+check "msiexec uninstalls it" msiexec /x "$next" /qn 'INSTALLDIR=C:\Quillspur'
+for file in quillspur.exe quillspur-check.exe quillspur-service.exe \
+  jobs-template.ini; do
   check "removed: $file" test ! -e "$programs/$file"
 done
 check "removed: the service" no_key "$services\\Quillspur"
@@ -268,5 +365,6 @@ check "no monitor is left" gone 'quillspur\.exe'
 check "uninstall keeps the job file" \
   cmp -s "$work/jobs.ini.admin" "$workdir/jobs.ini"
 check "uninstall keeps the log" test -f "$logfile"
+check "uninstall keeps output.log" test -s "$output"
 check "uninstall keeps Path" path_is 'C:\Lorvantis'
 report

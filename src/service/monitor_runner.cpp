@@ -19,28 +19,17 @@ std::string ProgramDirectory() {
   }
 }
 
-// The full path of file, or file itself when it has none.
-std::string FullPath(const std::string& file) {
-  DWORD size = GetFullPathNameA(file.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return file;
-  std::vector<char> path(size);
-  DWORD length = GetFullPathNameA(file.c_str(), size, path.data(), nullptr);
-  return length != 0 && length < size ? std::string(path.data(), length) : file;
-}
-
-const std::string kRestartSeconds =
-    std::to_string(MonitorRunner::kRestartDelay / 1000);
-
 }  // namespace
 
-MonitorRunner::MonitorRunner(const std::string& jobFile, EventReporter& events)
-    : job_file_(FullPath(jobFile)), events_(events) {
-  // Relative Check paths start where the job file is; "C:\" keeps its
-  // backslash.
-  std::string::size_type slash = job_file_.find_last_of("\\/");
-  directory_ = slash == std::string::npos ? std::string(".")
-                                          : job_file_.substr(0, slash);
-  if (directory_.size() == 2 && directory_[1] == ':') directory_ += '\\';
+MonitorRunner::MonitorRunner(const ServiceSettings& settings,
+                             EventReporter& events)
+    : job_file_(settings.JobFile()),
+      template_(ProgramDirectory() + "jobs-template.ini"),
+      directory_(settings.Directory()),
+      restart_delay_(settings.RestartDelaySeconds() * 1000),
+      restart_seconds_(std::to_string(settings.RestartDelaySeconds())),
+      events_(events),
+      output_(settings.Directory()) {
   command_line_ =
       "\"" + ProgramDirectory() + "quillspur.exe\" \"" + job_file_ + "\"";
 }
@@ -62,18 +51,19 @@ bool MonitorRunner::Prepare() {
 
 void MonitorRunner::Serve() {
   while (RunOnce()) {
-    if (WaitForSingleObject(stop_, kRestartDelay) == WAIT_OBJECT_0) break;
+    if (WaitForSingleObject(stop_, restart_delay_) == WAIT_OBJECT_0) break;
   }
   events_.Report(MSG_MONITOR_STOPPED, {stop_reason_});
 }
 
 bool MonitorRunner::RunOnce() {
+  WriteMissingJobFile();
   HANDLE process = StartMonitor();
   if (process == nullptr) {
     DWORD error = GetLastError();
     events_.Report(
         MSG_MONITOR_NOT_STARTED,
-        {command_line_, EventReporter::ErrorText(error), kRestartSeconds});
+        {command_line_, EventReporter::ErrorText(error), restart_seconds_});
     return true;
   }
   events_.Report(MSG_MONITOR_STARTED, {command_line_, directory_});
@@ -86,9 +76,21 @@ bool MonitorRunner::RunOnce() {
   // monitor's start of the same job.
   EndAll(process);
   if (!stopped) {
-    events_.Report(MSG_MONITOR_ENDED, {std::to_string(code), kRestartSeconds});
+    events_.Report(MSG_MONITOR_ENDED, {std::to_string(code), restart_seconds_});
   }
   return !stopped;
+}
+
+void MonitorRunner::WriteMissingJobFile() {
+  // Only for a file that is surely not there: a share that is not there yet
+  // says so with another error.
+  if (GetFileAttributesA(job_file_.c_str()) != INVALID_FILE_ATTRIBUTES ||
+      GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return;
+  }
+  if (CopyFileA(template_.c_str(), job_file_.c_str(), TRUE)) {
+    events_.Report(MSG_JOB_FILE_WRITTEN, {job_file_, template_});
+  }
 }
 
 void MonitorRunner::Stop(const char* reason) {
@@ -97,23 +99,45 @@ void MonitorRunner::Stop(const char* reason) {
 }
 
 HANDLE MonitorRunner::StartMonitor() {
+  // Only the ends that the monitor gets are inherited.
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  if (!CreatePipe(&read, &write, &inherit, 0)) return nullptr;
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = write;
+  startup.hStdError = write;
   PROCESS_INFORMATION started = {};
   std::vector<char> command(command_line_.begin(), command_line_.end());
   command.push_back('\0');
   // Suspended until it is in the job, so that its first command is too. A
   // console of its own, never shown, for cmd and the commands it starts.
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
-                      directory_.c_str(), &startup, &started)) {
+  BOOL created = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE,
+                                CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
+                                directory_.c_str(), &startup, &started);
+  DWORD error = GetLastError();
+  // The pipe ends when the last process that holds a copy of write ends.
+  CloseHandle(write);
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  if (!created) {
+    CloseHandle(read);
+    SetLastError(error);
     return nullptr;
   }
+  output_.Start(read);
   if (!AssignProcessToJobObject(job_, started.hProcess)) {
-    DWORD error = GetLastError();
+    error = GetLastError();
     TerminateProcess(started.hProcess, 1);
     CloseHandle(started.hThread);
+    WaitForSingleObject(started.hProcess, INFINITE);
     CloseHandle(started.hProcess);
+    output_.Finish();
     SetLastError(error);
     return nullptr;
   }
@@ -128,4 +152,6 @@ void MonitorRunner::EndAll(HANDLE process) {
   // has stopped, so that an uninstall finds nothing in use.
   WaitForSingleObject(process, 10000);
   CloseHandle(process);
+  // Every process of the job is gone, and with them the pipe's writers.
+  output_.Finish();
 }

@@ -6,15 +6,19 @@
 #include <string>
 
 #include "event_reporter.h"
+#include "output_log.h"
+#include "service_settings.h"
 
 // Keeps the monitor running for the service: starts quillspur.exe, which
-// stands beside this program, with the job file, in the job file's
-// directory, and starts it again a minute after it has ended. The monitor
-// and every command it starts run in one job object, so that a stop, or the
-// end of this process however it comes, ends all of them.
+// stands beside this program, with the job file, in the working directory,
+// and starts it again after the restart delay when it has ended. A job file
+// that is not there is first written from jobs-template.ini beside this
+// program. The monitor and every command it starts run in one job object,
+// so that a stop, or the end of this process however it comes, ends all of
+// them; what they print goes to output.log.
 class MonitorRunner {
  public:
-  MonitorRunner(const std::string& jobFile, EventReporter& events);
+  MonitorRunner(const ServiceSettings& settings, EventReporter& events);
   ~MonitorRunner();
   MonitorRunner(const MonitorRunner&) = delete;
   MonitorRunner& operator=(const MonitorRunner&) = delete;
@@ -30,23 +34,26 @@ class MonitorRunner {
   // Makes Serve return; from any thread, once Prepare has succeeded.
   void Stop(const char* reason);
 
-  // How long an ended monitor waits to be started again, in milliseconds.
-  static const DWORD kRestartDelay = 60000;
-
  private:
   // Runs the monitor once, until it ends or Stop is called; false for a
   // stop.
   bool RunOnce();
-  // The monitor's process, started inside the job; null when it could not
-  // be started (GetLastError says why).
+  // Writes the job file from the template when there is none.
+  void WriteMissingJobFile();
+  // The monitor's process, started inside the job with its output going to
+  // output_; null when it could not be started (GetLastError says why).
   HANDLE StartMonitor();
   // Ends what is left in the job and waits for process to end.
   void EndAll(HANDLE process);
 
   std::string job_file_;
+  std::string template_;
   std::string directory_;
   std::string command_line_;
+  DWORD restart_delay_;
+  std::string restart_seconds_;
   EventReporter& events_;
+  OutputLog output_;
   HANDLE job_ = nullptr;
   HANDLE stop_ = nullptr;
   const char* stop_reason_ = "";

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "failure_actions.h"
 #include "messages.h"
 
 namespace {
@@ -14,11 +15,13 @@ ServiceHost* the_host = nullptr;
 
 const char ServiceHost::kName[] = "Quillspur";
 
-ServiceHost::ServiceHost(const std::string& jobFile)
-    : events_(kName), runner_(jobFile, events_) {}
+ServiceHost::ServiceHost(const ServiceSettings& settings)
+    : restart_delay_(settings.RestartDelaySeconds() * 1000),
+      events_(kName),
+      runner_(settings, events_) {}
 
-int ServiceHost::Run(const std::string& jobFile) {
-  ServiceHost host(jobFile);
+int ServiceHost::Run(const ServiceSettings& settings) {
+  ServiceHost host(settings);
   the_host = &host;
   char name[sizeof kName];
   memcpy(name, kName, sizeof kName);
@@ -45,6 +48,13 @@ void ServiceHost::Serve() {
   if (handle_ == nullptr) return;
   status_.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   Report(SERVICE_START_PENDING, NO_ERROR);
+  // At every start, as the installer cannot set them; a host that was
+  // killed is started again by the service manager after the delay.
+  if (!FailureActions::Ensure(kName, restart_delay_)) {
+    DWORD error = GetLastError();
+    events_.Report(MSG_FAILURE_ACTIONS_NOT_SET,
+                   {EventReporter::ErrorText(error)});
+  }
   if (!runner_.Prepare()) {
     DWORD error = GetLastError();
     events_.Report(MSG_SERVICE_FAILED, {EventReporter::ErrorText(error)});

@@ -4,25 +4,25 @@
 #include <windows.h>
 
 #include <mutex>
-#include <string>
 
 #include "event_reporter.h"
 #include "monitor_runner.h"
+#include "service_settings.h"
 
-// The service's side of the service manager: says the service is running
-// once the monitor can be run, serves the stop and shutdown controls, and
-// says when it has stopped.
+// The service's side of the service manager: sets the service's failure
+// actions, says the service is running once the monitor can be run, serves
+// the stop and shutdown controls, and says when it has stopped.
 class ServiceHost {
  public:
   // Connects to the service manager and serves the service Quillspur until
   // it stops; the process's exit code. 1 with a message on stderr when the
   // program was not started by the service manager.
-  static int Run(const std::string& jobFile);
+  static int Run(const ServiceSettings& settings);
 
   static const char kName[];
 
  private:
-  explicit ServiceHost(const std::string& jobFile);
+  explicit ServiceHost(const ServiceSettings& settings);
 
   static void WINAPI Main(DWORD argc, LPSTR* argv);
   static DWORD WINAPI Control(DWORD control, DWORD type, LPVOID data,
@@ -30,6 +30,7 @@ class ServiceHost {
   void Serve();
   void Report(DWORD state, DWORD exitCode);
 
+  DWORD restart_delay_;
   EventReporter events_;
   MonitorRunner runner_;
   SERVICE_STATUS_HANDLE handle_ = nullptr;
