@@ -20,6 +20,7 @@ for program; do
 done
 # Notepad and the profile functions alike read CR LF.
 sed 's/$/\r/' "$here/jobs.ini" >"$stage/jobs-template.ini"
+sed 's/$/\r/' "$here/registry.reg" >"$stage/registry.reg"
 
 # wixl takes the files from the current directory only.
 (cd "$stage" && wixl -a x64 -D Version="$version" -o quillspur.msi \

@@ -72,7 +72,7 @@ check "the service starts automatically with its settings, each path quoted" \
 check "the restart delay is 60 s unless RESTARTDELAY is given" \
   test "$(row Property RESTARTDELAY)" = 'RESTARTDELAY|60'
 check "the package installs nothing in the working directory" \
-  test -z "$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 && $2 != "Service" && $2 != "Monitor" && $2 != "Check"')"
+  test -z "$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 && $2 != "Service" && $2 != "Monitor" && $2 != "Check" && $2 != "Examples"')"
 # Each custom action: its row (type, source, target) and where it runs.
 action_is() {
   row CustomAction "$1" | grep -qxF "$1|$2" &&
@@ -126,6 +126,30 @@ for exe in quillspur.exe quillspur-check.exe src/service/quillspur-service.exe; 
   check "$(basename "$exe"): version $version and its manifest" \
     resources_ok "$build/$exe"
 done
+
+# The zip, for those who copy the files by hand: the programs, the task,
+# and the Windows examples, with CR LF, which change nothing as they come.
+zip_name=quillspur-$version-Windows-x86_64
+(cd "$build" && nice cpack -G ZIP) >>"$work/build.log" 2>&1
+unzip -q -d "$work/zip" "$build/packages/$zip_name.zip" 2>/dev/null
+zip_root=$work/zip/$zip_name/
+examples=${zip_root}share/doc/quillspur/examples
+zip_programs_ok() {
+  local f
+  for f in quillspur.exe quillspur-check.exe quillspur-service.exe \
+    quillspur-task.xml install-task.ps1; do
+    test -f "${zip_root}bin/$f" || return
+  done
+}
+check "the zip holds the programs and the task" zip_programs_ok
+check "the zip's job file is the Windows one" \
+  cmp -s <(sed 's/$/\r/' "$(dirname "$0")/jobs.ini") "$examples/jobs.ini"
+check "the zip's .reg sets nothing as it comes, an absolute Path when used" \
+  eval '! grep -q "^[[\"]" "$examples/registry.reg" &&
+    grep -qxF ";\"Path\"=\"C:\\\\Lorvantis\"$(printf "\r")" "$examples/registry.reg"'
+check "the package carries the Windows examples" \
+  test "$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' '$2 == "Examples" {print $3}' | sort | tr '\n' ' ')" \
+  = 'jobs.ini registry.reg '
 
 # A second version, for the upgrade.
 next=$work/quillspur-next.msi
