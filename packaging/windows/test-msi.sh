@@ -107,6 +107,8 @@ check "icacls runs deferred as SYSTEM before the service starts" acl_actions_pla
 check "every custom action is checked above" \
   test "$(msiinfo export "$msi" CustomAction | tr -d '\r' | awk -F'\t' 'NR > 3 {print $1}' | sort | tr '\n' ' ')" \
   = 'GrantWorkDir LockWorkDir OwnJobFile OwnWorkDir ResetJobFile ResetWorkDir SetIcacls SetLogDirectory SetReg WritePath '
+check "the properties reach the install's server side" eval \
+  '[[ "$(row Property SecureCustomProperties)" =~ [\|\;]INSTALLPATH\;RESTARTDELAY\; ]]'
 check "a downgrade is refused with a message" \
   test "$(row LaunchCondition 'NOT WIX_DOWNGRADE_DETECTED')" \
   = 'NOT WIX_DOWNGRADE_DETECTED|A newer version of Quillspur is already installed.'
@@ -271,6 +273,13 @@ for file in quillspur.exe quillspur-check.exe quillspur-service.exe \
   check "installed: $file" test -f "$programs/$file"
 done
 check "Path is set" path_is 'C:\Lorvantis'
+# Outside the service manager the host says how it is run, and refuses a
+# command line it cannot read.
+w "$programs/quillspur-service.exe" --jobs 'C:\x.ini' >/dev/null 2>&1
+check "the service program alone ends with 1" test $? -eq 1
+w "$programs/quillspur-service.exe" --jobs 'C:\x.ini' --restart-delay 1m \
+  >/dev/null 2>&1
+check "a restart delay that is no number is refused" test $? -eq 2
 check "the log directory is made" test -d "$(dirname "$logfile")"
 check "the service's command line: the program, its settings quoted" \
   image_path_ok 2
@@ -323,10 +332,13 @@ check "the monitor runs the long command" wait_for 30 running 'ping -n 600'
 
 # A monitor that died is started again after the restart delay.
 starts=$(events_of "$started_line")
+killed=$(date +%s%N)
 kill -KILL $(monitors 'quillspur\.exe')
 check "the monitor's end is reported with its restart delay" \
   wait_for 10 reported 'L"2"'
 check "the monitor is started again" wait_for 10 more_starts_than "$starts"
+check "not before the delay" \
+  test $(($(date +%s%N) - killed)) -ge 2000000000
 check "one monitor runs again" wait_for 10 monitor_count_is 1
 
 start=$SECONDS
