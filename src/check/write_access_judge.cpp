@@ -31,6 +31,15 @@ const char* Consequence(Trusted what) {
 
 }  // namespace
 
+std::string Joined(const std::vector<std::string>& parts, const char* glue) {
+  std::string text;
+  for (const std::string& part : parts) {
+    if (!text.empty()) text += glue;
+    text += part;
+  }
+  return text;
+}
+
 CWriteAccessJudge::CWriteAccessJudge(const std::string& user)
     : m_strUser(user) {}
 CWriteAccessJudge::~CWriteAccessJudge() = default;

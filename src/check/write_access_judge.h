@@ -24,6 +24,9 @@ struct WritablePlace {
   std::string mend;   // commands, "; " between them
 };
 
+// The parts with glue between them: the writers and the mends of a place.
+std::string Joined(const std::vector<std::string>& parts, const char* glue);
+
 class CWriteAccessJudge {
  public:
   // user: the monitor's user by name, empty for the caller. A name, not

@@ -106,15 +106,6 @@ std::string GroupName(gid_t gid) {
   return entry != nullptr ? entry->gr_name : std::to_string(gid);
 }
 
-std::string Joined(const std::vector<std::string>& parts, const char* glue) {
-  std::string text;
-  for (const std::string& part : parts) {
-    if (!text.empty()) text += glue;
-    text += part;
-  }
-  return text;
-}
-
 std::string ParentOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);

@@ -143,15 +143,6 @@ void AddWriters(const Trust& trust, const std::string& object, bool key,
   LocalFree(descriptor);
 }
 
-std::string Joined(const std::vector<std::string>& parts, const char* glue) {
-  std::string text;
-  for (const std::string& part : parts) {
-    if (!text.empty()) text += glue;
-    text += part;
-  }
-  return text;
-}
-
 void JudgeObject(const Trust& trust, const std::string& object, bool key,
                  Trusted what, const std::string& place,
                  std::vector<WritablePlace>& places) {
