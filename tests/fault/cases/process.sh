@@ -153,13 +153,17 @@ case_as_process_one_orphans_are_reaped_and_sigterm_ends_it() {
   setsid unshare --pid --fork "$program" jobs.ini >monitor.out 2>&1 &
   PID=$!
   wait_for_count "Programm beendet (iRC = 0" 50 || fail "the jobs did not run"
-  local monitor zombies
+  local monitor zombies fewest=1000 i
   monitor=$(pgrep -P "$PID" | head -n 1)
-  sleep 0.3
-  zombies=$(ps --ppid "$monitor" -o stat= | grep -c '^Z')
-  [ "$zombies" -le 1 ] || fail "$zombies zombies below the monitor"
+  # A child that ended since the last pass waits for the next one, so a
+  # few are seen under load; left unreaped they would number in the fifties.
+  for ((i = 0; i < 5; i++)); do
+    sleep 0.1
+    zombies=$(ps --ppid "$monitor" -o stat= | grep -c '^Z')
+    if [ "$zombies" -lt "$fewest" ]; then fewest=$zombies; fi
+  done
+  [ "$fewest" -le 2 ] || fail "$fewest zombies below the monitor at the fewest"
   kill -TERM "$monitor"
-  local i
   for ((i = 0; i < 30; i++)); do
     kill -0 "$monitor" 2>/dev/null || break
     sleep 0.1
