@@ -58,6 +58,7 @@ inside() {
   for file in /usr/bin/quillspur /usr/lib/systemd/system/quillspur.service \
     /usr/share/man/man8/quillspur.8.gz /usr/share/doc/quillspur/README.md \
     /usr/share/doc/quillspur/copyright /usr/share/doc/quillspur/changelog.gz \
+    /usr/share/doc/quillspur/docs/linux-package.md \
     /usr/share/doc/quillspur/examples/strict.conf \
     /etc/quillspur/jobs.ini /etc/quillspur/registry.reg; do
     check "installed: $file" test -f "$file"

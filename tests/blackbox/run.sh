@@ -175,6 +175,27 @@ Programm beendet (iRC = 0, errno = "
 Programm beendet (iRC = 3, errno = "
 }
 
+# The README's quoting for a program whose path holds a blank: the profile
+# functions take one pair of quotes off the whole value, and cmd /c one more
+# when it sees more than two.
+case_a_run_line_quoted_as_documented_reaches_a_program_with_blanks() {
+  mkdir "my tool"
+  local run
+  if on_wine; then
+    printf '@echo [%%~1]>>args.txt\r\n' >"my tool/x.cmd"
+    run="\"\"\"$(program_path "my tool/x.cmd")\" \"a b\"\"\""
+  else
+    printf '#!/bin/sh\nprintf "[%%s]\\n" "$1" >>args.txt\n' >"my tool/x"
+    chmod +x "my tool/x"
+    run="\"\"$PWD/my tool/x\" \"a b\"\""
+  fi
+  printf '[Quillspur]\nDelay=1\n[blank]\nRun=%s\n' "$run" >jobs.ini
+  start_monitor '.\jobs.ini'
+  wait_for_count "Programm beendet (iRC = 0" 1 || fail "the program did not run"
+  stop_monitor
+  expect_eq "the argument the program got" "[a b]" "$(head -n 1 args.txt | tr -d '\r')"
+}
+
 case_a_command_status_of_minus_one_reads_as_a_failure_to_start() {
   # cmd can end with -1; a POSIX shell's status is 0 to 255.
   on_wine || { skip "a POSIX shell's status is 0 to 255"; return; }
