@@ -48,6 +48,14 @@ TEST(ProfilePosix, SeesEveryChangeThatMatters) {
        "[a]\r\nk=1" + std::string(9000, ' ') + "\r\n",
        "[a]\r\nk=1" + std::string(9000, ' ') + "2\r\n", "a", "1              ",
        false},
+      // A value longer than the buffer is decided by the part returned, up
+      // to the first byte that keeps its trailing blanks, and a quoted one
+      // by its last byte.
+      {"the end of a cut value whose cut ends in blanks",
+       "[a]\nk=abcdefghijklmn  x\n", "[a]\nk=abcdefghijklmn  \n", "a",
+       "abcdefghijklmn", false},
+      {"the closing quote of a cut value", "[a]\nk=\"abcdefghijklmnopq\"\n",
+       "[a]\nk=\"abcdefghijklmnopq\n", "a", "\"abcdefghijklmn", false},
   };
   for (const auto& c : cases) {
     TempDir dir;

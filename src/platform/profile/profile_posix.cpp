@@ -122,10 +122,11 @@ const CProfileText::Key* FindKey(const CProfileText& profile,
 }
 
 // What a call asks for: the section list (section null), the key list of
-// a section (key null), or one value.
+// a section (key null), or one value; size is the caller's buffer.
 struct Query {
   const char* section;
   const char* key;
+  DWORD size;
 };
 
 // Just past the end of the line that holds offset: its CR or LF included.
@@ -159,12 +160,31 @@ size_t KeptEnd(const CProfileText::Key& key) {
              : KeptEnd(key.valueOffset, key.valueLength);
 }
 
+// For a value that does not fit into size: the bytes through its first
+// non-blank byte from size - 2 on. A file that begins with them holds a
+// value that begins with the size - 1 bytes returned and is no shorter, as
+// trailing blanks cannot reach back past that byte. 0 where the whole line
+// decides: the value fits, or it opens with a quote, since then its last
+// byte decides whether the quotes are stripped.
+size_t CutValueEnd(const CProfileText& profile, const CProfileText::Key& key,
+                   DWORD size) {
+  if (key.valueOffset == CProfileText::kNoValue || size < 2) return 0;
+  const std::string_view value = profile.ValueOf(key);
+  if (value.size() < size || value[0] == '"' || value[0] == '\'') return 0;
+  size_t last = size - 2;
+  while (last < value.size() && IsProfileBlank(value[last])) ++last;
+  // Only a NUL that cut the value leaves blanks at its end.
+  if (last == value.size()) return 0;
+  return static_cast<size_t>(key.valueOffset) + last + 1;
+}
+
 // How many leading bytes of the file that profile was parsed from decide
 // the answer to query: any file that begins with them gives the same
 // answer. Lines are read in order and the first section and the first line
 // of a name win, so nothing after the line that decided can change it; a
 // section's lines end at the next header, which therefore decides too.
 // A section that is not there can still come at the end: all bytes decide.
+// A value cut to the buffer is decided by the part returned.
 size_t DecidingLength(const CProfileText& profile, const Query& query) {
   const std::string& bytes = profile.Bytes();
   if (query.section == nullptr) return bytes.size();
@@ -177,7 +197,10 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
   if (section == nullptr) return bytes.size();
   if (query.key != nullptr) {
     const CProfileText::Key* key = FindKey(profile, query.section, query.key);
-    if (key != nullptr) return LineEnd(bytes, KeptEnd(*key));
+    if (key != nullptr) {
+      const size_t cut = CutValueEnd(profile, *key, query.size);
+      return cut != 0 ? cut : LineEnd(bytes, KeptEnd(*key));
+    }
   }
   const std::vector<CProfileText::Section>& sections = profile.Sections();
   const size_t next = static_cast<size_t>(section - sections.data()) + 1;
@@ -375,7 +398,7 @@ extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
   try {
     ProfileCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
-    return ReadString(LoadProfile(fileName, Query{section, key}, cache),
+    return ReadString(LoadProfile(fileName, Query{section, key, size}, cache),
                       section, key, fallback, buffer, size);
   } catch (const std::bad_alloc&) {
     return OutOfMemory(buffer);
@@ -390,8 +413,9 @@ extern "C" DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size,
   try {
     ProfileCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
-    return SectionList(LoadProfile(fileName, Query{nullptr, nullptr}, cache),
-                       buffer, size);
+    return SectionList(
+        LoadProfile(fileName, Query{nullptr, nullptr, size}, cache), buffer,
+        size);
   } catch (const std::bad_alloc&) {
     return OutOfMemory(buffer);
   } catch (const std::exception&) {

@@ -4,17 +4,16 @@
 
 #include <utility>
 
-namespace {
-
-// Wine's blanks: the C white space and Ctrl-Z, the old end-of-file mark.
-bool IsBlank(char c) {
+bool IsProfileBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
          c == '\r' || c == '\x1a';
 }
 
+namespace {
+
 void Trim(const char*& begin, const char*& end) {
-  while (begin < end && IsBlank(*begin)) ++begin;
-  while (end > begin && IsBlank(end[-1])) --end;
+  while (begin < end && IsProfileBlank(*begin)) ++begin;
+  while (end > begin && IsProfileBlank(end[-1])) --end;
 }
 
 // Names and values are C strings once parsed: a NUL byte ends them.
