@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "allocation_seam.h"
 #include "install_path.h"
 #include "registry_fixture.h"
 
@@ -102,4 +103,27 @@ TEST_F(ProductKey, AMissingKeyIsCreatedEmpty) {
                                 nullptr, nullptr));
   EXPECT_EQ(0u, values);
   RegCloseKey(key);
+}
+
+// Start-up's read of the registry with each of its allocations failing in
+// turn, the real registry's calls included on Windows: Path is read whole or
+// the read throws, never read short or as empty.
+TEST_F(ProductKey, EachFailedAllocationOfTheReadThrowsOrReadsPathWhole) {
+  Reset("Path", REG_SZ, std::string("D:\\Apps\0", 8));
+  const std::string expected = std::string("D:\\Apps") + kBelow;
+  CInstallPath path;
+  const unsigned long before = seams::AllocationCount();
+  path.Read();
+  const unsigned long total = seams::AllocationCount() - before;
+  ASSERT_GT(total, 0u) << "operator new is not the seam's";
+  for (unsigned long n = 1; n <= total + 1; ++n) {
+    seams::FailAllocation(n);
+    try {
+      EXPECT_EQ(1, path.Read()) << "allocation " << n;
+      EXPECT_STREQ(expected.c_str(), path.GetLogDirectory())
+          << "allocation " << n;
+    } catch (const std::bad_alloc&) {
+    }
+    seams::FailAllocation(0);
+  }
 }
