@@ -23,7 +23,7 @@ runner=()
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../blackbox/lib.sh"
 source "$here/lib.sh"
-require_tools setsid setpriv unshare mount perl faketime
+require_tools setsid setpriv unshare mount perl
 shopt -s nullglob
 for cases in "$here"/cases/*.sh; do
   source "$cases"
