@@ -12,7 +12,6 @@
 
 namespace {
 
-const char kProductKey[] = "Software\\KESTRAN\\LORVANTIS";
 const char kPathValue[] = "Path";
 
 const char* TypeName(DWORD type) {
@@ -55,7 +54,8 @@ void CRegistryProbe::Probe(CCheckReport& report) {
                    " cannot be read: " + registry.monitorOpenNote);
   } else if (!registry.keyExists) {
     report.Add("registry-key-missing", Severity::kWarning,
-               "the key HKEY_LOCAL_MACHINE\\" + std::string(kProductKey) +
+               "the key HKEY_LOCAL_MACHINE\\" +
+                   std::string(CInstallPath::kProductKey) +
                    (registry.monitorOpens
                         ? " does not exist; the monitor creates it, empty"
                         : " does not exist, and the monitor may not create "
@@ -77,8 +77,8 @@ void CRegistryProbe::Probe(CCheckReport& report) {
 
 void CRegistryProbe::DescribePath(RegistryReport& registry) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_QUERY_VALUE,
-                    &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, CInstallPath::kProductKey, 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
     return;
   }
   registry.keyExists = true;

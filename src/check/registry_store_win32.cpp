@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "install_path.h"
 #include "registry_probe.h"
 
 void CRegistryProbe::DescribeStore(RegistryReport& registry) {
@@ -15,7 +16,7 @@ void CRegistryProbe::DescribeStore(RegistryReport& registry) {
 bool CRegistryProbe::PredictMonitorOpen(RegistryReport& registry) {
   // The monitor's access; opening with it changes nothing.
   const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
-  std::string path = "Software\\KESTRAN\\LORVANTIS";
+  std::string path = CInstallPath::kProductKey;
   HKEY key = nullptr;
   LONG result =
       RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key);

@@ -1,5 +1,7 @@
 #include "text_report.h"
 
+#include "install_path.h"
+
 namespace {
 
 std::string YesNo(bool value, const char* yes, const char* no) {
@@ -37,8 +39,9 @@ void AddHead(std::string& out, const CCheckReport& r) {
   const char* key = g.keyExists             ? "present"
                     : g.storeIsRegistryFile ? "missing"
                                             : "not known";
-  out += "          key HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS: " +
-         std::string(key) + "; the monitor's open " +
+  out += "          key HKEY_LOCAL_MACHINE\\" +
+         std::string(CInstallPath::kProductKey) + ": " + key +
+         "; the monitor's open " +
          YesNo(g.monitorOpens, "would succeed",
                "for writing would be refused, so it reads the key read-only") +
          "\n";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "install_path.h"
 #include "os_path.h"
 #include "write_access_judge.h"
 
@@ -23,7 +24,6 @@ const char kTrustedInstaller[] =
     "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 // As GetNamedSecurityInfo names it; shown with HKEY_LOCAL_MACHINE.
 const char kRoot[] = "MACHINE";
-const char kProductKey[] = "MACHINE\\Software\\KESTRAN\\LORVANTIS";
 
 // Wine makes up a file's ACL from its Unix owner and other bits alone: no
 // group bits, no POSIX ACL, no sticky bit. Its ACLs say nothing there.
@@ -247,7 +247,7 @@ bool CWriteAccessJudge::Find(const CCheckReport& report,
               places);
   }
   // The key and the keys above it: who may create a missing key may fill it.
-  std::string key = kProductKey;
+  std::string key = std::string(kRoot) + "\\" + CInstallPath::kProductKey;
   for (bool first = true; key.find('\\') != std::string::npos; first = false) {
     const std::string shown = "the registry key HKEY_LOCAL_MACHINE" +
                               key.substr(sizeof kRoot - 1) +

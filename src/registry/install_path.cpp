@@ -10,14 +10,13 @@
 
 namespace {
 
-const char kProductKey[] = "Software\\KESTRAN\\LORVANTIS";
-
 // Reads Path from the product key opened with flags and access; path is
 // empty when the key holds none. False when the key could not be opened.
 bool ReadPath(DWORD flags, DWORD access, CString& path) {
   path = "";
   CRegistryKey key(flags);
-  if (!key.Open(kProductKey, HKEY_LOCAL_MACHINE, access, false)) return false;
+  if (!key.Open(CInstallPath::kProductKey, HKEY_LOCAL_MACHINE, access, false))
+    return false;
   CRegistryValue* value = key.FindOrAddValue("Path");
   if (value->m_bHasData) path = value->GetAsString();
   key.Close();

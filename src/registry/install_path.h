@@ -9,6 +9,9 @@
 
 class CInstallPath {
  public:
+  // The product's key below HKEY_LOCAL_MACHINE, which holds Path.
+  static constexpr const char kProductKey[] = "Software\\KESTRAN\\LORVANTIS";
+
   CInstallPath();
   virtual ~CInstallPath();
 
