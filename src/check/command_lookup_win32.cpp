@@ -94,8 +94,9 @@ CommandState CCommandLookup::LookUp(const std::string& run, std::string& word,
   const std::string list = std::string(".;") + (path != nullptr ? path : "");
   for (size_t start = 0;;) {
     const size_t semicolon = list.find(';', start);
-    const std::string dir = list.substr(start, semicolon - start);
-    if (!dir.empty() && FindWithExtensions(dir + "\\" + word, where)) {
+    std::string dir = list.substr(start, semicolon - start);
+    if (!dir.empty() &&
+        FindWithExtensions(dir.append("\\").append(word), where)) {
       return CommandState::kFound;
     }
     if (semicolon == std::string::npos) return CommandState::kNotFound;

@@ -36,7 +36,7 @@ bool UnderWine() {
 std::string SidText(PSID sid) {
   char* text = nullptr;
   if (!ConvertSidToStringSidA(sid, &text)) return "an unknown account";
-  const std::string result = text;
+  std::string result = text;
   LocalFree(text);
   return result;
 }
@@ -184,7 +184,7 @@ std::string FinalPath(const std::string& path) {
   }
   CloseHandle(handle);
   if (size == 0 || size >= buffer.size()) return std::string();
-  const std::string text(buffer.data(), size);
+  std::string text(buffer.data(), size);
   if (text.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + text.substr(8);
   if (text.compare(0, 4, "\\\\?\\") == 0) return text.substr(4);
   return text;

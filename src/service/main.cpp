@@ -9,10 +9,10 @@
 int main(int argc, char* argv[]) {
   ServiceSettings settings;
   if (!settings.Parse(argc, argv)) {
-    fprintf(stderr,
-            "quillspur-service: %s\nusage: quillspur-service --jobs FILE "
-            "[--directory DIR] [--restart-delay SECONDS]\n",
-            settings.Error().c_str());
+    (void)fprintf(stderr,
+                  "quillspur-service: %s\nusage: quillspur-service --jobs FILE "
+                  "[--directory DIR] [--restart-delay SECONDS]\n",
+                  settings.Error().c_str());
     return 2;
   }
   return ServiceHost::Run(settings);

@@ -29,14 +29,14 @@ int ServiceHost::Run(const ServiceSettings& settings) {
   if (StartServiceCtrlDispatcherA(table)) return 0;
   DWORD error = GetLastError();
   if (error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) {
-    fputs(
+    (void)fputs(
         "quillspur-service runs only as the service Quillspur, started by the "
         "service manager.\nTo run the monitor in a console: quillspur <job "
         "file>\n",
         stderr);
   } else {
-    fprintf(stderr, "quillspur-service: %s\n",
-            EventReporter::ErrorText(error).c_str());
+    (void)fprintf(stderr, "quillspur-service: %s\n",
+                  EventReporter::ErrorText(error).c_str());
   }
   return 1;
 }
