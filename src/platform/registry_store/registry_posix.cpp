@@ -339,8 +339,10 @@ extern "C" LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) noexcept {
       file.DeleteKey(path);
       // The parent may have existed only through this key; on Windows it is a
       // key of its own and stays.
-      const size_t parent = path.rfind('\\');
-      if (path.find('\\') != parent) file.AddKey(path.substr(0, parent));
+      const size_t lastSeparator = path.rfind('\\');
+      if (path.find('\\') != lastSeparator) {
+        file.AddKey(path.substr(0, lastSeparator));
+      }
       return ERROR_SUCCESS;
     });
   });
