@@ -57,9 +57,19 @@ class CLogWriter {
   bool MoveAside(long long maxSize, DirectoryLock& lock);
   long long Size() const;
   void Close();
+  // One write of length bytes at the log's end; the bytes written, 0 on
+  // failure. A line cut short is cut back by the caller.
+  size_t WriteOnce(const char* line, size_t length);
   // Removes the n bytes that a short write has put at the log's end. When
   // other lines follow them, they become blanks that end the line before.
   void CutBack(size_t n);
+
+  // The platform's primitives of the open log.
+  size_t WriteAtEnd(const char* data, size_t length);
+  // Where the last write ended; false when that cannot be told.
+  bool Position(long long& offset) const;
+  void TruncateAt(long long offset);
+  void OverwriteAt(long long offset, const std::string& bytes);
 
   const std::string& m_strLogPath;
   const std::string& m_strOldPath;

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include "directory_lock.h"
 #include "log_writer.h"
 #include "seams.h"
@@ -161,31 +159,35 @@ bool CLogWriter::MoveAside(long long maxSize, DirectoryLock& lock) {
 
 void CLogWriter::Append(const char* line, size_t length) {
   StopSignalsHeld held;
-  const size_t allowed = std::min(length, seams::LogWriteAllowed(length));
-  const ssize_t written = write(static_cast<int>(m_hFile), line, allowed);
-  if (written == static_cast<ssize_t>(length) || written <= 0) return;
-  seams::LogAfterShortWrite();
+  const size_t written = WriteOnce(line, length);
+  if (written == length || written == 0) return;
+  // The directory's lock keeps a move by another writer off the file while
+  // its end is cut.
   DirectoryLock lock(AT_FDCWD, DirectoryOf(m_strLogPath).c_str());
-  CutBack(static_cast<size_t>(written));
+  CutBack(written);
 }
 
-void CLogWriter::CutBack(size_t n) {
+size_t CLogWriter::WriteAtEnd(const char* data, size_t length) {
+  const ssize_t written = write(static_cast<int>(m_hFile), data, length);
+  return written > 0 ? static_cast<size_t>(written) : 0;
+}
+
+bool CLogWriter::Position(long long& offset) const {
+  offset = lseek(static_cast<int>(m_hFile), 0, SEEK_CUR);
+  return offset >= 0;
+}
+
+void CLogWriter::TruncateAt(long long offset) {
+  // A cast to void does not silence glibc's warn_unused_result.
+  const int ignored = ftruncate(static_cast<int>(m_hFile), offset);
+  (void)ignored;
+}
+
+void CLogWriter::OverwriteAt(long long offset, const std::string& bytes) {
   const int fd = static_cast<int>(m_hFile);
-  // An appending write leaves the offset at the end of its own bytes.
-  const off_t end = lseek(fd, 0, SEEK_CUR);
-  const off_t start = end - static_cast<off_t>(n);
-  const long long size = Size();
-  if (start < 0 || size < end) return;
-  if (size == end || start < 2) {
-    // Nothing follows; or the fragment begins the file, so there is no line
-    // before it to end, and cutting drops what follows but no line is cut.
-    const int ignored = ftruncate(fd, start);
-    (void)ignored;
-    return;
-  }
-  const std::string blanks = std::string(n, ' ') + "\r\n";
+  // Appending would put the bytes at the end whatever the offset.
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_APPEND);
-  const ssize_t ignored = pwrite(fd, blanks.data(), blanks.size(), start - 2);
+  const ssize_t ignored = pwrite(fd, bytes.data(), bytes.size(), offset);
   (void)ignored;
 }
 

@@ -4,7 +4,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <algorithm>
+#include <string>
 
 #include "log_writer.h"
 #include "seams.h"
@@ -188,34 +188,39 @@ bool CLogWriter::MoveAsideIfLarger(long long maxSize) {
 }
 
 void CLogWriter::Append(const char* line, size_t length) {
-  const size_t allowed = std::min(length, seams::LogWriteAllowed(length));
-  const HANDLE file = AsHandle(m_hFile);
-  SetPosition(file, 0, FILE_END);
-  DWORD written = 0;
-  WriteFile(file, line, static_cast<DWORD>(allowed), &written, nullptr);
+  // The mutex, held for the whole message, guards the cutting back too.
+  const size_t written = WriteOnce(line, length);
   if (written == length || written == 0) return;
-  seams::LogAfterShortWrite();
   CutBack(written);
 }
 
-void CLogWriter::CutBack(size_t n) {
+size_t CLogWriter::WriteAtEnd(const char* data, size_t length) {
   const HANDLE file = AsHandle(m_hFile);
-  LARGE_INTEGER zero = {}, end;
-  if (!SetFilePointerEx(file, zero, &end, FILE_CURRENT)) return;
-  const long long start = end.QuadPart - static_cast<long long>(n);
-  const long long size = Size();
-  if (start < 0 || size < end.QuadPart) return;
-  if (size == end.QuadPart || start < 2) {
-    // Nothing follows; or the fragment begins the file, so there is no line
-    // before it to end, and cutting drops what follows but no line is cut.
-    SetPosition(file, start, FILE_BEGIN);
-    SetEndOfFile(file);
-    return;
-  }
-  const std::string blanks = std::string(n, ' ') + "\r\n";
-  SetPosition(file, start - 2, FILE_BEGIN);
+  SetPosition(file, 0, FILE_END);
+  DWORD written = 0;
+  WriteFile(file, data, static_cast<DWORD>(length), &written, nullptr);
+  return written;
+}
+
+bool CLogWriter::Position(long long& offset) const {
+  LARGE_INTEGER zero = {}, position;
+  if (!SetFilePointerEx(AsHandle(m_hFile), zero, &position, FILE_CURRENT))
+    return false;
+  offset = position.QuadPart;
+  return true;
+}
+
+void CLogWriter::TruncateAt(long long offset) {
+  const HANDLE file = AsHandle(m_hFile);
+  SetPosition(file, offset, FILE_BEGIN);
+  SetEndOfFile(file);
+}
+
+void CLogWriter::OverwriteAt(long long offset, const std::string& bytes) {
+  const HANDLE file = AsHandle(m_hFile);
+  SetPosition(file, offset, FILE_BEGIN);
   DWORD ignored = 0;
-  WriteFile(file, blanks.data(), static_cast<DWORD>(blanks.size()), &ignored,
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &ignored,
             nullptr);
 }
 
