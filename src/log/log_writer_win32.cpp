@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ascii.h"
 #include "log_writer.h"
 #include "seams.h"
 
@@ -17,10 +18,9 @@ HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 // path; global, so that services and users share it.
 std::string MutexName(const std::string& logPath) {
   unsigned long long hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : logPath) {
-    if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-    if (c == '/') c = '\\';
-    hash = (hash ^ c) * 1099511628211ull;
+  for (char c : logPath) {
+    c = c == '/' ? '\\' : AsciiUpper(c);
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
   }
   char name[48];
   (void)snprintf(name, sizeof name, "Global\\Quillspur.log.%016llx", hash);

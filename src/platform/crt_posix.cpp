@@ -2,13 +2,7 @@
 #include <mbstring.h>
 #include <string.h>
 
-namespace {
-
-unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
+#include "ascii.h"
 
 extern "C" unsigned char* _mbsnbcpy(unsigned char* dest,
                                     const unsigned char* src, size_t count) {
@@ -25,7 +19,7 @@ extern "C" int _mbscmp(const unsigned char* a, const unsigned char* b) {
 
 extern "C" int _mbsicmp(const unsigned char* a, const unsigned char* b) {
   for (;; ++a, ++b) {
-    const int diff = FoldAscii(*a) - FoldAscii(*b);
+    const int diff = AsciiLower(*a) - AsciiLower(*b);
     if (diff != 0 || *a == 0) return diff;
   }
 }

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "ascii.h"
+
 bool IsProfileBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
          c == '\r' || c == '\x1a';
@@ -23,14 +25,10 @@ uint32_t LengthToNul(const char* begin, const char* end) {
       (nul != nullptr ? static_cast<const char*>(nul) : end) - begin);
 }
 
-char FoldAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 uint32_t HashName(std::string_view name) {
   uint32_t hash = 2166136261u;  // FNV-1a
   for (const char c : name) {
-    hash = (hash ^ static_cast<unsigned char>(FoldAscii(c))) * 16777619u;
+    hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 16777619u;
   }
   return hash;
 }
@@ -45,11 +43,7 @@ std::string_view TrimProfileBlanks(std::string_view text) {
 }
 
 bool SameProfileName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
+  return SameAsciiText(a, b);
 }
 
 CProfileText::CProfileText() { Clear(); }
