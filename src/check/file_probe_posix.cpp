@@ -47,6 +47,13 @@ bool CFileProbe::Size(const std::string& file, uint64_t& size) {
   return true;
 }
 
+bool CFileProbe::ModifiedTime(const std::string& file, int64_t& seconds) {
+  struct stat info;
+  if (stat(file.c_str(), &info) != 0) return false;
+  seconds = static_cast<int64_t>(info.st_mtime);
+  return true;
+}
+
 bool CFileProbe::Read(const std::string& file, std::string& bytes,
                       std::string& reason) {
   // Without blocking: a FIFO must not hold the check up.

@@ -71,6 +71,19 @@ bool CFileProbe::Size(const std::string& file, uint64_t& size) {
   return true;
 }
 
+bool CFileProbe::ModifiedTime(const std::string& file, int64_t& seconds) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) {
+    return false;
+  }
+  // 100-ns steps since 1601.
+  const uint64_t ticks =
+      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime;
+  seconds = static_cast<int64_t>(ticks / 10000000u) - 11644473600LL;
+  return true;
+}
+
 bool CFileProbe::Read(const std::string& file, std::string& bytes,
                       std::string& reason) {
   HANDLE handle = OpenExisting(file, GENERIC_READ, 0);

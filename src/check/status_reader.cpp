@@ -1,0 +1,374 @@
+#include "status_reader.h"
+
+#include <algorithm>
+
+#include "stamp_clock.h"
+
+namespace {
+
+const size_t kUnknown = static_cast<size_t>(-1);
+// Lines that cannot be placed are each named up to this many times.
+const int kNamedLines = 5;
+
+}  // namespace
+
+CStatusReader::CStatusReader(const CJobList& jobs, CStatusReport& report)
+    : m_jobs(jobs),
+      m_report(report),
+      m_lines(nullptr),
+      m_nGeneration(0),
+      m_nLastCursor(0),
+      m_bHasPlaced(false),
+      m_nPrevious(0),
+      m_bHasPrevious(false),
+      m_nOutOfOrder(0),
+      m_nBeforeChange(0),
+      m_nCutAtStart(0),
+      m_nRepeated(0),
+      m_nFirstRepeated(0) {}
+CStatusReader::~CStatusReader() = default;
+
+void CStatusReader::Read(const CLogLines& lines) {
+  m_lines = &lines.m_lines;
+  m_report.jobs.clear();
+  for (size_t i = 0; i < m_jobs.m_jobs.size(); ++i) {
+    const ListedJob& listed = m_jobs.m_jobs[i];
+    JobStatus job;
+    job.section = listed.section;
+    job.position = static_cast<int>(i) + 1;
+    job.check = listed.check;
+    job.run = listed.run;
+    m_report.jobs.push_back(job);
+    m_byCheck[m_jobs.m_jobs[i].check].push_back(static_cast<int>(i));
+  }
+  m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
+  m_when.assign(m_lines->size(), 0);
+  // Before the first start in the window, a monitor is already in a pass.
+  m_cursors.push_back(Cursor{0, kUnknown, -1, -1, 0, 0, false});
+  bool wentBack = false;
+  for (size_t i = 0; i < m_lines->size(); ++i) {
+    const LogLine& line = (*m_lines)[i];
+    if (line.form == LineForm::kDamaged) {
+      Unplaced(i, "damaged or cut");
+      continue;
+    }
+    if (line.form == LineForm::kContinuation) {
+      if (line.message.kind == LogMessageKind::kEnded) {
+        m_report.monitor.ended = true;
+      } else {
+        Unplaced(i, "a continuation line the monitor does not write");
+      }
+      continue;
+    }
+    int64_t t = line.when.seconds;
+    if (line.when.ambiguous && m_bHasPrevious && t < m_nPrevious) {
+      t = line.when.later;
+      if (m_nRepeated++ == 0) m_nFirstRepeated = i;
+    } else if (m_bHasPrevious && t < m_nPrevious && !wentBack) {
+      wentBack = true;
+      m_report.Note("stamps-go-back",
+                    Where(i) + " is stamped " +
+                        std::to_string(m_nPrevious - t) +
+                        " s before the line above it: the clock was set "
+                        "back; lines are read in their order");
+    }
+    m_when[i] = t;
+    m_nPrevious = t;
+    m_bHasPrevious = true;
+    LogPartStatus& part = line.file == 0 ? m_report.old : m_report.log;
+    if (!part.hasStamps) part.first = t;
+    part.hasStamps = true;
+    part.last = t;
+    m_report.monitor.hasLine = true;
+    m_report.monitor.lastLine = t;
+    m_report.monitor.ended = false;
+    switch (line.message.kind) {
+      case LogMessageKind::kStarted:
+        Started(i);
+        break;
+      case LogMessageKind::kConfigMissing:
+        m_report.Note("job-file-missing",
+                      "at " + CStampClock::Format(t) +
+                          " the monitor did not find its job file '" +
+                          std::string(line.message.value) + "' and ended");
+        break;
+      case LogMessageKind::kCheck:
+        Checked(i);
+        break;
+      case LogMessageKind::kStart:
+        StartLogged(i);
+        break;
+      case LogMessageKind::kOutcome:
+      case LogMessageKind::kStartFailed:
+        Ended(i);
+        break;
+      case LogMessageKind::kEnded:
+      case LogMessageKind::kOther:
+        Unplaced(i, "not a message of the monitor");
+        break;
+    }
+  }
+  Finish();
+}
+
+void CStatusReader::Started(size_t line) {
+  MonitorStatus& monitor = m_report.monitor;
+  ++monitor.starts;
+  monitor.hasStarted = true;
+  monitor.lastStarted = m_when[line];
+  ++m_nGeneration;
+  // A command that was running when the monitor started again has no
+  // outcome, unless another monitor goes on and logs it.
+  for (const Cursor& c : m_cursors) {
+    if (c.open < 0) continue;
+    const size_t job = static_cast<size_t>(c.open);
+    if (m_lastStartLine[job] == c.openLine) {
+      m_report.jobs[job].outcome = Outcome::kNoOutcome;
+    }
+  }
+  m_cursors.push_back(Cursor{m_nGeneration, 0, -1, -1, 0, 0, false});
+  m_nLastCursor = m_cursors.size() - 1;
+}
+
+void CStatusReader::Checked(size_t line) {
+  const std::string_view text = (*m_lines)[line].message.value;
+  const size_t count = m_report.jobs.size();
+  size_t chosen = kUnknown, position = kUnknown;
+  for (size_t k = m_cursors.size(); k-- > 0 && count > 0;) {
+    const Cursor& c = m_cursors[k];
+    if (c.open >= 0 || c.next == kUnknown) continue;
+    const size_t expected = c.next >= count ? 0 : c.next;
+    if (m_jobs.m_jobs[expected].check == text) {
+      chosen = k;
+      position = expected;
+      break;
+    }
+  }
+  if (chosen == kUnknown) {
+    const auto found = m_byCheck.find(text);
+    if (found == m_byCheck.end()) {
+      // The monitor's place in its pass is lost until it shows again.
+      if (m_nLastCursor < m_cursors.size()) {
+        m_cursors[m_nLastCursor].checked = -1;
+        m_cursors[m_nLastCursor].next = kUnknown;
+      }
+      const bool before =
+          m_jobs.m_bHasModified && m_when[line] < m_jobs.m_nModified;
+      if (before) ++m_nBeforeChange;
+      Unplaced(line, before ? "a Check of no job, written before the job "
+                              "file was last changed"
+                            : "a Check of no job in the job file");
+      return;
+    }
+    // Out of the order of a pass: resynchronise the newest free monitor,
+    // or, when every one waits for an outcome, this is another writer.
+    for (size_t k = m_cursors.size(); k-- > 0;) {
+      if (m_cursors[k].open < 0) {
+        chosen = k;
+        break;
+      }
+    }
+    if (chosen == kUnknown) {
+      if (!m_report.twoWriters) {
+        m_report.Note("two-monitors",
+                      Where(line) + " checks a job while the start at " +
+                          Where(m_cursors.back().openLine) +
+                          " awaits its outcome: two monitors write this "
+                          "log (or an outcome was lost)");
+      }
+      m_report.twoWriters = true;
+      m_cursors.push_back(
+          Cursor{m_cursors.back().generation, kUnknown, -1, -1, 0, 0, false});
+      chosen = m_cursors.size() - 1;
+    }
+    const Cursor& c = m_cursors[chosen];
+    const std::vector<int>& positions = found->second;
+    position = static_cast<size_t>(positions.front());
+    for (const int p : positions) {
+      if (c.next != kUnknown && static_cast<size_t>(p) >= c.next) {
+        position = static_cast<size_t>(p);
+        break;
+      }
+    }
+    if (c.next != kUnknown) {
+      if (m_nOutOfOrder++ < kNamedLines) {
+        const size_t expected = c.next >= count ? 0 : c.next;
+        m_report.Note("out-of-order",
+                      Where(line) + " checks [" +
+                          m_report.jobs[position].section +
+                          "] where a pass "
+                          "of the job file as it is now checks [" +
+                          m_report.jobs[expected].section + "]");
+      }
+    }
+  }
+  Cursor& c = m_cursors[chosen];
+  c.next = position + 1;
+  c.checked = static_cast<int>(position);
+  JobStatus& job = m_report.jobs[position];
+  ++job.checks;
+  job.hasChecked = true;
+  job.lastChecked = m_when[line];
+  Use(chosen, line);
+}
+
+void CStatusReader::StartLogged(size_t line) {
+  const std::string_view text = (*m_lines)[line].message.value;
+  const auto fits = [&](const Cursor& c) {
+    return c.checked >= 0 && c.open < 0 &&
+           m_jobs.m_jobs[static_cast<size_t>(c.checked)].run == text;
+  };
+  size_t chosen = kUnknown;
+  if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
+    chosen = m_nLastCursor;
+  }
+  for (size_t k = m_cursors.size(); chosen == kUnknown && k-- > 0;) {
+    if (fits(m_cursors[k])) chosen = k;
+  }
+  if (chosen == kUnknown) {
+    Unplaced(line, "a start that follows no check of a job with this Run");
+    return;
+  }
+  Cursor& c = m_cursors[chosen];
+  const size_t position = static_cast<size_t>(c.checked);
+  c.checked = -1;
+  JobStatus& job = m_report.jobs[position];
+  ++job.starts;
+  job.hasStarted = true;
+  job.lastStarted = m_when[line];
+  m_lastStartLine[position] = line;
+  if (text.empty()) {
+    // Nothing runs, so nothing can hang.
+    job.outcome = Outcome::kNoCommand;
+  } else {
+    job.outcome = Outcome::kRunning;
+    c.open = static_cast<int>(position);
+    c.openLine = line;
+    c.openSince = m_when[line];
+  }
+  Use(chosen, line);
+}
+
+void CStatusReader::Ended(size_t line) {
+  const LogMessage& message = (*m_lines)[line].message;
+  const bool startFailed = message.kind == LogMessageKind::kStartFailed;
+  const auto fits = [&](const Cursor& c) {
+    return c.open >= 0 &&
+           (!startFailed ||
+            m_jobs.m_jobs[static_cast<size_t>(c.open)].run == message.value);
+  };
+  size_t chosen = kUnknown;
+  if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
+    chosen = m_nLastCursor;
+  }
+  for (size_t k = m_cursors.size(); chosen == kUnknown && k-- > 0;) {
+    if (fits(m_cursors[k])) chosen = k;
+  }
+  if (chosen == kUnknown) {
+    Unplaced(line, "an outcome without its start");
+    return;
+  }
+  Cursor& c = m_cursors[chosen];
+  const size_t position = static_cast<size_t>(c.open);
+  JobStatus& job = m_report.jobs[position];
+  const bool failed = startFailed || message.code != 0;
+  if (m_lastStartLine[position] == c.openLine) {
+    job.outcome = startFailed ? Outcome::kStartFailed
+                  : failed    ? Outcome::kFailed
+                              : Outcome::kSucceeded;
+    job.code = message.code;
+    job.error = message.error;
+  }
+  if (failed) {
+    ++job.failures;
+    if (!job.failing) job.failingSince = c.openSince;
+    job.failing = true;
+  } else {
+    job.failing = false;
+  }
+  const int64_t run = m_when[line] - c.openSince;
+  job.longestRun = std::max(job.longestRun, run);
+  m_report.monitor.longestRun = std::max(m_report.monitor.longestRun, run);
+  c.open = -1;
+  Use(chosen, line);
+}
+
+void CStatusReader::Unplaced(size_t line, const std::string& why) {
+  // The first pass of the window began before it: its lines are simply
+  // cut off, not out of place.
+  if (!m_bHasPlaced && m_nGeneration == 0 &&
+      (*m_lines)[line].form != LineForm::kDamaged) {
+    ++m_nCutAtStart;
+    return;
+  }
+  if (m_report.unplaced++ < kNamedLines) {
+    m_report.Note("unplaced", Where(line) + " cannot be placed: " + why);
+  }
+}
+
+void CStatusReader::Use(size_t cursor, size_t line) {
+  Cursor& c = m_cursors[cursor];
+  // A monitor that goes on after a later one started: two write the log.
+  const Cursor& newest = m_cursors.back();
+  if (c.generation < newest.generation && newest.placed &&
+      !m_report.twoWriters) {
+    m_report.twoWriters = true;
+    m_report.Note("two-monitors",
+                  Where(line) + " goes on with a pass begun before the " +
+                      "\"Quillspur gestartet\" at " +
+                      CStampClock::Format(m_report.monitor.lastStarted) +
+                      ": two monitors write this log");
+  }
+  c.placed = true;
+  m_nLastCursor = cursor;
+  m_bHasPlaced = true;
+}
+
+void CStatusReader::Finish() {
+  // The last line is a start without its outcome: the monitor is in Run.
+  for (const Cursor& c : m_cursors) {
+    if (c.open < 0) continue;
+    const size_t job = static_cast<size_t>(c.open);
+    if (m_report.jobs[job].outcome != Outcome::kRunning) continue;
+    if (m_report.monitor.runningJob < 0 ||
+        c.openSince > m_report.monitor.runningSince) {
+      m_report.monitor.runningJob = static_cast<int>(job);
+      m_report.monitor.runningSince = c.openSince;
+    }
+  }
+  if (m_report.unplaced > kNamedLines) {
+    m_report.Note("unplaced", std::to_string(m_report.unplaced) +
+                                  " lines in all cannot be placed");
+  }
+  if (m_nOutOfOrder > kNamedLines) {
+    m_report.Note("out-of-order", std::to_string(m_nOutOfOrder) +
+                                      " checks in all are out of the order "
+                                      "of a pass");
+  }
+  if (m_nBeforeChange > 0 || m_nOutOfOrder > 0) {
+    m_report.Note("job-file-changed",
+                  m_jobs.m_bHasModified && m_report.monitor.hasLine &&
+                          m_jobs.m_nModified <= m_report.monitor.lastLine
+                      ? "the job file was changed at " +
+                            CStampClock::Format(m_jobs.m_nModified) +
+                            ": lines written before are matched against it "
+                            "as it is now"
+                      : "the lines do not follow the job file as it is now: "
+                        "it was changed since, or another job file was "
+                        "used");
+  }
+  if (m_nRepeated > 0) {
+    m_report.Note("repeated-hour",
+                  std::to_string(m_nRepeated) + " lines from " +
+                      Where(m_nFirstRepeated) +
+                      " on are stamped in the hour that repeats when "
+                      "daylight saving time ends: read as its second pass, "
+                      "by their order in the file");
+  }
+}
+
+std::string CStatusReader::Where(size_t line) const {
+  const LogLine& l = (*m_lines)[line];
+  return std::string(l.file == 0 ? "Quillspur.old" : "Quillspur.log") +
+         " line " + std::to_string(l.number);
+}
