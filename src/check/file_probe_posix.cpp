@@ -68,17 +68,24 @@ bool CFileProbe::Read(const std::string& file, std::string& bytes,
     close(fd);
     return false;
   }
-  char chunk[65536];
-  ssize_t got;
-  while ((got = read(fd, chunk, sizeof chunk)) != 0) {
+  // Straight into the string, a byte more than its size so that the end
+  // shows without another read; a file that grows meanwhile grows it.
+  size_t used = bytes.size();
+  bytes.resize(used + static_cast<size_t>(info.st_size) + 1);
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const ssize_t got = read(fd, &bytes[used], bytes.size() - used);
+    if (got == 0) break;
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       reason = strerror(errno);
       close(fd);
+      bytes.resize(used);
       return false;
     }
-    bytes.append(chunk, static_cast<size_t>(got));
+    used += static_cast<size_t>(got);
   }
+  bytes.resize(used);
   close(fd);
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <direct.h>
 
+#include <algorithm>
+
 #include "file_probe.h"
 
 namespace {
@@ -97,13 +99,25 @@ bool CFileProbe::Read(const std::string& file, std::string& bytes,
     CloseHandle(handle);
     return false;
   }
-  char chunk[65536];
+  // Straight into the string, a byte more than its size so that the end
+  // shows without another read; a file that grows meanwhile grows it.
+  LARGE_INTEGER size;
+  size_t used = bytes.size();
+  bytes.resize(
+      used +
+      (GetFileSizeEx(handle, &size) ? static_cast<size_t>(size.QuadPart) : 0) +
+      1);
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ReadFile(handle, chunk, sizeof chunk, &got, nullptr)) &&
-         got > 0) {
-    bytes.append(chunk, got);
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const DWORD want =
+        static_cast<DWORD>(std::min<size_t>(bytes.size() - used, 1u << 30));
+    ok = ReadFile(handle, &bytes[used], want, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
+    used += got;
   }
+  bytes.resize(used);
   CloseHandle(handle);
   if (!ok) reason = "cannot be read";
   return ok;

@@ -2,7 +2,6 @@
 
 #include <unordered_map>
 
-#include "afx_string_array.h"
 #include "file_find.h"
 #include "file_probe.h"
 #include "ini_file.h"
@@ -12,28 +11,35 @@
 
 namespace {
 
-std::string Folded(std::string name) {
-  for (char& c : name) {
+std::string Folded(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return name;
+  return out;
 }
 
 // The profile functions' reading of a scanned value.
-std::string Unquoted(const std::string& value) {
+std::string_view Unquoted(std::string_view value) {
   const bool quoted = value.size() > 1 &&
                       (value[0] == '"' || value[0] == '\'') &&
                       value.back() == value[0];
   return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
-std::string FirstValue(const ScannedBlock* block, const char* key) {
-  if (block == nullptr) return std::string();
-  for (const ScannedKey& k : block->keys) {
-    if (SameProfileName(k.name, key)) return Unquoted(k.value);
-  }
-  return std::string();
+bool IsKey(std::string_view name, const char* key) {
+  return SameProfileName(std::string(name), key);
 }
+
+// A section header as met, and the keys of its first block.
+struct Block {
+  std::string_view name;
+  size_t first = 0;  // the block whose keys count for this name
+  bool hasCheck = false;
+  bool hasRun = false;
+  std::string_view check;
+  std::string_view run;
+};
 
 }  // namespace
 
@@ -56,24 +62,44 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     return false;
   }
   m_bHasModified = CFileProbe::ModifiedTime(osPath, m_nModified);
-  CJobFileScan scan;
-  scan.Scan(bytes);
-  std::unordered_map<std::string, const ScannedBlock*> first;
-  for (const ScannedBlock& block : scan.m_blocks) {
-    first.emplace(Folded(block.name), &block);
-  }
+  std::vector<Block> blocks;
+  std::unordered_map<std::string, size_t> first;
+  CJobFileScan::Lex(bytes, [&](const ScanEvent& e) {
+    if (e.section) {
+      const size_t index = blocks.size();
+      Block block;
+      block.name = e.name;
+      block.first = first.emplace(Folded(e.name), index).first->second;
+      blocks.push_back(block);
+      return;
+    }
+    // Keys count in the first block of a section, the first of a name.
+    if (blocks.empty() || blocks.back().first != blocks.size() - 1) return;
+    Block& block = blocks.back();
+    if (!block.hasCheck && e.name.size() == 5 && IsKey(e.name, kCheckKey)) {
+      block.hasCheck = true;
+      block.check = Unquoted(e.value);
+    } else if (!block.hasRun && e.name.size() == 3 && IsKey(e.name, kRunKey)) {
+      block.hasRun = true;
+      block.run = Unquoted(e.value);
+    }
+  });
   CIniFile ini;
   ini.SetFileName(profilePath);
   m_nDelay = ReadDelay(ini);
-  CStringArray sections;
-  ini.GetSectionNames(&sections);
-  for (int i = 0; i < sections.GetSize(); ++i) {
-    const CString name = sections.GetAt(i);
-    if (IsGlobalSection(name)) continue;
-    const auto found = first.find(Folded(std::string(name)));
-    const ScannedBlock* block = found == first.end() ? nullptr : found->second;
-    m_jobs.push_back(ListedJob{std::string(name), FirstValue(block, kCheckKey),
-                               FirstValue(block, kRunKey)});
+  // The sections as the profile functions list them, in file order and
+  // each time it stands: a nameless one is not listed.
+  m_jobs.reserve(blocks.size());
+  for (const Block& block : blocks) {
+    if (block.name.empty() ||
+        (block.name.size() == 9 &&
+         IsGlobalSection(std::string(block.name).c_str()))) {
+      continue;
+    }
+    const Block& values = blocks[block.first];
+    m_jobs.push_back(ListedJob{std::string(block.name),
+                               std::string(values.check),
+                               std::string(values.run)});
   }
   return true;
 }

@@ -1,9 +1,9 @@
 // CJobList: the jobs of a job file in the order in which a pass logs them,
-// with the Check and Run values that it logs. The file is read once: the
-// section list through the profile functions, the values from one lexical
-// scan with their rules (the first block of a section, the first key,
-// one pair of quotes around a value removed), so that a file of thousands
-// of jobs costs two reads rather than two per job.
+// with the Check and Run values that it logs. The sections and values come
+// from one lexical scan with the profile functions' rules (a section listed
+// each time it stands, values from its first block and first key, one pair
+// of quotes around a value removed), so that a file of thousands of jobs
+// costs one read rather than two per job.
 #ifndef QUILLSPUR_CHECK_JOB_LIST_H
 #define QUILLSPUR_CHECK_JOB_LIST_H
 

@@ -2,16 +2,14 @@
 
 #include <string.h>
 
-CLogLines::CLogLines() = default;
+CLogLines::CLogLines() : m_nSequence(0) {}
 CLogLines::~CLogLines() = default;
 
-void CLogLines::Add(int file, std::string bytes) {
-  m_bytes.push_back(std::move(bytes));
-  const std::string& text = m_bytes.back();
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  m_lines.reserve(m_lines.size() + text.size() / 60);
-  int number = 0;
+void CLogLines::Read(int file, std::string_view bytes,
+                     const std::function<void(const LogLine&)>& each) {
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  LogLine out{file, 0, 0, LineForm::kDamaged, StampTime(), LogMessage()};
   while (p < end) {
     const char* lf =
         static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(end - p)));
@@ -19,7 +17,10 @@ void CLogLines::Add(int file, std::string bytes) {
     std::string_view line(p, static_cast<size_t>(stop - p));
     p = lf == nullptr ? end : lf + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    LogLine out{file, ++number, LineForm::kDamaged, StampTime(), LogMessage()};
+    ++out.number;
+    out.sequence = m_nSequence++;
+    out.form = LineForm::kDamaged;
+    out.message = LogMessage();
     // A line cut short by a full disk ends without its LF.
     const bool whole = lf != nullptr;
     if (whole && line.size() >= kStampWidth &&
@@ -33,6 +34,6 @@ void CLogLines::Add(int file, std::string bytes) {
     if (out.form != LineForm::kDamaged) {
       out.message = ParseLogMessage(line.substr(kStampWidth));
     }
-    m_lines.push_back(out);
+    each(out);
   }
 }

@@ -34,46 +34,28 @@ struct tm Local(int64_t seconds) {
 
 }  // namespace
 
-CStampClock::CStampClock() : m_lastKey{0, 0, 0, 0}, m_bHasLast(false) {
-  tzset();
-}
+CStampClock::CStampClock() : m_bHasLast(false) { tzset(); }
 CStampClock::~CStampClock() = default;
 
 bool CStampClock::Read(std::string_view text, StampTime& out) {
-  HourKey key{};
   int minute = 0, second = 0;
-  if (text.size() < 19 || text[2] != '.' || text[5] != '.' || text[10] != ' ' ||
-      text[13] != ':' || text[16] != ':' || !Digits(text, 0, 2, key.day) ||
-      !Digits(text, 3, 2, key.month) || !Digits(text, 6, 4, key.year) ||
-      !Digits(text, 11, 2, key.hour) || !Digits(text, 14, 2, minute) ||
-      !Digits(text, 17, 2, second) || key.month < 1 || key.month > 12 ||
-      key.day < 1 || key.day > 31 || key.hour > 23 || minute > 59 ||
-      second > 60) {
+  if (text.size() < 19 || text[13] != ':' || text[16] != ':' ||
+      !Digits(text, 14, 2, minute) || !Digits(text, 17, 2, second) ||
+      minute > 59 || second > 60) {
     return false;
   }
-  if (!m_bHasLast || !(key == m_lastKey)) {
-    struct tm local = {};
-    local.tm_year = key.year - 1900;
-    local.tm_mon = key.month - 1;
-    local.tm_mday = key.day;
-    local.tm_hour = key.hour;
-    time_t summer = 0, winter = 0, any = 0;
-    const bool isSummer = MakeTime(local, 1, summer);
-    const bool isWinter = MakeTime(local, 0, winter);
-    StampTime hour;
-    if (isSummer && isWinter && summer != winter) {
-      hour.ambiguous = true;
-      hour.seconds = static_cast<int64_t>(summer < winter ? summer : winter);
-      hour.later = static_cast<int64_t>(summer < winter ? winter : summer);
-    } else if (isSummer || isWinter) {
-      hour.seconds = static_cast<int64_t>(isSummer ? summer : winter);
-    } else {
-      // An hour that the clock skips: as mktime reads it.
-      MakeTime(local, -1, any);
-      hour.seconds = static_cast<int64_t>(any);
+  // Most lines share their date and hour with the line before.
+  if (!m_bHasLast || text.compare(0, 13, m_strLastHour) != 0) {
+    HourKey key{};
+    if (text[2] != '.' || text[5] != '.' || text[10] != ' ' ||
+        !Digits(text, 0, 2, key.day) || !Digits(text, 3, 2, key.month) ||
+        !Digits(text, 6, 4, key.year) || !Digits(text, 11, 2, key.hour) ||
+        key.month < 1 || key.month > 12 || key.day < 1 || key.day > 31 ||
+        key.hour > 23) {
+      return false;
     }
-    m_lastKey = key;
-    m_lastHour = hour;
+    m_lastHour = ReadHour(key);
+    m_strLastHour.assign(text.data(), 13);
     m_bHasLast = true;
   }
   out = m_lastHour;
@@ -81,6 +63,30 @@ bool CStampClock::Read(std::string_view text, StampTime& out) {
   out.seconds += within;
   out.later += within;
   return true;
+}
+
+StampTime CStampClock::ReadHour(const HourKey& key) {
+  struct tm local = {};
+  local.tm_year = key.year - 1900;
+  local.tm_mon = key.month - 1;
+  local.tm_mday = key.day;
+  local.tm_hour = key.hour;
+  time_t summer = 0, winter = 0, any = 0;
+  const bool isSummer = MakeTime(local, 1, summer);
+  const bool isWinter = MakeTime(local, 0, winter);
+  StampTime hour;
+  if (isSummer && isWinter && summer != winter) {
+    hour.ambiguous = true;
+    hour.seconds = static_cast<int64_t>(summer < winter ? summer : winter);
+    hour.later = static_cast<int64_t>(summer < winter ? winter : summer);
+  } else if (isSummer || isWinter) {
+    hour.seconds = static_cast<int64_t>(isSummer ? summer : winter);
+  } else {
+    // An hour that the clock skips: as mktime reads it.
+    MakeTime(local, -1, any);
+    hour.seconds = static_cast<int64_t>(any);
+  }
+  return hour;
 }
 
 std::string CStampClock::Format(int64_t seconds) {

@@ -34,13 +34,12 @@ class CStampClock {
  private:
   struct HourKey {
     int year, month, day, hour;
-    bool operator==(const HourKey& o) const {
-      return year == o.year && month == o.month && day == o.day &&
-             hour == o.hour;
-    }
   };
-  HourKey m_lastKey;
+  // The start of that hour, and whether it repeats.
+  static StampTime ReadHour(const HourKey& key);
+
   bool m_bHasLast;
+  std::string m_strLastHour;  // "dd.mm.yyyy hh" of the last stamp read
   StampTime m_lastHour;
 };
 

@@ -13,10 +13,10 @@
 
 namespace {
 
-// Reads one of the two files into lines; false, with report.problem set,
-// when the log is there and cannot be read.
+// Reads one of the two files and hands its lines to the reader; false,
+// with report.problem set, when it is there and cannot be read.
 bool ReadPart(int file, const std::string& osPath, LogPartStatus& part,
-              CLogLines& lines, CStatusReport& report) {
+              CLogLines& lines, CStatusReader& reader, CStatusReport& report) {
   part.exists = CFileProbe::Kind(osPath) != PathKind::kMissing;
   if (!part.exists) return true;
   std::string bytes, reason;
@@ -25,9 +25,10 @@ bool ReadPart(int file, const std::string& osPath, LogPartStatus& part,
     report.problem = part.file + " cannot be read (" + reason + ")";
     return false;
   }
-  const size_t before = lines.m_lines.size();
-  lines.Add(file, std::move(bytes));
-  part.lines = static_cast<int>(lines.m_lines.size() - before);
+  lines.Read(file, bytes, [&](const LogLine& line) {
+    ++part.lines;
+    reader.Line(line);
+  });
   return true;
 }
 
@@ -55,9 +56,11 @@ void CStatusCheck::Run(const std::string& jobFile, int64_t now,
   report.old.file =
       report.log.file.substr(0, report.log.file.size() - 4) + ".old";
   CLogLines lines;
-  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, lines,
+  CStatusReader reader(jobs, report);
+  reader.Begin();
+  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, lines, reader,
                 report) ||
-      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, lines,
+      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, lines, reader,
                 report)) {
     return;
   }
@@ -65,5 +68,5 @@ void CStatusCheck::Run(const std::string& jobFile, int64_t now,
     report.problem = "no log: " + report.log.file + " does not exist";
     return;
   }
-  CStatusReader(jobs, report).Read(lines);
+  reader.End();
 }

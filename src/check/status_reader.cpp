@@ -10,26 +10,32 @@ const size_t kUnknown = static_cast<size_t>(-1);
 // Lines that cannot be placed are each named up to this many times.
 const int kNamedLines = 5;
 
+// A value as the log's reading leaves it: a quoted one may end in blanks.
+std::string_view Logged(const std::string& value) {
+  std::string_view text(value);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace
 
 CStatusReader::CStatusReader(const CJobList& jobs, CStatusReport& report)
     : m_jobs(jobs),
       m_report(report),
-      m_lines(nullptr),
       m_nGeneration(0),
       m_nLastCursor(0),
       m_bHasPlaced(false),
+      m_nWhen(0),
       m_nPrevious(0),
       m_bHasPrevious(false),
+      m_bWentBack(false),
       m_nOutOfOrder(0),
       m_nBeforeChange(0),
       m_nCutAtStart(0),
-      m_nRepeated(0),
-      m_nFirstRepeated(0) {}
+      m_nRepeated(0) {}
 CStatusReader::~CStatusReader() = default;
 
-void CStatusReader::Read(const CLogLines& lines) {
-  m_lines = &lines.m_lines;
+void CStatusReader::Begin() {
   m_report.jobs.clear();
   for (size_t i = 0; i < m_jobs.m_jobs.size(); ++i) {
     const ListedJob& listed = m_jobs.m_jobs[i];
@@ -39,106 +45,105 @@ void CStatusReader::Read(const CLogLines& lines) {
     job.check = listed.check;
     job.run = listed.run;
     m_report.jobs.push_back(job);
-    m_byCheck[m_jobs.m_jobs[i].check].push_back(static_cast<int>(i));
+    m_checkText.push_back(Logged(listed.check));
+    m_runText.push_back(Logged(listed.run));
+    m_byCheck[m_checkText.back()].push_back(static_cast<int>(i));
   }
   m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
-  m_when.assign(m_lines->size(), 0);
   // Before the first start in the window, a monitor is already in a pass.
-  m_cursors.push_back(Cursor{0, kUnknown, -1, -1, 0, 0, false});
-  bool wentBack = false;
-  for (size_t i = 0; i < m_lines->size(); ++i) {
-    const LogLine& line = (*m_lines)[i];
-    if (line.form == LineForm::kDamaged) {
-      Unplaced(i, "damaged or cut");
-      continue;
-    }
-    if (line.form == LineForm::kContinuation) {
-      if (line.message.kind == LogMessageKind::kEnded) {
-        m_report.monitor.ended = true;
-      } else {
-        Unplaced(i, "a continuation line the monitor does not write");
-      }
-      continue;
-    }
-    int64_t t = line.when.seconds;
-    if (line.when.ambiguous && m_bHasPrevious && t < m_nPrevious) {
-      t = line.when.later;
-      if (m_nRepeated++ == 0) m_nFirstRepeated = i;
-    } else if (m_bHasPrevious && t < m_nPrevious && !wentBack) {
-      wentBack = true;
-      m_report.Note("stamps-go-back",
-                    Where(i) + " is stamped " +
-                        std::to_string(m_nPrevious - t) +
-                        " s before the line above it: the clock was set "
-                        "back; lines are read in their order");
-    }
-    m_when[i] = t;
-    m_nPrevious = t;
-    m_bHasPrevious = true;
-    LogPartStatus& part = line.file == 0 ? m_report.old : m_report.log;
-    if (!part.hasStamps) part.first = t;
-    part.hasStamps = true;
-    part.last = t;
-    m_report.monitor.hasLine = true;
-    m_report.monitor.lastLine = t;
-    m_report.monitor.ended = false;
-    switch (line.message.kind) {
-      case LogMessageKind::kStarted:
-        Started(i);
-        break;
-      case LogMessageKind::kConfigMissing:
-        m_report.Note("job-file-missing",
-                      "at " + CStampClock::Format(t) +
-                          " the monitor did not find its job file '" +
-                          std::string(line.message.value) + "' and ended");
-        break;
-      case LogMessageKind::kCheck:
-        Checked(i);
-        break;
-      case LogMessageKind::kStart:
-        StartLogged(i);
-        break;
-      case LogMessageKind::kOutcome:
-      case LogMessageKind::kStartFailed:
-        Ended(i);
-        break;
-      case LogMessageKind::kEnded:
-      case LogMessageKind::kOther:
-        Unplaced(i, "not a message of the monitor");
-        break;
-    }
-  }
-  Finish();
+  m_cursors.push_back(Cursor{0, kUnknown, -1, -1, LinePlace(), 0, false});
 }
 
-void CStatusReader::Started(size_t line) {
+void CStatusReader::Line(const LogLine& line) {
+  if (line.form == LineForm::kDamaged) {
+    Unplaced(line, "damaged or cut");
+    return;
+  }
+  if (line.form == LineForm::kContinuation) {
+    if (line.message.kind == LogMessageKind::kEnded) {
+      m_report.monitor.ended = true;
+    } else {
+      Unplaced(line, "a continuation line the monitor does not write");
+    }
+    return;
+  }
+  int64_t t = line.when.seconds;
+  if (line.when.ambiguous && m_bHasPrevious && t < m_nPrevious) {
+    t = line.when.later;
+    if (m_nRepeated++ == 0) m_firstRepeated = Place(line);
+  } else if (m_bHasPrevious && t < m_nPrevious && !m_bWentBack) {
+    m_bWentBack = true;
+    m_report.Note("stamps-go-back",
+                  Where(Place(line)) + " is stamped " +
+                      std::to_string(m_nPrevious - t) +
+                      " s before the line above it: the clock was set "
+                      "back; lines are read in their order");
+  }
+  m_nWhen = t;
+  m_nPrevious = t;
+  m_bHasPrevious = true;
+  LogPartStatus& part = line.file == 0 ? m_report.old : m_report.log;
+  if (!part.hasStamps) part.first = t;
+  part.hasStamps = true;
+  part.last = t;
+  m_report.monitor.hasLine = true;
+  m_report.monitor.lastLine = t;
+  m_report.monitor.ended = false;
+  switch (line.message.kind) {
+    case LogMessageKind::kStarted:
+      Started();
+      break;
+    case LogMessageKind::kConfigMissing:
+      m_report.Note("job-file-missing",
+                    "at " + CStampClock::Format(t) +
+                        " the monitor did not find its job file '" +
+                        std::string(line.message.value) + "' and ended");
+      break;
+    case LogMessageKind::kCheck:
+      Checked(line);
+      break;
+    case LogMessageKind::kStart:
+      StartLogged(line);
+      break;
+    case LogMessageKind::kOutcome:
+    case LogMessageKind::kStartFailed:
+      Ended(line);
+      break;
+    case LogMessageKind::kEnded:
+    case LogMessageKind::kOther:
+      Unplaced(line, "not a message of the monitor");
+      break;
+  }
+}
+
+void CStatusReader::Started() {
   MonitorStatus& monitor = m_report.monitor;
   ++monitor.starts;
   monitor.hasStarted = true;
-  monitor.lastStarted = m_when[line];
+  monitor.lastStarted = m_nWhen;
   ++m_nGeneration;
   // A command that was running when the monitor started again has no
   // outcome, unless another monitor goes on and logs it.
   for (const Cursor& c : m_cursors) {
     if (c.open < 0) continue;
     const size_t job = static_cast<size_t>(c.open);
-    if (m_lastStartLine[job] == c.openLine) {
+    if (m_lastStartLine[job] == c.openLine.sequence) {
       m_report.jobs[job].outcome = Outcome::kNoOutcome;
     }
   }
-  m_cursors.push_back(Cursor{m_nGeneration, 0, -1, -1, 0, 0, false});
+  m_cursors.push_back(Cursor{m_nGeneration, 0, -1, -1, LinePlace(), 0, false});
   m_nLastCursor = m_cursors.size() - 1;
 }
 
-void CStatusReader::Checked(size_t line) {
-  const std::string_view text = (*m_lines)[line].message.value;
+void CStatusReader::Checked(const LogLine& line) {
+  const std::string_view text = line.message.value;
   const size_t count = m_report.jobs.size();
   size_t chosen = kUnknown, position = kUnknown;
   for (size_t k = m_cursors.size(); k-- > 0 && count > 0;) {
     const Cursor& c = m_cursors[k];
     if (c.open >= 0 || c.next == kUnknown) continue;
     const size_t expected = c.next >= count ? 0 : c.next;
-    if (m_jobs.m_jobs[expected].check == text) {
+    if (m_checkText[expected] == text) {
       chosen = k;
       position = expected;
       break;
@@ -152,8 +157,7 @@ void CStatusReader::Checked(size_t line) {
         m_cursors[m_nLastCursor].checked = -1;
         m_cursors[m_nLastCursor].next = kUnknown;
       }
-      const bool before =
-          m_jobs.m_bHasModified && m_when[line] < m_jobs.m_nModified;
+      const bool before = m_jobs.m_bHasModified && m_nWhen < m_jobs.m_nModified;
       if (before) ++m_nBeforeChange;
       Unplaced(line, before ? "a Check of no job, written before the job "
                               "file was last changed"
@@ -171,14 +175,14 @@ void CStatusReader::Checked(size_t line) {
     if (chosen == kUnknown) {
       if (!m_report.twoWriters) {
         m_report.Note("two-monitors",
-                      Where(line) + " checks a job while the start at " +
+                      Where(Place(line)) + " checks a job while the start at " +
                           Where(m_cursors.back().openLine) +
                           " awaits its outcome: two monitors write this "
                           "log (or an outcome was lost)");
       }
       m_report.twoWriters = true;
-      m_cursors.push_back(
-          Cursor{m_cursors.back().generation, kUnknown, -1, -1, 0, 0, false});
+      m_cursors.push_back(Cursor{m_cursors.back().generation, kUnknown, -1, -1,
+                                 LinePlace(), 0, false});
       chosen = m_cursors.size() - 1;
     }
     const Cursor& c = m_cursors[chosen];
@@ -194,7 +198,7 @@ void CStatusReader::Checked(size_t line) {
       if (m_nOutOfOrder++ < kNamedLines) {
         const size_t expected = c.next >= count ? 0 : c.next;
         m_report.Note("out-of-order",
-                      Where(line) + " checks [" +
+                      Where(Place(line)) + " checks [" +
                           m_report.jobs[position].section +
                           "] where a pass "
                           "of the job file as it is now checks [" +
@@ -208,15 +212,15 @@ void CStatusReader::Checked(size_t line) {
   JobStatus& job = m_report.jobs[position];
   ++job.checks;
   job.hasChecked = true;
-  job.lastChecked = m_when[line];
+  job.lastChecked = m_nWhen;
   Use(chosen, line);
 }
 
-void CStatusReader::StartLogged(size_t line) {
-  const std::string_view text = (*m_lines)[line].message.value;
+void CStatusReader::StartLogged(const LogLine& line) {
+  const std::string_view text = line.message.value;
   const auto fits = [&](const Cursor& c) {
     return c.checked >= 0 && c.open < 0 &&
-           m_jobs.m_jobs[static_cast<size_t>(c.checked)].run == text;
+           m_runText[static_cast<size_t>(c.checked)] == text;
   };
   size_t chosen = kUnknown;
   if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
@@ -235,27 +239,27 @@ void CStatusReader::StartLogged(size_t line) {
   JobStatus& job = m_report.jobs[position];
   ++job.starts;
   job.hasStarted = true;
-  job.lastStarted = m_when[line];
-  m_lastStartLine[position] = line;
+  job.lastStarted = m_nWhen;
+  m_lastStartLine[position] = line.sequence;
   if (text.empty()) {
     // Nothing runs, so nothing can hang.
     job.outcome = Outcome::kNoCommand;
   } else {
     job.outcome = Outcome::kRunning;
     c.open = static_cast<int>(position);
-    c.openLine = line;
-    c.openSince = m_when[line];
+    c.openLine = Place(line);
+    c.openSince = m_nWhen;
   }
   Use(chosen, line);
 }
 
-void CStatusReader::Ended(size_t line) {
-  const LogMessage& message = (*m_lines)[line].message;
+void CStatusReader::Ended(const LogLine& line) {
+  const LogMessage& message = line.message;
   const bool startFailed = message.kind == LogMessageKind::kStartFailed;
   const auto fits = [&](const Cursor& c) {
     return c.open >= 0 &&
            (!startFailed ||
-            m_jobs.m_jobs[static_cast<size_t>(c.open)].run == message.value);
+            m_runText[static_cast<size_t>(c.open)] == message.value);
   };
   size_t chosen = kUnknown;
   if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
@@ -272,7 +276,7 @@ void CStatusReader::Ended(size_t line) {
   const size_t position = static_cast<size_t>(c.open);
   JobStatus& job = m_report.jobs[position];
   const bool failed = startFailed || message.code != 0;
-  if (m_lastStartLine[position] == c.openLine) {
+  if (m_lastStartLine[position] == c.openLine.sequence) {
     job.outcome = startFailed ? Outcome::kStartFailed
                   : failed    ? Outcome::kFailed
                               : Outcome::kSucceeded;
@@ -286,27 +290,26 @@ void CStatusReader::Ended(size_t line) {
   } else {
     job.failing = false;
   }
-  const int64_t run = m_when[line] - c.openSince;
+  const int64_t run = m_nWhen - c.openSince;
   job.longestRun = std::max(job.longestRun, run);
   m_report.monitor.longestRun = std::max(m_report.monitor.longestRun, run);
   c.open = -1;
   Use(chosen, line);
 }
 
-void CStatusReader::Unplaced(size_t line, const std::string& why) {
+void CStatusReader::Unplaced(const LogLine& line, const std::string& why) {
   // The first pass of the window began before it: its lines are simply
   // cut off, not out of place.
-  if (!m_bHasPlaced && m_nGeneration == 0 &&
-      (*m_lines)[line].form != LineForm::kDamaged) {
+  if (!m_bHasPlaced && m_nGeneration == 0 && line.form != LineForm::kDamaged) {
     ++m_nCutAtStart;
     return;
   }
   if (m_report.unplaced++ < kNamedLines) {
-    m_report.Note("unplaced", Where(line) + " cannot be placed: " + why);
+    m_report.Note("unplaced", Where(Place(line)) + " cannot be placed: " + why);
   }
 }
 
-void CStatusReader::Use(size_t cursor, size_t line) {
+void CStatusReader::Use(size_t cursor, const LogLine& line) {
   Cursor& c = m_cursors[cursor];
   // A monitor that goes on after a later one started: two write the log.
   const Cursor& newest = m_cursors.back();
@@ -314,7 +317,8 @@ void CStatusReader::Use(size_t cursor, size_t line) {
       !m_report.twoWriters) {
     m_report.twoWriters = true;
     m_report.Note("two-monitors",
-                  Where(line) + " goes on with a pass begun before the " +
+                  Where(Place(line)) +
+                      " goes on with a pass begun before the " +
                       "\"Quillspur gestartet\" at " +
                       CStampClock::Format(m_report.monitor.lastStarted) +
                       ": two monitors write this log");
@@ -324,7 +328,7 @@ void CStatusReader::Use(size_t cursor, size_t line) {
   m_bHasPlaced = true;
 }
 
-void CStatusReader::Finish() {
+void CStatusReader::End() {
   // The last line is a start without its outcome: the monitor is in Run.
   for (const Cursor& c : m_cursors) {
     if (c.open < 0) continue;
@@ -360,15 +364,18 @@ void CStatusReader::Finish() {
   if (m_nRepeated > 0) {
     m_report.Note("repeated-hour",
                   std::to_string(m_nRepeated) + " lines from " +
-                      Where(m_nFirstRepeated) +
+                      Where(m_firstRepeated) +
                       " on are stamped in the hour that repeats when "
                       "daylight saving time ends: read as its second pass, "
                       "by their order in the file");
   }
 }
 
-std::string CStatusReader::Where(size_t line) const {
-  const LogLine& l = (*m_lines)[line];
-  return std::string(l.file == 0 ? "Quillspur.old" : "Quillspur.log") +
-         " line " + std::to_string(l.number);
+CStatusReader::LinePlace CStatusReader::Place(const LogLine& line) {
+  return LinePlace{line.file, line.number, line.sequence};
+}
+
+std::string CStatusReader::Where(const LinePlace& line) {
+  return std::string(line.file == 0 ? "Quillspur.old" : "Quillspur.log") +
+         " line " + std::to_string(line.number);
 }

@@ -23,48 +23,59 @@ class CStatusReader {
   CStatusReader(const CJobList& jobs, CStatusReport& report);
   virtual ~CStatusReader();
 
-  void Read(const CLogLines& lines);
+  // Begin, each line in the files' order, End.
+  void Begin();
+  void Line(const LogLine& line);
+  void End();
 
  private:
+  struct LinePlace {
+    int file = 0;
+    int number = 0;
+    size_t sequence = static_cast<size_t>(-1);
+  };
   // One monitor's place in its pass.
   struct Cursor {
     int generation;  // the "Quillspur gestartet" it follows; 0: before any
     size_t next;     // the job whose check comes next
     int checked;     // the job whose start may follow, or -1
     int open;        // the job whose outcome is awaited, or -1
-    size_t openLine;
+    LinePlace openLine;
     int64_t openSince;
     bool placed;  // has placed a line
   };
 
-  void Started(size_t line);
-  void Checked(size_t line);
-  void StartLogged(size_t line);
+  void Started();
+  void Checked(const LogLine& line);
+  void StartLogged(const LogLine& line);
   // An outcome, or a failure to start.
-  void Ended(size_t line);
-  void Unplaced(size_t line, const std::string& why);
+  void Ended(const LogLine& line);
+  void Unplaced(const LogLine& line, const std::string& why);
   // The cursor placed line.
-  void Use(size_t cursor, size_t line);
-  void Finish();
-  std::string Where(size_t line) const;
+  void Use(size_t cursor, const LogLine& line);
+  static LinePlace Place(const LogLine& line);
+  static std::string Where(const LinePlace& line);
 
   const CJobList& m_jobs;
   CStatusReport& m_report;
-  const std::vector<LogLine>* m_lines;
   std::vector<Cursor> m_cursors;
   int m_nGeneration;
   size_t m_nLastCursor;  // the cursor of the last placed line
   bool m_bHasPlaced;
+  int64_t m_nWhen;      // the stamp of the line being placed, as read
   int64_t m_nPrevious;  // the last stamp read, for the repeated hour
   bool m_bHasPrevious;
+  bool m_bWentBack;
   int m_nOutOfOrder;
   int m_nBeforeChange;
   int m_nCutAtStart;
   int m_nRepeated;
-  size_t m_nFirstRepeated;
+  LinePlace m_firstRepeated;
+  // Per job its Check and Run as the log shows them; the jobs by Check.
+  std::vector<std::string_view> m_checkText;
+  std::vector<std::string_view> m_runText;
   std::unordered_map<std::string_view, std::vector<int>> m_byCheck;
-  std::vector<size_t> m_lastStartLine;  // per job, the line of its last start
-  std::vector<int64_t> m_when;          // per line, its stamp as read
+  std::vector<size_t> m_lastStartLine;  // per job, its last start's sequence
 };
 
 #endif

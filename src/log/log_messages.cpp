@@ -1,5 +1,7 @@
 #include "log_messages.h"
 
+#include <algorithm>
+
 const char kStartedMessage[] = "Quillspur gestartet";
 const char kEndedMessage[] = "Quillspur beendet";
 const char kConfigMissingOpen[] = "Konfigurationsdatei '";
@@ -70,14 +72,22 @@ bool MatchFormat(std::string_view format, std::string_view text,
 
 LogMessage ParseLogMessage(std::string_view message) {
   LogMessage out;
+  // A write cut short leaves blanks at the end of the line before it.
+  while (!message.empty() && message.back() == ' ') message.remove_suffix(1);
   const std::string_view check(kCheckPrefix), start(kStartPrefix),
       open(kConfigMissingOpen), close(kConfigMissingClose);
-  if (StartsWith(message, check)) {
+  // The prefixes end in a blank, which went with the others when no value
+  // follows.
+  const auto prefixed = [&](std::string_view prefix) {
+    return StartsWith(message, prefix) ||
+           message == prefix.substr(0, prefix.size() - 1);
+  };
+  if (prefixed(check)) {
     out.kind = LogMessageKind::kCheck;
-    out.value = message.substr(check.size());
-  } else if (StartsWith(message, start)) {
+    out.value = message.substr(std::min(message.size(), check.size()));
+  } else if (prefixed(start)) {
     out.kind = LogMessageKind::kStart;
-    out.value = message.substr(start.size());
+    out.value = message.substr(std::min(message.size(), start.size()));
   } else if (message == kStartedMessage) {
     out.kind = LogMessageKind::kStarted;
   } else if (message == kEndedMessage) {

@@ -37,8 +37,9 @@ struct LogMessage {
   long error = 0;          // errno
 };
 
-// What a message (the text after the stamp) says. kOther for anything the
-// monitor does not write, a cut message included.
+// What a message (the text after the stamp) says, blanks at its end left
+// out, so that a value ends without them. kOther for anything the monitor
+// does not write, a cut message included.
 LogMessage ParseLogMessage(std::string_view message);
 
 #endif
