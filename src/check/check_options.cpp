@@ -118,7 +118,10 @@ bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
     }
     *value = joined ? joinedValue : std::string(argv[i]);
     if (number != nullptr && !ReadCount(count, *number)) {
-      error = arg + " needs a whole number, not \"" + count + "\"";
+      error = arg;
+      error += " needs a whole number, not \"";
+      error += count;
+      error += "\"";
       return false;
     }
   }

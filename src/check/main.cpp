@@ -16,6 +16,7 @@
 #include "status_forms.h"
 #include "text_report.h"
 #include "user_switch.h"
+#include "utf8_console.h"
 #include "write_access_judge.h"
 
 namespace {
@@ -46,6 +47,7 @@ int PluginUnknown(const std::string& reason) {
 
 int Status(const CCheckOptions& options) {
   const bool plugin = options.m_strFormat == "nagios";
+  ShowUtf8OnConsole();
   int64_t now = static_cast<int64_t>(time(nullptr));
   if (!options.m_strAt.empty()) {
     StampTime at;

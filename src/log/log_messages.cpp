@@ -51,11 +51,14 @@ bool MatchFormat(std::string_view format, std::string_view text,
     text.remove_prefix(literal.size());
     if (percent == std::string_view::npos) return text.empty();
     const char conversion =
-        format.size() > percent + 1 ? format[percent + 1] : 0;
-    format.remove_prefix(percent + 2);
+        format.size() > percent + 1 ? format[percent + 1] : '\0';
+    format.remove_prefix(std::min(format.size(), percent + 2));
     if (conversion == 'd') {
-      if (n >= 2 || !TakeNumber(text, *numbers[n++])) return false;
-    } else if (conversion == 's') {
+      if (n >= 2 || numbers[n] == nullptr || !TakeNumber(text, *numbers[n])) {
+        return false;
+      }
+      ++n;
+    } else if (conversion == 's' && s != nullptr) {
       const std::string_view next = format.substr(0, format.find('%'));
       const size_t at = text.rfind(next);
       if (at == std::string_view::npos) return false;
