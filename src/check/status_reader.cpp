@@ -216,19 +216,24 @@ void CStatusReader::Checked(const LogLine& line) {
   Use(chosen, line);
 }
 
+template <typename Fits>
+size_t CStatusReader::FindCursor(const Fits& fits) const {
+  if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
+    return m_nLastCursor;
+  }
+  for (size_t k = m_cursors.size(); k-- > 0;) {
+    if (fits(m_cursors[k])) return k;
+  }
+  return kUnknown;
+}
+
 void CStatusReader::StartLogged(const LogLine& line) {
   const std::string_view text = line.message.value;
   const auto fits = [&](const Cursor& c) {
     return c.checked >= 0 && c.open < 0 &&
            m_runText[static_cast<size_t>(c.checked)] == text;
   };
-  size_t chosen = kUnknown;
-  if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
-    chosen = m_nLastCursor;
-  }
-  for (size_t k = m_cursors.size(); chosen == kUnknown && k-- > 0;) {
-    if (fits(m_cursors[k])) chosen = k;
-  }
+  const size_t chosen = FindCursor(fits);
   if (chosen == kUnknown) {
     Unplaced(line, "a start that follows no check of a job with this Run");
     return;
@@ -261,13 +266,7 @@ void CStatusReader::Ended(const LogLine& line) {
            (!startFailed ||
             m_runText[static_cast<size_t>(c.open)] == message.value);
   };
-  size_t chosen = kUnknown;
-  if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
-    chosen = m_nLastCursor;
-  }
-  for (size_t k = m_cursors.size(); chosen == kUnknown && k-- > 0;) {
-    if (fits(m_cursors[k])) chosen = k;
-  }
+  const size_t chosen = FindCursor(fits);
   if (chosen == kUnknown) {
     Unplaced(line, "an outcome without its start");
     return;

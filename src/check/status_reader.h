@@ -53,6 +53,10 @@ class CStatusReader {
   void Unplaced(const LogLine& line, const std::string& why);
   // The cursor placed line.
   void Use(size_t cursor, const LogLine& line);
+  // The cursor of the last placed line when it fits, else the newest that
+  // does; -1 when none.
+  template <typename Fits>
+  size_t FindCursor(const Fits& fits) const;
   static LinePlace Place(const LogLine& line);
   static std::string Where(const LinePlace& line);
 
