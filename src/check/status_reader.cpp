@@ -131,6 +131,14 @@ void CStatusReader::Started() {
       m_report.jobs[job].outcome = Outcome::kNoOutcome;
     }
   }
+  // A monitor that started before the one before is taken for gone: a log
+  // of many restarts keeps few places to try.
+  const int generation = m_nGeneration;
+  m_cursors.erase(std::remove_if(m_cursors.begin(), m_cursors.end(),
+                                 [&](const Cursor& c) {
+                                   return c.generation < generation - 1;
+                                 }),
+                  m_cursors.end());
   m_cursors.push_back(Cursor{m_nGeneration, 0, -1, -1, LinePlace(), 0, false});
   m_nLastCursor = m_cursors.size() - 1;
 }
