@@ -55,7 +55,8 @@ std::string OutcomeText(const JobStatus& job, int64_t now) {
     case Outcome::kNoCommand:
       return "nothing to run: Run is empty";
     case Outcome::kNoOutcome:
-      return "none: the monitor started again while it ran";
+      return "none logged: the monitor started again, or the message was "
+             "lost";
     case Outcome::kRunning:
       break;
   }

@@ -25,6 +25,7 @@ CStatusReader::CStatusReader(const CJobList& jobs, CStatusReport& report)
       m_nGeneration(0),
       m_nLastCursor(0),
       m_bHasPlaced(false),
+      m_nLastPlaced(kUnknown),
       m_nWhen(0),
       m_nPrevious(0),
       m_bHasPrevious(false),
@@ -332,19 +333,24 @@ void CStatusReader::Use(size_t cursor, const LogLine& line) {
   }
   c.placed = true;
   m_nLastCursor = cursor;
+  m_nLastPlaced = line.sequence;
   m_bHasPlaced = true;
 }
 
 void CStatusReader::End() {
   // The last line is a start without its outcome: the monitor is in Run.
+  // An earlier one whose monitor went on lost its outcome, unless a second
+  // monitor may still be running it.
   for (const Cursor& c : m_cursors) {
     if (c.open < 0) continue;
     const size_t job = static_cast<size_t>(c.open);
-    if (m_report.jobs[job].outcome != Outcome::kRunning) continue;
-    if (m_report.monitor.runningJob < 0 ||
-        c.openSince > m_report.monitor.runningSince) {
+    JobStatus& status = m_report.jobs[job];
+    if (status.outcome != Outcome::kRunning) continue;
+    if (c.openLine.sequence == m_nLastPlaced) {
       m_report.monitor.runningJob = static_cast<int>(job);
       m_report.monitor.runningSince = c.openSince;
+    } else if (!m_report.twoWriters) {
+      status.outcome = Outcome::kNoOutcome;
     }
   }
   if (m_report.unplaced > kNamedLines) {

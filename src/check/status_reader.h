@@ -66,8 +66,9 @@ class CStatusReader {
   int m_nGeneration;
   size_t m_nLastCursor;  // the cursor of the last placed line
   bool m_bHasPlaced;
-  int64_t m_nWhen;      // the stamp of the line being placed, as read
-  int64_t m_nPrevious;  // the last stamp read, for the repeated hour
+  size_t m_nLastPlaced;  // the sequence of the last placed line
+  int64_t m_nWhen;       // the stamp of the line being placed, as read
+  int64_t m_nPrevious;   // the last stamp read, for the repeated hour
   bool m_bHasPrevious;
   bool m_bWentBack;
   int m_nOutOfOrder;

@@ -17,7 +17,7 @@ enum class Outcome {
   kFailed,       // iRC not 0
   kStartFailed,  // the interpreter could not be started
   kNoCommand,    // Run is empty: nothing runs, by design
-  kNoOutcome,    // the monitor started again before the command ended
+  kNoOutcome,    // none logged: the monitor started again, or it was lost
   kRunning       // the command has not ended (yet)
 };
 
