@@ -66,6 +66,7 @@ std::string OutcomeText(const JobStatus& job, int64_t now) {
 
 std::string MonitorState(const CStatusReport& r) {
   const MonitorStatus& m = r.monitor;
+  if (!m.hasLine) return "no line in the log";
   if (m.runningJob >= 0) {
     return "in Run of [" + r.jobs[static_cast<size_t>(m.runningJob)].section +
            "] since " + CStampClock::Short(m.runningSince, r.now) + ", " +
@@ -263,9 +264,9 @@ std::string CStatusForms::Json(const CStatusReport& r,
 std::string CStatusForms::Nagios(const CStatusReport& r) {
   std::string out = "QUILLSPUR " + std::string(LevelName(r.level)) + " - ";
   if (r.level == StatusLevel::kOk) {
-    const long long silence = r.Silence();
-    out += std::to_string(r.jobs.size()) + " jobs, none failing, last line " +
-           Duration(silence) + " ago";
+    out += std::to_string(r.jobs.size()) + " jobs, " +
+           std::to_string(r.Failing()) + " failing, last line " +
+           Duration(r.Silence()) + " ago";
   } else {
     out += Reasons(r);
   }
