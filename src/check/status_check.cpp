@@ -56,8 +56,8 @@ void CStatusCheck::Run(const std::string& jobFile, int64_t now,
   report.old.file =
       report.log.file.substr(0, report.log.file.size() - 4) + ".old";
   CLogLines lines;
-  CStatusReader reader(jobs, report);
-  reader.Begin();
+  CStatusReader reader(report);
+  reader.Begin(jobs);
   if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, lines, reader,
                 report) ||
       !ReadPart(1, OsPath(report.log.file.c_str()), report.log, lines, reader,

@@ -19,9 +19,10 @@ std::string_view Logged(const std::string& value) {
 
 }  // namespace
 
-CStatusReader::CStatusReader(const CJobList& jobs, CStatusReport& report)
-    : m_jobs(jobs),
-      m_report(report),
+CStatusReader::CStatusReader(CStatusReport& report)
+    : m_report(report),
+      m_bHasModified(false),
+      m_nModified(0),
       m_nGeneration(0),
       m_nLastCursor(0),
       m_bHasPlaced(false),
@@ -36,18 +37,23 @@ CStatusReader::CStatusReader(const CJobList& jobs, CStatusReport& report)
       m_nRepeated(0) {}
 CStatusReader::~CStatusReader() = default;
 
-void CStatusReader::Begin() {
+void CStatusReader::Begin(CJobList& jobs) {
+  m_bHasModified = jobs.m_bHasModified;
+  m_nModified = jobs.m_nModified;
+  // The texts move to the report, where they stay while the lines pass.
   m_report.jobs.clear();
-  for (size_t i = 0; i < m_jobs.m_jobs.size(); ++i) {
-    const ListedJob& listed = m_jobs.m_jobs[i];
-    JobStatus job;
-    job.section = listed.section;
+  m_report.jobs.resize(jobs.m_jobs.size());
+  m_checkText.reserve(jobs.m_jobs.size());
+  m_runText.reserve(jobs.m_jobs.size());
+  for (size_t i = 0; i < jobs.m_jobs.size(); ++i) {
+    ListedJob& listed = jobs.m_jobs[i];
+    JobStatus& job = m_report.jobs[i];
+    job.section = std::move(listed.section);
     job.position = static_cast<int>(i) + 1;
-    job.check = listed.check;
-    job.run = listed.run;
-    m_report.jobs.push_back(job);
-    m_checkText.push_back(Logged(listed.check));
-    m_runText.push_back(Logged(listed.run));
+    job.check = std::move(listed.check);
+    job.run = std::move(listed.run);
+    m_checkText.push_back(Logged(job.check));
+    m_runText.push_back(Logged(job.run));
     m_byCheck[m_checkText.back()].push_back(static_cast<int>(i));
   }
   m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
@@ -166,7 +172,7 @@ void CStatusReader::Checked(const LogLine& line) {
         m_cursors[m_nLastCursor].checked = -1;
         m_cursors[m_nLastCursor].next = kUnknown;
       }
-      const bool before = m_jobs.m_bHasModified && m_nWhen < m_jobs.m_nModified;
+      const bool before = m_bHasModified && m_nWhen < m_nModified;
       if (before) ++m_nBeforeChange;
       Unplaced(line, before ? "a Check of no job, written before the job "
                               "file was last changed"
@@ -364,10 +370,10 @@ void CStatusReader::End() {
   }
   if (m_nBeforeChange > 0 || m_nOutOfOrder > 0) {
     m_report.Note("job-file-changed",
-                  m_jobs.m_bHasModified && m_report.monitor.hasLine &&
-                          m_jobs.m_nModified <= m_report.monitor.lastLine
+                  m_bHasModified && m_report.monitor.hasLine &&
+                          m_nModified <= m_report.monitor.lastLine
                       ? "the job file was changed at " +
-                            CStampClock::Format(m_jobs.m_nModified) +
+                            CStampClock::Format(m_nModified) +
                             ": lines written before are matched against it "
                             "as it is now"
                       : "the lines do not follow the job file as it is now: "

@@ -20,11 +20,12 @@
 
 class CStatusReader {
  public:
-  CStatusReader(const CJobList& jobs, CStatusReport& report);
+  explicit CStatusReader(CStatusReport& report);
   virtual ~CStatusReader();
 
-  // Begin, each line in the files' order, End.
-  void Begin();
+  // Begin with the jobs, whose texts it takes; each line in the files'
+  // order; End.
+  void Begin(CJobList& jobs);
   void Line(const LogLine& line);
   void End();
 
@@ -60,8 +61,9 @@ class CStatusReader {
   static LinePlace Place(const LogLine& line);
   static std::string Where(const LinePlace& line);
 
-  const CJobList& m_jobs;
   CStatusReport& m_report;
+  bool m_bHasModified;  // the job file's last change, when known
+  int64_t m_nModified;
   std::vector<Cursor> m_cursors;
   int m_nGeneration;
   size_t m_nLastCursor;  // the cursor of the last placed line
