@@ -16,7 +16,6 @@ void CLogLines::Next(std::string_view& rest, LogLine& out) {
   ++out.number;
   out.sequence = m_nSequence++;
   out.form = LineForm::kDamaged;
-  out.message = LogMessage();
   // A line cut short by a full disk ends without its LF.
   const bool whole = lf != nullptr;
   if (whole && line.size() >= kStampWidth && line.compare(19, 3, " - ") == 0 &&
@@ -26,7 +25,9 @@ void CLogLines::Next(std::string_view& rest, LogLine& out) {
              line.find_first_not_of(' ') >= kStampWidth) {
     out.form = LineForm::kContinuation;
   }
-  if (out.form != LineForm::kDamaged) {
-    out.message = ParseLogMessage(line.substr(kStampWidth));
+  if (out.form == LineForm::kDamaged) {
+    out.message = LogMessage();
+  } else {
+    ParseLogMessage(line.substr(kStampWidth), out.message);
   }
 }

@@ -54,7 +54,6 @@ void CStatusReader::Begin(CJobList& jobs) {
     job.run = std::move(listed.run);
     m_checkText.push_back(Logged(job.check));
     m_runText.push_back(Logged(job.run));
-    m_byCheck[m_checkText.back()].push_back(static_cast<int>(i));
   }
   m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
   // Before the first start in the window, a monitor is already in a pass.
@@ -165,6 +164,12 @@ void CStatusReader::Checked(const LogLine& line) {
     }
   }
   if (chosen == kUnknown) {
+    // Made when first needed: a log that follows its job file never does.
+    if (m_byCheck.empty()) {
+      for (size_t i = 0; i < m_checkText.size(); ++i) {
+        m_byCheck[m_checkText[i]].push_back(static_cast<int>(i));
+      }
+    }
     const auto found = m_byCheck.find(text);
     if (found == m_byCheck.end()) {
       // The monitor's place in its pass is lost until it shows again.

@@ -73,8 +73,8 @@ bool MatchFormat(std::string_view format, std::string_view text,
 
 }  // namespace
 
-LogMessage ParseLogMessage(std::string_view message) {
-  LogMessage out;
+void ParseLogMessage(std::string_view message, LogMessage& out) {
+  out = LogMessage();
   // A write cut short leaves blanks at the end of the line before it.
   while (!message.empty() && message.back() == ' ') message.remove_suffix(1);
   const std::string_view check(kCheckPrefix), start(kStartPrefix),
@@ -109,5 +109,4 @@ LogMessage ParseLogMessage(std::string_view message) {
     out.kind = LogMessageKind::kStartFailed;
     out.code = -1;
   }
-  return out;
 }

@@ -40,6 +40,8 @@ struct LogMessage {
 // What a message (the text after the stamp) says, blanks at its end left
 // out, so that a value ends without them. kOther for anything the monitor
 // does not write, a cut message included.
-LogMessage ParseLogMessage(std::string_view message);
+// Into out, as it stands in a caller's line, rather than by value: a long
+// log reads one a line.
+void ParseLogMessage(std::string_view message, LogMessage& out);
 
 #endif

@@ -255,7 +255,8 @@ TEST(ParseLogMessage, ReadsBackWhatTheMonitorWrites) {
       {CString(kStartPrefix) + "exit 0  ", K::kStart, "exit 0", 0, 0},
   };
   for (const auto& c : cases) {
-    const LogMessage m = ParseLogMessage(static_cast<const char*>(c.message));
+    LogMessage m;
+    ParseLogMessage(static_cast<const char*>(c.message), m);
     EXPECT_EQ(c.kind, m.kind) << c.message;
     EXPECT_EQ(c.value, std::string(m.value)) << c.message;
     EXPECT_EQ(c.code, m.code) << c.message;
