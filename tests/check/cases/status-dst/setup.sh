@@ -1,6 +1,13 @@
 # Daylight saving time ends at 03:00, and 02:00 to 03:00 comes twice. Wine's
 # runtime takes TZ in the Windows form only, which has no European rules.
-if on_wine; then export TZ=UTC; else export TZ=Europe/Berlin; fi
+# The zone comes from tzdata, which .ci/run installs.
+if on_wine; then
+  export TZ=UTC
+elif [ -f /usr/share/zoneinfo/Europe/Berlin ]; then
+  export TZ=Europe/Berlin
+else
+  missing="$missing Europe/Berlin (Debian package tzdata)"
+fi
 {
   echo '25.10.2026 01:30:00 - Quillspur gestartet'
   for at in 01:30 02:00 02:30 02:00 02:30 03:00; do
