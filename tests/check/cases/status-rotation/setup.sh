@@ -1,6 +1,8 @@
 # The log moved to .old in the middle of a pass; the last line starts the
 # empty Run, which has no outcome and is no hang. Every Check is empty: the
-# jobs are told apart by their order alone.
+# jobs are told apart by their order alone. The metrics give seconds since
+# the epoch, so the stamps are read in one zone.
+export TZ=UTC
 write_log "$logdir/Quillspur.old" <<'LOG'
 09.12.2026 01:00:00 - Quillspur gestartet
 09.12.2026 01:00:00 - C: 
