@@ -28,6 +28,8 @@
 #include "job_rules.h"
 #include "log_file.h"
 #include "measure.h"
+#include "status_check.h"
+#include "status_report.h"
 #include "work_dir.h"
 
 namespace {
@@ -46,7 +48,7 @@ struct Options {
   int values = 2000;
   int pairs = 7;
   double budget = 60;
-  std::string rows = "jobs,value,check,find,log,startup";
+  std::string rows = "jobs,value,check,find,log,startup,status";
   std::string dir;
 };
 
@@ -56,7 +58,7 @@ void Usage(FILE* out) {
       "usage: quillspur_bench [--quick] [--jobs N,N,...] [--value BYTES]\n"
       "         [--pieces N] [--entries N] [--values N] [--pairs N]\n"
       "         [--budget SECONDS] [--dir DIRECTORY]\n"
-      "         [--rows jobs,value,check,find,log,startup]\n"
+      "         [--rows jobs,value,check,find,log,startup,status]\n"
       "  --quick     small sizes: jobs 10,100,1000, a 65536-byte value,\n"
       "              2000 pieces, 10000 entries, 200 values\n"
       "  --jobs      job counts of the job-pass rows (default\n"
@@ -541,6 +543,58 @@ void StartupRows(const Options& options, const std::string& work) {
   PrintRow(label, result, note);
 }
 
+// quillspur-check --status over a job file of 1,000 jobs, a full log and
+// its predecessor, against one whole-file read of each of the three.
+void StatusRows(const Options& options, const std::string& work) {
+  PrintHeader(
+      "status over a log and .old of 2 MB and 1,000 jobs, against "
+      "one read of the three files",
+      "status", "3 reads");
+  const int jobs = 1000;
+  const std::string install = work + "/status";
+  const std::string logDir = install + "/htdocs/LORVANTIS/lorvantis_php/log";
+  const std::string store = work + "/status.reg";
+  const std::string jobFile = work + "/status.ini";
+  const std::string logPath = logDir + "/Quillspur.log";
+  const std::string oldPath = logDir + "/Quillspur.old";
+  const std::string label = "J=1000, 2 x 1 MB";
+  for (const char* part :
+       {"", "/htdocs", "/htdocs/LORVANTIS", "/htdocs/LORVANTIS/lorvantis_php",
+        "/htdocs/LORVANTIS/lorvantis_php/log"}) {
+    mkdir((install + part).c_str(), 0755);
+  }
+  if (!WriteJobFile(jobFile, jobs) || !WriteRegistryStore(store, 1, install) ||
+      !WriteStatusLogs(logPath, oldPath, jobs, kLogLimit)) {
+    PrintSkipped(label, "not measured: the files cannot be written");
+    return;
+  }
+  setenv("QUILLSPUR_REGISTRY", store.c_str(), 1);
+  const int64_t now = static_cast<int64_t>(time(nullptr));
+  size_t lines = 0;
+  std::string note;
+  auto status = [&] {
+    CStatusReport report;
+    CStatusCheck::Run(jobFile, now, report);
+    lines = static_cast<size_t>(report.log.lines + report.old.lines);
+    if (!report.problem.empty() || report.unplaced > 0) {
+      note = "(" +
+             (report.problem.empty()
+                  ? std::to_string(report.unplaced) + " lines not placed"
+                  : report.problem) +
+             ") ";
+    }
+  };
+  std::string buffer;
+  auto floor = [&] {
+    ReadWholeFile(jobFile.c_str(), buffer);
+    ReadWholeFile(oldPath.c_str(), buffer);
+    ReadWholeFile(logPath.c_str(), buffer);
+  };
+  const Sample once = TimeRuns(status, 1);
+  PrintPairRow(options, label + " (" + std::to_string(lines) + " lines)",
+               once.wall, status, floor, note);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -562,6 +616,7 @@ int main(int argc, char* argv[]) {
   if (Wanted(options, "find")) FindFileRows(options, work.Path());
   if (Wanted(options, "log")) LogRows(options, work.Path());
   if (Wanted(options, "startup")) StartupRows(options, work.Path());
+  if (Wanted(options, "status")) StatusRows(options, work.Path());
   // Leave the work directory before it is removed.
   return chdir("/") == 0 ? 0 : 1;
 }

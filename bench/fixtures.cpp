@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 const char kProbeDirectory[] = "in";
@@ -72,6 +73,34 @@ bool WriteLongValueFile(const std::string& path, long bytes) {
       "[Quillspur]\r\nDelay=0\r\n\r\n[Long]\r\nCheck=" + value +
       "\r\nRun=echo long\r\n";
   return WriteText(path, text);
+}
+
+bool WriteStatusLogs(const std::string& logPath, const std::string& oldPath,
+                     int jobs, long bytes) {
+  // A day ago, so that no stamp lies in the future.
+  time_t when = time(nullptr) - 86400;
+  std::string text[2];
+  int file = 0;
+  for (int k = 1; file < 2; k = k % jobs + 1) {
+    if (k == 1) ++when;
+    struct tm local;
+    localtime_r(&when, &local);
+    char stamp[32];
+    strftime(stamp, sizeof stamp, "%d.%m.%Y %H:%M:%S - ", &local);
+    std::string& out = text[file];
+    out += stamp;
+    out +=
+        "\xDC"
+        "berpr\xFC"
+        "fe Datei(en): ";
+    out += Numbered("in\\a%05ld.txt;", k) + Numbered("in\\b%05ld*.txt\r\n", k);
+    if (k % 20 == 0) {
+      out += stamp + Numbered("Starte Programm: echo %05ld\r\n", k);
+      out += stamp + std::string("Programm beendet (iRC = 0, errno = 0)\r\n");
+    }
+    if (static_cast<long>(out.size()) > bytes) ++file;
+  }
+  return WriteText(oldPath, text[0]) && WriteText(logPath, text[1]);
 }
 
 bool MakeEntries(const std::string& directory, long count) {

@@ -25,6 +25,13 @@ bool WriteLongValueFile(const std::string& path, long bytes);
 // the probe directory beside it, both in the current directory. False when
 // something could not be written.
 bool WriteJobFile(const std::string& path, int jobs);
+// The log and its predecessor, each of about bytes bytes, as the monitor
+// writes them for such a job file: passes from one second to the next, in
+// which every job is checked and every 20th also started and ended. The
+// predecessor ends in the middle of a pass. False when they cannot be
+// written.
+bool WriteStatusLogs(const std::string& logPath, const std::string& oldPath,
+                     int jobs, long bytes);
 // count empty files in directory, which is created.
 bool MakeEntries(const std::string& directory, long count);
 // A REGEDIT4 store whose product key holds values values: values - 1 others

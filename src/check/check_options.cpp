@@ -4,17 +4,63 @@
 
 const char kCheckUsage[] =
     "usage: quillspur-check [--json] [-q] [--strict] [--job NAME]... "
-    "[-C DIR] [--user NAME] <job file>\n";
+    "[-C DIR] [--user NAME] <job file>\n"
+    "       quillspur-check --status [--json | --format=FORM] "
+    "[--warn-failing N]\n"
+    "         [--crit-silent SECONDS] [--crit-stalled SECONDS] "
+    "[--at 'DD.MM.YYYY hh:mm:ss']\n"
+    "         [--job NAME]... [-C DIR] [--user NAME] <job file>\n"
+    "       FORM: text, json, nagios, prometheus\n";
+
+namespace {
+
+// A count or a number of seconds: decimal digits only.
+bool ReadCount(const std::string& text, long long& out) {
+  if (text.empty() || text.size() > 12 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  out = std::stoll(text);
+  return true;
+}
+
+}  // namespace
+
+bool WantsNagios(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "--format=nagios" || (arg == "--format" && i + 1 < argc &&
+                                     std::string(argv[i + 1]) == "nagios")) {
+      return true;
+    }
+  }
+  return false;
+}
 
 CCheckOptions::CCheckOptions()
-    : m_bJson(false), m_bQuiet(false), m_bStrict(false), m_bHelp(false) {}
+    : m_bJson(false),
+      m_bQuiet(false),
+      m_bStrict(false),
+      m_bHelp(false),
+      m_bStatus(false),
+      m_strFormat("text"),
+      m_nWarnFailing(-1),
+      m_nCritSilent(-1),
+      m_nCritStalled(-1) {}
 CCheckOptions::~CCheckOptions() = default;
 
 bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
   bool files = false;  // after "--" everything is the job file
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+    std::string arg = argv[i];
     const bool option = !files && arg.size() > 1 && arg[0] == '-';
+    // --name=value stands for --name value.
+    const size_t equals = arg.find('=');
+    const bool joined =
+        option && arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
+    const std::string joinedValue = joined ? arg.substr(equals + 1) : "";
+    if (joined) arg.resize(equals);
     if (!option) {
       if (!m_strJobFile.empty()) {
         error = "more than one job file";
@@ -24,10 +70,25 @@ bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
       continue;
     }
     std::string* value = nullptr;
+    std::string count;
+    long long* number = nullptr;
     if (arg == "--") {
       files = true;
     } else if (arg == "--json") {
       m_bJson = true;
+      m_strFormat = "json";
+    } else if (arg == "--status") {
+      m_bStatus = true;
+    } else if (arg == "--format") {
+      value = &m_strFormat;
+    } else if (arg == "--warn-failing") {
+      number = &m_nWarnFailing;
+    } else if (arg == "--crit-silent") {
+      number = &m_nCritSilent;
+    } else if (arg == "--crit-stalled") {
+      number = &m_nCritStalled;
+    } else if (arg == "--at") {
+      value = &m_strAt;
     } else if (arg == "-q" || arg == "--quiet") {
       m_bQuiet = true;
     } else if (arg == "--strict") {
@@ -45,14 +106,44 @@ bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
       error = "unknown option " + arg;
       return false;
     }
-    if (value == nullptr) continue;
-    if (++i >= argc) {
+    if (number != nullptr) value = &count;
+    if (value == nullptr) {
+      if (!joined) continue;
+      error = arg + " takes no value";
+      return false;
+    }
+    if (!joined && ++i >= argc) {
       error = arg + " needs a value";
       return false;
     }
-    *value = argv[i];
+    *value = joined ? joinedValue : std::string(argv[i]);
+    if (number != nullptr && !ReadCount(count, *number)) {
+      error = arg;
+      error += " needs a whole number, not \"";
+      error += count;
+      error += "\"";
+      return false;
+    }
   }
   if (m_bHelp) return true;
+  const bool statusOnly = m_strFormat != "text" && m_strFormat != "json";
+  if (m_strFormat != "text" && m_strFormat != "json" &&
+      m_strFormat != "nagios" && m_strFormat != "prometheus") {
+    error = "unknown form " + m_strFormat;
+    return false;
+  }
+  if (!m_bStatus && (statusOnly || m_nWarnFailing >= 0 || m_nCritSilent >= 0 ||
+                     m_nCritStalled >= 0 || !m_strAt.empty())) {
+    error =
+        "--format, --warn-failing, --crit-silent, --crit-stalled and "
+        "--at need --status";
+    return false;
+  }
+  m_bJson = m_strFormat == "json";
+  if (m_bStatus && (m_bQuiet || m_bStrict)) {
+    error = "-q and --strict belong to the check, not to --status";
+    return false;
+  }
   if (m_strJobFile.empty()) {
     error = "no job file";
     return false;

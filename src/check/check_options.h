@@ -17,6 +17,13 @@ class CCheckOptions {
   bool m_bQuiet;
   bool m_bStrict;
   bool m_bHelp;
+  // --status: what the log says about each job and the monitor.
+  bool m_bStatus;
+  std::string m_strFormat;   // text, json, nagios or prometheus
+  long long m_nWarnFailing;  // -1: the default
+  long long m_nCritSilent;
+  long long m_nCritStalled;
+  std::string m_strAt;  // judge as of this stamp instead of now
   std::vector<std::string> m_jobs;
   std::string m_strDirectory;
   std::string m_strUser;
@@ -24,5 +31,9 @@ class CCheckOptions {
 };
 
 extern const char kCheckUsage[];
+
+// Whether the command line asks for the plugin form, looked at before it is
+// parsed: a plugin's wrong command line is UNKNOWN too.
+bool WantsNagios(int argc, char* argv[]);
 
 #endif

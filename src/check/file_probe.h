@@ -24,6 +24,8 @@ class CFileProbe {
   // Whether an existing file could be opened for appending.
   static bool MayAppendTo(const std::string& file);
   static bool Size(const std::string& file, uint64_t& size);
+  // When the file's content last changed, in seconds since the epoch.
+  static bool ModifiedTime(const std::string& file, int64_t& seconds);
   // The bytes of a regular file; false, with the reason, otherwise.
   static bool Read(const std::string& file, std::string& bytes,
                    std::string& reason);

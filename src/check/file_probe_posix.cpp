@@ -47,6 +47,13 @@ bool CFileProbe::Size(const std::string& file, uint64_t& size) {
   return true;
 }
 
+bool CFileProbe::ModifiedTime(const std::string& file, int64_t& seconds) {
+  struct stat info;
+  if (stat(file.c_str(), &info) != 0) return false;
+  seconds = static_cast<int64_t>(info.st_mtime);
+  return true;
+}
+
 bool CFileProbe::Read(const std::string& file, std::string& bytes,
                       std::string& reason) {
   // Without blocking: a FIFO must not hold the check up.
@@ -61,17 +68,24 @@ bool CFileProbe::Read(const std::string& file, std::string& bytes,
     close(fd);
     return false;
   }
-  char chunk[65536];
-  ssize_t got;
-  while ((got = read(fd, chunk, sizeof chunk)) != 0) {
+  // Straight into the string, a byte more than its size so that the end
+  // shows without another read; a file that grows meanwhile grows it.
+  size_t used = bytes.size();
+  bytes.resize(used + static_cast<size_t>(info.st_size) + 1);
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const ssize_t got = read(fd, &bytes[used], bytes.size() - used);
+    if (got == 0) break;
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       reason = strerror(errno);
       close(fd);
+      bytes.resize(used);
       return false;
     }
-    bytes.append(chunk, static_cast<size_t>(got));
+    used += static_cast<size_t>(got);
   }
+  bytes.resize(used);
   close(fd);
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <direct.h>
 
+#include <algorithm>
+
 #include "file_probe.h"
 
 namespace {
@@ -71,6 +73,19 @@ bool CFileProbe::Size(const std::string& file, uint64_t& size) {
   return true;
 }
 
+bool CFileProbe::ModifiedTime(const std::string& file, int64_t& seconds) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) {
+    return false;
+  }
+  // 100-ns steps since 1601.
+  const uint64_t ticks =
+      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime;
+  seconds = static_cast<int64_t>(ticks / 10000000u) - 11644473600LL;
+  return true;
+}
+
 bool CFileProbe::Read(const std::string& file, std::string& bytes,
                       std::string& reason) {
   HANDLE handle = OpenExisting(file, GENERIC_READ, 0);
@@ -84,13 +99,25 @@ bool CFileProbe::Read(const std::string& file, std::string& bytes,
     CloseHandle(handle);
     return false;
   }
-  char chunk[65536];
+  // Straight into the string, a byte more than its size so that the end
+  // shows without another read; a file that grows meanwhile grows it.
+  LARGE_INTEGER size;
+  size_t used = bytes.size();
+  bytes.resize(
+      used +
+      (GetFileSizeEx(handle, &size) ? static_cast<size_t>(size.QuadPart) : 0) +
+      1);
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ReadFile(handle, chunk, sizeof chunk, &got, nullptr)) &&
-         got > 0) {
-    bytes.append(chunk, got);
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const DWORD want =
+        static_cast<DWORD>(std::min<size_t>(bytes.size() - used, 1u << 30));
+    ok = ReadFile(handle, &bytes[used], want, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
+    used += got;
   }
+  bytes.resize(used);
   CloseHandle(handle);
   if (!ok) reason = "cannot be read";
   return ok;

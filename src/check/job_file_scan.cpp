@@ -1,5 +1,7 @@
 #include "job_file_scan.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <string_view>
 
@@ -17,8 +19,8 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-std::string CutAtNul(std::string_view text) {
-  return std::string(text.substr(0, text.find('\0')));
+std::string_view CutAtNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
 }
 
 char FoldAscii(char c) {
@@ -51,6 +53,19 @@ bool IsUtf8Text(std::string_view text) {
   return multibyte;
 }
 
+// Where the line at the start of text ends: its first CR or LF.
+size_t LineEnd(std::string_view text) {
+  const void* lf = memchr(text.data(), '\n', text.size());
+  const size_t n =
+      lf == nullptr
+          ? text.size()
+          : static_cast<size_t>(static_cast<const char*>(lf) - text.data());
+  const void* cr = memchr(text.data(), '\r', n);
+  return cr == nullptr
+             ? n
+             : static_cast<size_t>(static_cast<const char*>(cr) - text.data());
+}
+
 }  // namespace
 
 bool SameProfileName(const std::string& a, const std::string& b) {
@@ -68,11 +83,28 @@ void CJobFileScan::Scan(const std::string& bytes) {
   m_bByteOrderMark = text.substr(0, 3) == "\xEF\xBB\xBF";
   if (m_bByteOrderMark) text.remove_prefix(3);
   m_bUtf8Text = IsUtf8Text(text);
+  Lex(bytes, [&](const ScanEvent& e) {
+    if (e.section) {
+      m_blocks.push_back(ScannedBlock{std::string(e.name), e.line, {}});
+      return;
+    }
+    const ScannedKey key{std::string(e.name), std::string(e.value), e.line};
+    if (m_blocks.empty()) {
+      m_keysBeforeFirstSection.push_back(key);
+    } else {
+      m_blocks.back().keys.push_back(key);
+    }
+  });
+}
+
+void CJobFileScan::Lex(std::string_view text,
+                       const std::function<void(const ScanEvent&)>& each) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   int number = 0;
   // CR and LF each end a line, as for the profile functions; a CR LF pair
   // counts as one line end for the line numbers.
   while (!text.empty()) {
-    const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    const size_t end = LineEnd(text);
     std::string_view line = Trim(text.substr(0, end));
     const bool pair = text.substr(end, 2) == "\r\n";
     text.remove_prefix(std::min(end + (pair ? 2 : 1), text.size()));
@@ -81,22 +113,18 @@ void CJobFileScan::Scan(const std::string& bytes) {
     if (line.front() == '[') {
       const size_t close = line.rfind(']');
       if (close != std::string_view::npos && close > 0) {
-        m_blocks.push_back(ScannedBlock{
-            CutAtNul(Trim(line.substr(1, close - 1))), number, {}});
+        each(ScanEvent{
+            true, CutAtNul(Trim(line.substr(1, close - 1))), {}, number});
         continue;
       }
     }
     // Comment lines and lines without "=" hold no key.
     const size_t equals = line.find('=');
     if (line.front() == ';' || equals == std::string_view::npos) continue;
-    const std::string name = CutAtNul(Trim(line.substr(0, equals)));
+    const std::string_view name = CutAtNul(Trim(line.substr(0, equals)));
     if (name.empty()) continue;
-    const ScannedKey key{name, CutAtNul(Trim(line.substr(equals + 1))), number};
-    if (m_blocks.empty()) {
-      m_keysBeforeFirstSection.push_back(key);
-    } else {
-      m_blocks.back().keys.push_back(key);
-    }
+    each(ScanEvent{false, name, CutAtNul(Trim(line.substr(equals + 1))),
+                   number});
   }
 }
 

@@ -5,7 +5,9 @@
 #ifndef QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 #define QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ScannedKey {
@@ -20,12 +22,25 @@ struct ScannedBlock {
   std::vector<ScannedKey> keys;
 };
 
+// A section header or a key, as the lexical pass meets it; the texts point
+// into the bytes scanned.
+struct ScanEvent {
+  bool section;
+  std::string_view name;
+  std::string_view value;  // keys only
+  int line;
+};
+
 class CJobFileScan {
  public:
   CJobFileScan();
   virtual ~CJobFileScan();
 
   void Scan(const std::string& bytes);
+  // The lexical pass alone: each header and key in file order, a UTF-8
+  // byte order mark skipped.
+  static void Lex(std::string_view text,
+                  const std::function<void(const ScanEvent&)>& each);
 
   // The blocks of the first section of this name (ASCII letters in any
   // case), and of every later one; null when there is none.

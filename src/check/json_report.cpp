@@ -2,59 +2,9 @@
 
 #include <stdio.h>
 
-#include "cp1252.h"
+#include "json_text.h"
 
 namespace {
-
-const int kSchemaVersion = 1;
-
-// Everything is appended to one string: a report of thousands of jobs is
-// not built from as many temporary ones.
-void AddText(std::string& out, const std::string& text) {
-  out += '"';
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escape[8];
-      (void)snprintf(escape, sizeof escape, "\\u%04x", byte);
-      out += escape;
-    } else {
-      AppendUtf8(out, c);
-    }
-  }
-  out += '"';
-}
-
-// A name and its value, the value a string in quotes.
-void AddText(std::string& out, const char* name, const std::string& text) {
-  out += name;
-  AddText(out, text);
-}
-
-// The same, or null when the value is absent.
-void AddTextOrNull(std::string& out, const char* name, bool present,
-                   const std::string& text) {
-  out += name;
-  if (present) {
-    AddText(out, text);
-  } else {
-    out += "null";
-  }
-}
-
-void AddBool(std::string& out, const char* name, bool value) {
-  out += name;
-  out += value ? "true" : "false";
-}
-
-template <typename Number>
-void AddNumber(std::string& out, const char* name, Number value) {
-  out += name;
-  out += std::to_string(value);
-}
 
 void AddFindings(std::string& out, const std::vector<Finding>& findings,
                  const char* indent) {
@@ -106,7 +56,8 @@ std::string CJsonReport::Format(const CCheckReport& r) {
   const RegistryReport& g = r.registry;
   const LogReport& l = r.log;
   std::string out;
-  AddNumber(out, "{\n  \"version\": ", kSchemaVersion);
+  AddNumber(out, "{\n  \"version\": ", kJsonSchemaVersion);
+  out += ",\n  \"mode\": \"check\"";
   AddText(out, ",\n  \"job_file\": ", r.jobFile);
   AddText(out, ",\n  \"profile_path\": ", r.profilePath);
   AddBool(out, ",\n  \"job_file_found\": ", r.jobFileFound);

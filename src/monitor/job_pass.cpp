@@ -6,6 +6,7 @@
 #include "command.h"
 #include "globals.h"
 #include "job_rules.h"
+#include "log_messages.h"
 
 void RunJobPass(CIniFile& ini) {
   // The only listing in this pass: sections added meanwhile wait for the next.
@@ -20,18 +21,13 @@ void RunJobPass(CIniFile& ini) {
 
 bool CheckJobFiles(CIniFile& ini, const CString& section) {
   const CString check = ini.GetString(section, kCheckKey, nullptr);
-  theLog.Write(
-      "\xDC"
-      "berpr\xFC"
-      "fe Datei(en): " +
-          check,
-      true);
+  theLog.Write(kCheckPrefix + check, true);
   return CheckPaths(check, nullptr);
 }
 
 void StartJobProgram(CIniFile& ini, const CString& section) {
   const CString command = ini.GetString(section, kRunKey, nullptr);
-  theLog.Write("Starte Programm: " + command, true);
+  theLog.Write(kStartPrefix + command, true);
   if (command.IsEmpty()) return;
   errno = 0;
   const int result = RunCommandLine(command);
@@ -43,12 +39,10 @@ CString FormatProgramOutcome(const CString& command, int result, int error) {
   // The values are arguments, never the format: a "%" in them stays as is.
   CString message;
   if (result == -1) {
-    message.Format(
-        "Fehler bei der Ausf\xFC"
-        "hrung des Programms '%s'' (errno = %d)",
-        static_cast<const char*>(command), error);
+    message.Format(kStartFailedFormat, static_cast<const char*>(command),
+                   error);
   } else {
-    message.Format("Programm beendet (iRC = %d, errno = %d)", result, error);
+    message.Format(kOutcomeFormat, result, error);
   }
   return message;
 }

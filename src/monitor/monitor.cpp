@@ -9,6 +9,7 @@
 #include "globals.h"
 #include "job_pass.h"
 #include "job_rules.h"
+#include "log_messages.h"
 #include "startup_memory.h"
 
 namespace {
@@ -32,7 +33,7 @@ bool StartUp(int argc, char* argv[], FrameworkInit init, CIniFile& ini) {
   theLog.SetName(theLogDirectory, kGlobalSection);
   theLog.SetMaxSize(kLogLimit);
   // Logged before the arguments are looked at, so every start is on record.
-  theLog.Write("Quillspur gestartet", true);
+  theLog.Write(kStartedMessage, true);
   if (argc != 2) {
     printf("Quillspur Ini-Datei\n");
     return false;
@@ -40,9 +41,9 @@ bool StartUp(int argc, char* argv[], FrameworkInit init, CIniFile& ini) {
   theConfigPath = argv[1];
   CFileFind finder;
   if (!finder.FindFile(theConfigPath, 0)) {
-    theLog.Write("Konfigurationsdatei '" + theConfigPath + "' nicht gefunden.",
+    theLog.Write(kConfigMissingOpen + theConfigPath + kConfigMissingClose,
                  true);
-    theLog.Write("Quillspur beendet", false);
+    theLog.Write(kEndedMessage, false);
     return false;
   }
   ini.SetFileName(ProfilePathFor(theConfigPath));

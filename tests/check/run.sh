@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Golden-file tests of quillspur-check: every folder in cases/ holds a
 # jobs.ini, optionally setup.sh (run in the case's directory first) and args
-# (the command line; default .\jobs.ini), and the expected output with the
-# exit status as its last line: expected, or expected.posix and
-# expected.windows where the builds differ. The case's directory reads as
+# (the command line; default .\jobs.ini) or argv (one argument a line), and
+# the expected output with the exit status as its last line: expected, or
+# expected.posix and expected.windows where the builds differ. The case's directory reads as
 # @DIR@ in the output.
 #   run.sh build/default/quillspur-check build/default/quillspur
 #   run.sh build/windows/quillspur-check.exe build/windows/quillspur.exe cmake/wine-run.sh
@@ -76,22 +76,37 @@ monitor_verdicts() {
     END { if (seen) print verdict }' | head -n "$jobs"
 }
 
+# For setup.sh: writes a log from stdin, with CR LF line ends; after the
+# stamp, "C: " stands for the check message and "S: " for the start.
+write_log() {
+  sed -e 's/^\(.\{22\}\)C: /\1\xDCberpr\xFCfe Datei(en): /' \
+    -e 's/^\(.\{22\}\)S: /\1Starte Programm: /' -e 's/$/\r/' >"$1"
+}
+
+# A case may set TZ for itself; every other one runs in the host's zone.
+host_tz=${TZ-unset}
+
 passed=0
 failed=0
 for case in "$here"/cases/*/; do
+  if [ "$host_tz" = unset ]; then unset TZ; else export TZ=$host_tz; fi
   name=$(basename "$case")
   dir=$(mktemp -d)
   pushd "$dir" >/dev/null || exit 1
   cp -r "$case"/. .
   export QUILLSPUR_REGISTRY=$PWD/registry.reg
-  mkdir -p install/htdocs/LORVANTIS/lorvantis_php/log
+  # Where setup.sh puts a log to read.
+  logdir=install/htdocs/LORVANTIS/lorvantis_php/log
+  mkdir -p "$logdir"
   set_install_path REG_SZ "$(program_path install)"
   missing=
   [ -f setup.sh ] && source ./setup.sh
   args='.\jobs.ini'
   [ -f args ] && args=$(cat args)
   # shellcheck disable=SC2086
-  output=$("${runner[@]}" "$check" $args 2>&1 | normalise; echo "exit ${PIPESTATUS[0]}")
+  set -- $args
+  [ -f argv ] && mapfile -t argv <argv && set -- "${argv[@]}"
+  output=$("${runner[@]}" "$check" "$@" 2>&1 | normalise; echo "exit ${PIPESTATUS[0]}")
   golden=$case/expected
   [ -f "$golden.$build" ] && golden=$golden.$build
   ok=1

@@ -8,6 +8,7 @@
 #include "fake_profile.h"
 #include "globals.h"
 #include "job_pass.h"
+#include "log_messages.h"
 #include "temp_dir.h"
 
 namespace {
@@ -218,5 +219,47 @@ TEST(FormatProgramOutcome, FillsTheMessagesByteForByte) {
   for (const auto& c : cases) {
     EXPECT_STREQ(c.expected, FormatProgramOutcome(c.command, c.result, c.error))
         << c.command;
+  }
+}
+
+// quillspur-check reads the log with the monitor's own texts: what one
+// writes, the other reads back, and nothing else.
+TEST(ParseLogMessage, ReadsBackWhatTheMonitorWrites) {
+  using K = LogMessageKind;
+  struct {
+    CString message;
+    K kind;
+    const char* value;
+    long code;
+    long error;
+  } const cases[] = {
+      {FormatProgramOutcome("exit 3", 3, 2), K::kOutcome, "", 3, 2},
+      {FormatProgramOutcome("x", -2, 0), K::kOutcome, "", -2, 0},
+      {FormatProgramOutcome("a'' (errno = 1) b", -1, 5), K::kStartFailed,
+       "a'' (errno = 1) b", -1, 5},
+      {FormatProgramOutcome("", -1, 0), K::kStartFailed, "", -1, 0},
+      {CString(kCheckPrefix) + "in\\*.csv;x", K::kCheck, "in\\*.csv;x", 0, 0},
+      {kCheckPrefix, K::kCheck, "", 0, 0},
+      {CString(kStartPrefix) + "run %s", K::kStart, "run %s", 0, 0},
+      {kStartedMessage, K::kStarted, "", 0, 0},
+      {kEndedMessage, K::kEnded, "", 0, 0},
+      {kConfigMissingOpen + CString("a'b") + kConfigMissingClose,
+       K::kConfigMissing, "a'b", 0, 0},
+      // Cut, or changed by hand.
+      {"Programm beendet (iRC = 0, errno = 0", K::kOther, "", 0, 0},
+      {"Programm beendet (iRC = x, errno = 0)", K::kOther, "", 0, 0},
+      {"Starte Programm", K::kOther, "", 0, 0},
+      // Blanks that end a line where a cut write stood.
+      {"Programm beendet (iRC = 0, errno = 0)   ", K::kOutcome, "", 0, 0},
+      {"Starte Programm:    ", K::kStart, "", 0, 0},
+      {CString(kStartPrefix) + "exit 0  ", K::kStart, "exit 0", 0, 0},
+  };
+  for (const auto& c : cases) {
+    LogMessage m;
+    ParseLogMessage(static_cast<const char*>(c.message), m);
+    EXPECT_EQ(c.kind, m.kind) << c.message;
+    EXPECT_EQ(c.value, std::string(m.value)) << c.message;
+    EXPECT_EQ(c.code, m.code) << c.message;
+    EXPECT_EQ(c.error, m.error) << c.message;
   }
 }

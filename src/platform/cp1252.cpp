@@ -26,3 +26,10 @@ void AppendUtf8(std::string& out, char c) {
     out += static_cast<char>(0x80 | (code & 0x3F));
   }
 }
+
+std::string Utf8FromAnsi(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (const char c : text) AppendUtf8(out, c);
+  return out;
+}

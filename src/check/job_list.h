@@ -1,0 +1,35 @@
+// CJobList: the jobs of a job file in the order in which a pass logs them,
+// with the Check and Run values that it logs. The sections and values come
+// from one lexical scan with the profile functions' rules (a section listed
+// each time it stands, values from its first block and first key, one pair
+// of quotes around a value removed), so that a file of thousands of jobs
+// costs one read rather than two per job.
+#ifndef QUILLSPUR_CHECK_JOB_LIST_H
+#define QUILLSPUR_CHECK_JOB_LIST_H
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+struct ListedJob {
+  std::string section;  // as listed, Windows-1252
+  std::string check;
+  std::string run;
+};
+
+class CJobList {
+ public:
+  CJobList();
+  virtual ~CJobList();
+
+  // False, with the reason, when the job file cannot be found or read.
+  bool Load(const std::string& jobFile, std::string& reason);
+
+  std::vector<ListedJob> m_jobs;
+  uint32_t m_nDelay;
+  bool m_bHasModified;
+  int64_t m_nModified;  // the job file's last change, seconds since the epoch
+};
+
+#endif

@@ -1,0 +1,108 @@
+#include "stamp_clock.h"
+
+#include <stdio.h>
+#include <time.h>
+
+namespace {
+
+bool Digits(std::string_view text, size_t at, size_t count, int& out) {
+  int value = 0;
+  for (size_t i = at; i < at + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  out = value;
+  return true;
+}
+
+// mktime with a fixed reading of daylight saving time; false when the
+// zone does not have that reading at this hour.
+bool MakeTime(struct tm local, int isDst, time_t& out) {
+  const int hour = local.tm_hour;
+  local.tm_isdst = isDst;
+  out = mktime(&local);
+  return out != static_cast<time_t>(-1) && local.tm_hour == hour &&
+         (isDst < 0 || local.tm_isdst == isDst);
+}
+
+struct tm Local(int64_t seconds) {
+  const time_t t = static_cast<time_t>(seconds);
+  struct tm local = {};
+  if (const struct tm* broken = localtime(&t)) local = *broken;
+  return local;
+}
+
+}  // namespace
+
+CStampClock::CStampClock() : m_bHasLast(false) { tzset(); }
+CStampClock::~CStampClock() = default;
+
+bool CStampClock::Read(std::string_view text, StampTime& out) {
+  int minute = 0, second = 0;
+  if (text.size() < 19 || text[13] != ':' || text[16] != ':' ||
+      !Digits(text, 14, 2, minute) || !Digits(text, 17, 2, second) ||
+      minute > 59 || second > 60) {
+    return false;
+  }
+  // Most lines share their date and hour with the line before.
+  if (!m_bHasLast || text.compare(0, 13, m_strLastHour) != 0) {
+    HourKey key{};
+    if (text[2] != '.' || text[5] != '.' || text[10] != ' ' ||
+        !Digits(text, 0, 2, key.day) || !Digits(text, 3, 2, key.month) ||
+        !Digits(text, 6, 4, key.year) || !Digits(text, 11, 2, key.hour) ||
+        key.month < 1 || key.month > 12 || key.day < 1 || key.day > 31 ||
+        key.hour > 23) {
+      return false;
+    }
+    m_lastHour = ReadHour(key);
+    m_strLastHour.assign(text.data(), 13);
+    m_bHasLast = true;
+  }
+  out = m_lastHour;
+  const int64_t within = minute * 60 + second;
+  out.seconds += within;
+  out.later += within;
+  return true;
+}
+
+StampTime CStampClock::ReadHour(const HourKey& key) {
+  struct tm local = {};
+  local.tm_year = key.year - 1900;
+  local.tm_mon = key.month - 1;
+  local.tm_mday = key.day;
+  local.tm_hour = key.hour;
+  time_t summer = 0, winter = 0, any = 0;
+  const bool isSummer = MakeTime(local, 1, summer);
+  const bool isWinter = MakeTime(local, 0, winter);
+  StampTime hour;
+  if (isSummer && isWinter && summer != winter) {
+    hour.ambiguous = true;
+    hour.seconds = static_cast<int64_t>(summer < winter ? summer : winter);
+    hour.later = static_cast<int64_t>(summer < winter ? winter : summer);
+  } else if (isSummer || isWinter) {
+    hour.seconds = static_cast<int64_t>(isSummer ? summer : winter);
+  } else {
+    // An hour that the clock skips: as mktime reads it.
+    MakeTime(local, -1, any);
+    hour.seconds = static_cast<int64_t>(any);
+  }
+  return hour;
+}
+
+std::string CStampClock::Format(int64_t seconds) {
+  const struct tm local = Local(seconds);
+  char text[80];
+  (void)snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d",
+                 local.tm_mday, local.tm_mon + 1, local.tm_year + 1900,
+                 local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+std::string CStampClock::Short(int64_t seconds, int64_t ref) {
+  const struct tm a = Local(seconds);
+  const struct tm b = Local(ref);
+  if (a.tm_year != b.tm_year || a.tm_yday != b.tm_yday) return Format(seconds);
+  char text[32];
+  (void)snprintf(text, sizeof text, "%02d:%02d", a.tm_hour, a.tm_min);
+  return text;
+}

@@ -1,0 +1,46 @@
+// CStampClock: the log's stamps ("dd.mm.yyyy hh:mm:ss", local time without
+// a zone) as seconds since the epoch, read in this machine's zone as the
+// monitor wrote them. The zone is asked once per hour of stamps, so that a
+// long log costs little more than its reading.
+#ifndef QUILLSPUR_CHECK_STAMP_CLOCK_H
+#define QUILLSPUR_CHECK_STAMP_CLOCK_H
+
+#include <stdint.h>
+
+#include <string>
+#include <string_view>
+
+struct StampTime {
+  int64_t seconds = 0;
+  // The hour repeats when daylight saving time ends: seconds is the first
+  // reading, later that of the second pass.
+  bool ambiguous = false;
+  int64_t later = 0;
+};
+
+class CStampClock {
+ public:
+  CStampClock();
+  virtual ~CStampClock();
+
+  // False when text (19 bytes) is no stamp.
+  bool Read(std::string_view text, StampTime& out);
+  // A stamp as the log writes it.
+  static std::string Format(int64_t seconds);
+  // The shorter form of a stamp for messages: "hh:mm" on the day of ref,
+  // the whole stamp otherwise.
+  static std::string Short(int64_t seconds, int64_t ref);
+
+ private:
+  struct HourKey {
+    int year, month, day, hour;
+  };
+  // The start of that hour, and whether it repeats.
+  static StampTime ReadHour(const HourKey& key);
+
+  bool m_bHasLast;
+  std::string m_strLastHour;  // "dd.mm.yyyy hh" of the last stamp read
+  StampTime m_lastHour;
+};
+
+#endif

@@ -1,0 +1,72 @@
+#include "status_check.h"
+
+#include "check_report.h"
+#include "file_probe.h"
+#include "install_path.h"
+#include "job_list.h"
+#include "job_rules.h"
+#include "log_file.h"
+#include "log_lines.h"
+#include "os_path.h"
+#include "registry_probe.h"
+#include "status_reader.h"
+
+namespace {
+
+// Reads one of the two files and hands its lines to the reader; false,
+// with report.problem set, when it is there and cannot be read.
+bool ReadPart(int file, const std::string& osPath, LogPartStatus& part,
+              CLogLines& lines, CStatusReader& reader, CStatusReport& report) {
+  part.exists = CFileProbe::Kind(osPath) != PathKind::kMissing;
+  if (!part.exists) return true;
+  std::string bytes, reason;
+  part.read = CFileProbe::Read(osPath, bytes, reason);
+  if (!part.read) {
+    report.problem = part.file + " cannot be read (" + reason + ")";
+    return false;
+  }
+  lines.Read(file, bytes, [&](const LogLine& line) {
+    ++part.lines;
+    reader.Line(line);
+  });
+  return true;
+}
+
+}  // namespace
+
+void CStatusCheck::Run(const std::string& jobFile, int64_t now,
+                       CStatusReport& report) {
+  report.jobFile = jobFile;
+  report.now = now;
+  CJobList jobs;
+  std::string reason;
+  if (!jobs.Load(jobFile, reason)) {
+    report.problem = reason;
+    return;
+  }
+  report.delay = jobs.m_nDelay;
+  // The log where the monitor puts it: below the installation directory.
+  CCheckReport where;
+  CRegistryProbe::Probe(where);
+  CLogFile file;
+  file.SetName(
+      CInstallPath::LogDirectoryBelow(where.registry.installPath.c_str()),
+      kGlobalSection);
+  report.log.file = std::string(file.GetPath());
+  report.old.file =
+      report.log.file.substr(0, report.log.file.size() - 4) + ".old";
+  CLogLines lines;
+  CStatusReader reader(report);
+  reader.Begin(jobs);
+  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, lines, reader,
+                report) ||
+      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, lines, reader,
+                report)) {
+    return;
+  }
+  if (!report.log.exists && !report.old.exists) {
+    report.problem = "no log: " + report.log.file + " does not exist";
+    return;
+  }
+  reader.End();
+}

@@ -1,0 +1,405 @@
+#include "status_reader.h"
+
+#include <algorithm>
+
+#include "stamp_clock.h"
+
+namespace {
+
+const size_t kUnknown = static_cast<size_t>(-1);
+// Lines that cannot be placed are each named up to this many times.
+const int kNamedLines = 5;
+
+// A value as the log's reading leaves it: a quoted one may end in blanks.
+std::string_view Logged(const std::string& value) {
+  std::string_view text(value);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+CStatusReader::CStatusReader(CStatusReport& report)
+    : m_report(report),
+      m_bHasModified(false),
+      m_nModified(0),
+      m_nGeneration(0),
+      m_nLastCursor(0),
+      m_bHasPlaced(false),
+      m_nLastPlaced(kUnknown),
+      m_nWhen(0),
+      m_nPrevious(0),
+      m_bHasPrevious(false),
+      m_bWentBack(false),
+      m_nOutOfOrder(0),
+      m_nBeforeChange(0),
+      m_nCutAtStart(0),
+      m_nRepeated(0) {}
+CStatusReader::~CStatusReader() = default;
+
+void CStatusReader::Begin(CJobList& jobs) {
+  m_bHasModified = jobs.m_bHasModified;
+  m_nModified = jobs.m_nModified;
+  // The texts move to the report, where they stay while the lines pass.
+  m_report.jobs.clear();
+  m_report.jobs.resize(jobs.m_jobs.size());
+  m_checkText.reserve(jobs.m_jobs.size());
+  m_runText.reserve(jobs.m_jobs.size());
+  for (size_t i = 0; i < jobs.m_jobs.size(); ++i) {
+    ListedJob& listed = jobs.m_jobs[i];
+    JobStatus& job = m_report.jobs[i];
+    job.section = std::move(listed.section);
+    job.position = static_cast<int>(i) + 1;
+    job.check = std::move(listed.check);
+    job.run = std::move(listed.run);
+    m_checkText.push_back(Logged(job.check));
+    m_runText.push_back(Logged(job.run));
+  }
+  m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
+  // Before the first start in the window, a monitor is already in a pass.
+  m_cursors.push_back(Cursor{0, kUnknown, -1, -1, LinePlace(), 0, false});
+}
+
+void CStatusReader::Line(const LogLine& line) {
+  if (line.form == LineForm::kDamaged) {
+    Unplaced(line, "damaged or cut");
+    return;
+  }
+  if (line.form == LineForm::kContinuation) {
+    if (line.message.kind == LogMessageKind::kEnded) {
+      m_report.monitor.ended = true;
+    } else {
+      Unplaced(line, "a continuation line the monitor does not write");
+    }
+    return;
+  }
+  int64_t t = line.when.seconds;
+  if (line.when.ambiguous && m_bHasPrevious && t < m_nPrevious) {
+    t = line.when.later;
+    if (m_nRepeated++ == 0) m_firstRepeated = Place(line);
+  } else if (m_bHasPrevious && t < m_nPrevious && !m_bWentBack) {
+    m_bWentBack = true;
+    m_report.Note("stamps-go-back",
+                  Where(Place(line)) + " is stamped " +
+                      std::to_string(m_nPrevious - t) +
+                      " s before the line above it: the clock was set "
+                      "back; lines are read in their order");
+  }
+  m_nWhen = t;
+  m_nPrevious = t;
+  m_bHasPrevious = true;
+  LogPartStatus& part = line.file == 0 ? m_report.old : m_report.log;
+  if (!part.hasStamps) part.first = t;
+  part.hasStamps = true;
+  part.last = t;
+  m_report.monitor.hasLine = true;
+  m_report.monitor.lastLine = t;
+  m_report.monitor.ended = false;
+  switch (line.message.kind) {
+    case LogMessageKind::kStarted:
+      Started();
+      break;
+    case LogMessageKind::kConfigMissing:
+      m_report.Note("job-file-missing",
+                    "at " + CStampClock::Format(t) +
+                        " the monitor did not find its job file '" +
+                        std::string(line.message.value) + "' and ended");
+      break;
+    case LogMessageKind::kCheck:
+      Checked(line);
+      break;
+    case LogMessageKind::kStart:
+      StartLogged(line);
+      break;
+    case LogMessageKind::kOutcome:
+    case LogMessageKind::kStartFailed:
+      Ended(line);
+      break;
+    case LogMessageKind::kEnded:
+    case LogMessageKind::kOther:
+      Unplaced(line, "not a message of the monitor");
+      break;
+  }
+}
+
+void CStatusReader::Started() {
+  MonitorStatus& monitor = m_report.monitor;
+  ++monitor.starts;
+  monitor.hasStarted = true;
+  monitor.lastStarted = m_nWhen;
+  ++m_nGeneration;
+  // A command that was running when the monitor started again has no
+  // outcome, unless another monitor goes on and logs it.
+  for (const Cursor& c : m_cursors) {
+    if (c.open < 0) continue;
+    const size_t job = static_cast<size_t>(c.open);
+    if (m_lastStartLine[job] == c.openLine.sequence) {
+      m_report.jobs[job].outcome = Outcome::kNoOutcome;
+    }
+  }
+  // A monitor that started before the one before is taken for gone: a log
+  // of many restarts keeps few places to try.
+  const int generation = m_nGeneration;
+  m_cursors.erase(std::remove_if(m_cursors.begin(), m_cursors.end(),
+                                 [&](const Cursor& c) {
+                                   return c.generation < generation - 1;
+                                 }),
+                  m_cursors.end());
+  m_cursors.push_back(Cursor{m_nGeneration, 0, -1, -1, LinePlace(), 0, false});
+  m_nLastCursor = m_cursors.size() - 1;
+}
+
+void CStatusReader::Checked(const LogLine& line) {
+  const std::string_view text = line.message.value;
+  const size_t count = m_report.jobs.size();
+  size_t chosen = kUnknown, position = kUnknown;
+  for (size_t k = m_cursors.size(); k-- > 0 && count > 0;) {
+    const Cursor& c = m_cursors[k];
+    if (c.open >= 0 || c.next == kUnknown) continue;
+    const size_t expected = c.next >= count ? 0 : c.next;
+    if (m_checkText[expected] == text) {
+      chosen = k;
+      position = expected;
+      break;
+    }
+  }
+  if (chosen == kUnknown) {
+    // Made when first needed: a log that follows its job file never does.
+    if (m_byCheck.empty()) {
+      for (size_t i = 0; i < m_checkText.size(); ++i) {
+        m_byCheck[m_checkText[i]].push_back(static_cast<int>(i));
+      }
+    }
+    const auto found = m_byCheck.find(text);
+    if (found == m_byCheck.end()) {
+      // The monitor's place in its pass is lost until it shows again.
+      if (m_nLastCursor < m_cursors.size()) {
+        m_cursors[m_nLastCursor].checked = -1;
+        m_cursors[m_nLastCursor].next = kUnknown;
+      }
+      const bool before = m_bHasModified && m_nWhen < m_nModified;
+      if (before) ++m_nBeforeChange;
+      Unplaced(line, before ? "a Check of no job, written before the job "
+                              "file was last changed"
+                            : "a Check of no job in the job file");
+      return;
+    }
+    // Out of the order of a pass: resynchronise the newest free monitor,
+    // or, when every one waits for an outcome, this is another writer.
+    for (size_t k = m_cursors.size(); k-- > 0;) {
+      if (m_cursors[k].open < 0) {
+        chosen = k;
+        break;
+      }
+    }
+    if (chosen == kUnknown) {
+      if (!m_report.twoWriters) {
+        m_report.Note("two-monitors",
+                      Where(Place(line)) + " checks a job while the start at " +
+                          Where(m_cursors.back().openLine) +
+                          " awaits its outcome: two monitors write this "
+                          "log (or an outcome was lost)");
+      }
+      m_report.twoWriters = true;
+      m_cursors.push_back(Cursor{m_cursors.back().generation, kUnknown, -1, -1,
+                                 LinePlace(), 0, false});
+      chosen = m_cursors.size() - 1;
+    }
+    const Cursor& c = m_cursors[chosen];
+    const std::vector<int>& positions = found->second;
+    position = static_cast<size_t>(positions.front());
+    for (const int p : positions) {
+      if (c.next != kUnknown && static_cast<size_t>(p) >= c.next) {
+        position = static_cast<size_t>(p);
+        break;
+      }
+    }
+    if (c.next != kUnknown) {
+      if (m_nOutOfOrder++ < kNamedLines) {
+        const size_t expected = c.next >= count ? 0 : c.next;
+        m_report.Note("out-of-order",
+                      Where(Place(line)) + " checks [" +
+                          m_report.jobs[position].section +
+                          "] where a pass "
+                          "of the job file as it is now checks [" +
+                          m_report.jobs[expected].section + "]");
+      }
+    }
+  }
+  Cursor& c = m_cursors[chosen];
+  c.next = position + 1;
+  c.checked = static_cast<int>(position);
+  JobStatus& job = m_report.jobs[position];
+  ++job.checks;
+  job.hasChecked = true;
+  job.lastChecked = m_nWhen;
+  Use(chosen, line);
+}
+
+template <typename Fits>
+size_t CStatusReader::FindCursor(const Fits& fits) const {
+  if (m_nLastCursor < m_cursors.size() && fits(m_cursors[m_nLastCursor])) {
+    return m_nLastCursor;
+  }
+  for (size_t k = m_cursors.size(); k-- > 0;) {
+    if (fits(m_cursors[k])) return k;
+  }
+  return kUnknown;
+}
+
+void CStatusReader::StartLogged(const LogLine& line) {
+  const std::string_view text = line.message.value;
+  const auto fits = [&](const Cursor& c) {
+    return c.checked >= 0 && c.open < 0 &&
+           m_runText[static_cast<size_t>(c.checked)] == text;
+  };
+  const size_t chosen = FindCursor(fits);
+  if (chosen == kUnknown) {
+    Unplaced(line, "a start that follows no check of a job with this Run");
+    return;
+  }
+  Cursor& c = m_cursors[chosen];
+  const size_t position = static_cast<size_t>(c.checked);
+  c.checked = -1;
+  JobStatus& job = m_report.jobs[position];
+  ++job.starts;
+  job.hasStarted = true;
+  job.lastStarted = m_nWhen;
+  m_lastStartLine[position] = line.sequence;
+  if (text.empty()) {
+    // Nothing runs, so nothing can hang.
+    job.outcome = Outcome::kNoCommand;
+  } else {
+    job.outcome = Outcome::kRunning;
+    c.open = static_cast<int>(position);
+    c.openLine = Place(line);
+    c.openSince = m_nWhen;
+  }
+  Use(chosen, line);
+}
+
+void CStatusReader::Ended(const LogLine& line) {
+  const LogMessage& message = line.message;
+  const bool startFailed = message.kind == LogMessageKind::kStartFailed;
+  const auto fits = [&](const Cursor& c) {
+    return c.open >= 0 &&
+           (!startFailed ||
+            m_runText[static_cast<size_t>(c.open)] == message.value);
+  };
+  const size_t chosen = FindCursor(fits);
+  if (chosen == kUnknown) {
+    Unplaced(line, "an outcome without its start");
+    return;
+  }
+  Cursor& c = m_cursors[chosen];
+  const size_t position = static_cast<size_t>(c.open);
+  JobStatus& job = m_report.jobs[position];
+  const bool failed = startFailed || message.code != 0;
+  if (m_lastStartLine[position] == c.openLine.sequence) {
+    job.outcome = startFailed ? Outcome::kStartFailed
+                  : failed    ? Outcome::kFailed
+                              : Outcome::kSucceeded;
+    job.code = message.code;
+    job.error = message.error;
+  }
+  if (failed) {
+    ++job.failures;
+    if (!job.failing) job.failingSince = c.openSince;
+    job.failing = true;
+  } else {
+    job.failing = false;
+  }
+  const int64_t run = m_nWhen - c.openSince;
+  job.longestRun = std::max(job.longestRun, run);
+  m_report.monitor.longestRun = std::max(m_report.monitor.longestRun, run);
+  c.open = -1;
+  Use(chosen, line);
+}
+
+void CStatusReader::Unplaced(const LogLine& line, const std::string& why) {
+  // The first pass of the window began before it: its lines are simply
+  // cut off, not out of place.
+  if (!m_bHasPlaced && m_nGeneration == 0 && line.form != LineForm::kDamaged) {
+    ++m_nCutAtStart;
+    return;
+  }
+  if (m_report.unplaced++ < kNamedLines) {
+    m_report.Note("unplaced", Where(Place(line)) + " cannot be placed: " + why);
+  }
+}
+
+void CStatusReader::Use(size_t cursor, const LogLine& line) {
+  Cursor& c = m_cursors[cursor];
+  // A monitor that goes on after a later one started: two write the log.
+  const Cursor& newest = m_cursors.back();
+  if (c.generation < newest.generation && newest.placed &&
+      !m_report.twoWriters) {
+    m_report.twoWriters = true;
+    m_report.Note("two-monitors",
+                  Where(Place(line)) +
+                      " goes on with a pass begun before the " +
+                      "\"Quillspur gestartet\" at " +
+                      CStampClock::Format(m_report.monitor.lastStarted) +
+                      ": two monitors write this log");
+  }
+  c.placed = true;
+  m_nLastCursor = cursor;
+  m_nLastPlaced = line.sequence;
+  m_bHasPlaced = true;
+}
+
+void CStatusReader::End() {
+  // The last line is a start without its outcome: the monitor is in Run.
+  // An earlier one whose monitor went on lost its outcome, unless a second
+  // monitor may still be running it.
+  for (const Cursor& c : m_cursors) {
+    if (c.open < 0) continue;
+    const size_t job = static_cast<size_t>(c.open);
+    JobStatus& status = m_report.jobs[job];
+    if (status.outcome != Outcome::kRunning) continue;
+    if (c.openLine.sequence == m_nLastPlaced) {
+      m_report.monitor.runningJob = static_cast<int>(job);
+      m_report.monitor.runningSince = c.openSince;
+    } else if (!m_report.twoWriters) {
+      status.outcome = Outcome::kNoOutcome;
+    }
+  }
+  if (m_report.unplaced > kNamedLines) {
+    m_report.Note("unplaced", std::to_string(m_report.unplaced) +
+                                  " lines in all cannot be placed");
+  }
+  if (m_nOutOfOrder > kNamedLines) {
+    m_report.Note("out-of-order", std::to_string(m_nOutOfOrder) +
+                                      " checks in all are out of the order "
+                                      "of a pass");
+  }
+  if (m_nBeforeChange > 0 || m_nOutOfOrder > 0) {
+    m_report.Note("job-file-changed",
+                  m_bHasModified && m_report.monitor.hasLine &&
+                          m_nModified <= m_report.monitor.lastLine
+                      ? "the job file was changed at " +
+                            CStampClock::Format(m_nModified) +
+                            ": lines written before are matched against it "
+                            "as it is now"
+                      : "the lines do not follow the job file as it is now: "
+                        "it was changed since, or another job file was "
+                        "used");
+  }
+  if (m_nRepeated > 0) {
+    m_report.Note("repeated-hour",
+                  std::to_string(m_nRepeated) + " lines from " +
+                      Where(m_firstRepeated) +
+                      " on are stamped in the hour that repeats when "
+                      "daylight saving time ends: read as its second pass, "
+                      "by their order in the file");
+  }
+}
+
+CStatusReader::LinePlace CStatusReader::Place(const LogLine& line) {
+  return LinePlace{line.file, line.number, line.sequence};
+}
+
+std::string CStatusReader::Where(const LinePlace& line) {
+  return std::string(line.file == 0 ? "Quillspur.old" : "Quillspur.log") +
+         " line " + std::to_string(line.number);
+}

@@ -1,0 +1,112 @@
+#include "log_messages.h"
+
+#include <algorithm>
+
+const char kStartedMessage[] = "Quillspur gestartet";
+const char kEndedMessage[] = "Quillspur beendet";
+const char kConfigMissingOpen[] = "Konfigurationsdatei '";
+const char kConfigMissingClose[] = "' nicht gefunden.";
+const char kCheckPrefix[] =
+    "\xDC"
+    "berpr\xFC"
+    "fe Datei(en): ";
+const char kStartPrefix[] = "Starte Programm: ";
+const char kOutcomeFormat[] = "Programm beendet (iRC = %d, errno = %d)";
+const char kStartFailedFormat[] =
+    "Fehler bei der Ausf\xFC"
+    "hrung des Programms '%s'' (errno = %d)";
+
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// A signed decimal as %d writes it; false when none stands at text.
+bool TakeNumber(std::string_view& text, long& out) {
+  size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+  const size_t digits = i;
+  long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value > 999999999L) return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  if (i == digits) return false;
+  out = digits == 1 ? -value : value;
+  text.remove_prefix(i);
+  return true;
+}
+
+// Reads text back through a format of literals, %s and %d. A %s takes
+// everything up to the last place where the rest of the format can follow,
+// since a command line may hold any of the literal's bytes.
+bool MatchFormat(std::string_view format, std::string_view text,
+                 std::string_view* s, long* d1, long* d2) {
+  long* numbers[] = {d1, d2};
+  int n = 0;
+  while (!format.empty()) {
+    const size_t percent = format.find('%');
+    const std::string_view literal = format.substr(0, percent);
+    if (!StartsWith(text, literal)) return false;
+    text.remove_prefix(literal.size());
+    if (percent == std::string_view::npos) return text.empty();
+    const char conversion =
+        format.size() > percent + 1 ? format[percent + 1] : '\0';
+    format.remove_prefix(std::min(format.size(), percent + 2));
+    if (conversion == 'd') {
+      if (n >= 2 || numbers[n] == nullptr || !TakeNumber(text, *numbers[n])) {
+        return false;
+      }
+      ++n;
+    } else if (conversion == 's' && s != nullptr) {
+      const std::string_view next = format.substr(0, format.find('%'));
+      const size_t at = text.rfind(next);
+      if (at == std::string_view::npos) return false;
+      *s = text.substr(0, at);
+      text.remove_prefix(at);
+    } else {
+      return false;
+    }
+  }
+  return text.empty();
+}
+
+}  // namespace
+
+void ParseLogMessage(std::string_view message, LogMessage& out) {
+  out = LogMessage();
+  // A write cut short leaves blanks at the end of the line before it.
+  while (!message.empty() && message.back() == ' ') message.remove_suffix(1);
+  const std::string_view check(kCheckPrefix), start(kStartPrefix),
+      open(kConfigMissingOpen), close(kConfigMissingClose);
+  // The prefixes end in a blank, which went with the others when no value
+  // follows.
+  const auto prefixed = [&](std::string_view prefix) {
+    return StartsWith(message, prefix) ||
+           message == prefix.substr(0, prefix.size() - 1);
+  };
+  if (prefixed(check)) {
+    out.kind = LogMessageKind::kCheck;
+    out.value = message.substr(std::min(message.size(), check.size()));
+  } else if (prefixed(start)) {
+    out.kind = LogMessageKind::kStart;
+    out.value = message.substr(std::min(message.size(), start.size()));
+  } else if (message == kStartedMessage) {
+    out.kind = LogMessageKind::kStarted;
+  } else if (message == kEndedMessage) {
+    out.kind = LogMessageKind::kEnded;
+  } else if (StartsWith(message, open) &&
+             message.size() >= open.size() + close.size() &&
+             message.substr(message.size() - close.size()) == close) {
+    out.kind = LogMessageKind::kConfigMissing;
+    out.value = message.substr(open.size(),
+                               message.size() - open.size() - close.size());
+  } else if (MatchFormat(kOutcomeFormat, message, nullptr, &out.code,
+                         &out.error)) {
+    out.kind = LogMessageKind::kOutcome;
+  } else if (MatchFormat(kStartFailedFormat, message, &out.value, &out.error,
+                         nullptr)) {
+    out.kind = LogMessageKind::kStartFailed;
+    out.code = -1;
+  }
+}

@@ -1,0 +1,3 @@
+#include "utf8_console.h"
+
+void ShowUtf8OnConsole() {}
