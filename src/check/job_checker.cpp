@@ -318,16 +318,22 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             "this job can never run");
     return;
   }
-  const std::string& path = out.path;
-  const size_t cut = path.find_last_of(CFileProbe::Separators());
-  const std::string directory =
-      cut == std::string::npos ? "" : path.substr(0, cut == 0 ? 1 : cut);
-  const std::string name =
-      cut == std::string::npos ? path : path.substr(cut + 1);
-  const std::string listed = directory.empty() ? "." : directory;
+  const std::string& osPath = out.path;
+  const size_t cut = osPath.find_last_of(CFileProbe::Separators());
+  const std::string osDirectory =
+      cut == std::string::npos ? "" : osPath.substr(0, cut == 0 ? 1 : cut);
+  const std::string osListed = osDirectory.empty() ? "." : osDirectory;
+  // Reports are the program's text; names on disk are read as the finder
+  // reads them.
+  const std::string path = TextFromOsPath(osPath);
+  const std::string directory = TextFromOsPath(osDirectory);
+  const std::string name = TextFromOsPath(
+      cut == std::string::npos ? osPath : osPath.substr(cut + 1));
+  const std::string listed = TextFromOsPath(osListed);
   const bool ignoreCase = CFileProbe::NamesIgnoreCase();
   std::vector<std::string> names;
-  const bool canList = CFileProbe::List(listed, names);
+  const bool canList = CFileProbe::List(osListed, names);
+  for (std::string& entry : names) entry = TextFromOsPath(entry);
   if (out.match) {
     for (const std::string& entry : names) {
       if (Matches(entry, name, ignoreCase)) {
@@ -347,7 +353,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             "never run");
     return;
   }
-  const PathKind kind = CFileProbe::Kind(listed);
+  const PathKind kind = CFileProbe::Kind(osListed);
   if (kind == PathKind::kMissing) {
     out.reason = "directory missing: " + listed;
   } else if (kind == PathKind::kDenied ||
@@ -361,7 +367,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
     Add(job, "not-a-directory", Severity::kWarning,
         label + Quoted(piece) + ": " + listed + " is not a directory");
   } else if (!HasWildcard(name) &&
-             CFileProbe::Kind(path) == PathKind::kDenied) {
+             CFileProbe::Kind(osPath) == PathKind::kDenied) {
     out.reason = "permission denied: " + path;
     Add(job, "permission-denied", Severity::kWarning,
         label + Quoted(piece) + ": " + path +
@@ -392,8 +398,8 @@ void CJobChecker::ExplainPiece(const std::string& piece,
       }
     }
   }
+  // Blanks at the end are dropped with the trailing dots, as Win32 does.
   const bool blankStart = IsBlank(piece.front());
-  const bool blankEnd = IsBlank(piece.back());
   // "a ; wait for a" or "a;# note": the last piece, words after a blank.
   const size_t text = piece.find_first_not_of(" \t");
   const bool comment =
@@ -406,11 +412,11 @@ void CJobChecker::ExplainPiece(const std::string& piece,
         label + Quoted(piece) +
             " looks like a comment, but a job file has none after a value: "
             "it is a path that must match");
-  } else if (blankStart || blankEnd) {
+  } else if (blankStart) {
     Add(job, "blank-in-piece", Severity::kWarning,
-        label + Quoted(piece) + " has a blank at its " +
-            (blankStart ? "start" : "end") +
-            ", which is part of the path: write \";\" without blanks");
+        label + Quoted(piece) +
+            " has a blank at its start, which is part of the path: write "
+            "\";\" without blanks");
   }
 }
 

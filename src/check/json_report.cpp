@@ -2,7 +2,8 @@
 
 #include <stdio.h>
 
-#include "cp1252.h"
+#include "code_page.h"
+#include "os_path.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ void AddJob(std::string& out, const JobReport& job) {
     const PieceReport& p = job.pieces[i];
     out += i ? ",\n" : "\n";
     AddText(out, "        {\"text\": ", p.text);
-    AddText(out, ", \"path\": ", p.path);
+    AddText(out, ", \"path\": ", TextFromOsPath(p.path));
     AddBool(out, ", \"match\": ", p.match);
     AddTextOrNull(out, ", \"first_match\": ", !p.firstMatch.empty(),
                   p.firstMatch);

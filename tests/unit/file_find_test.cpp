@@ -19,6 +19,8 @@ TEST(CFileFind, AnswersWhetherAnythingMatches) {
   dir.Write("full\\entry.dat", "x");
   dir.MakeDir("empty");
   dir.MakeDir("sub dir");
+  dir.Write("Auftr\xE4ge\\a.csv", "x");
+  dir.Write("in\\a.csv", "x");
 
   const FindCase cases[] = {
       /* 0 */ {"report.txt", 1},
@@ -37,6 +39,12 @@ TEST(CFileFind, AnswersWhetherAnythingMatches) {
       /* 13 */ {"nowhere\\*", 0},
       /* 14 */ {"sub dir", 1},
       /* 15 */ {" report.txt", 0},  // a blank belongs to the name
+      // Names are matched as Windows-1252 text; on disk they are UTF-8.
+      /* 16 */ {"Auftr\xE4ge\\a.csv", 1},
+      /* 17 */ {"Auftr\xE4ge\\*.csv", 1},
+      /* 18 */ {"Auftr?ge", 1},
+      /* 19 */ {"Auftr??ge", 0},
+      /* 20 */ {"auftr\xE4ge", 0},
   };
   CFileFind finder;
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {

@@ -1,0 +1,3 @@
+#include "arguments.h"
+
+void TakeSystemArguments(int /*argc*/, char* /*argv*/[]) {}
