@@ -8,8 +8,10 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "code_page.h"
 #include "temp_dir.h"
 
 using namespace std::string_literals;
@@ -102,6 +104,37 @@ TEST(Profile, ReadsValuesAsWineDoes) {
       /* 24 */ {"", "a", "k", "d", 16, "d\0"s, 1},
   };
   CheckStrings(cases, sizeof cases / sizeof cases[0]);
+}
+
+// Notepad's "Unicode" and PowerShell's default, and UTF-8 with its mark,
+// are decoded into Windows-1252.
+TEST(Profile, DecodesFilesWithAByteOrderMark) {
+  const std::string text =
+      "[Auftr\xE4ge]\r\nCheck=d\\Auftr\xE4ge\\*.csv\r\nRun=\x80 \x81\r\n";
+  std::string bigEndian = Cp1252ToUtf16Le(text);
+  for (size_t i = 0; i + 1 < bigEndian.size(); i += 2)
+    std::swap(bigEndian[i], bigEndian[i + 1]);
+  const struct {
+    const char* how;
+    std::string bytes;
+  } files[] = {
+      {"UTF-16LE", "\xFF\xFE" + Cp1252ToUtf16Le(text)},
+      {"UTF-16BE", "\xFE\xFF" + bigEndian},
+      {"UTF-8", "\xEF\xBB\xBF" + Cp1252ToUtf8(text)},
+  };
+  TempDir dir;
+  const std::string file = dir.File("t.ini");
+  for (const auto& f : files) {
+    dir.Write("t.ini", f.bytes);
+    EXPECT_EQ(Expected("Auftr\xE4ge\0\0"s, 16), GetSectionNames(16, file).bytes)
+        << f.how;
+    EXPECT_EQ(Expected("d\\Auftr\xE4ge\\*.csv\0"s, 32),
+              GetString("Auftr\xE4ge", "Check", "", 32, file).bytes)
+        << f.how;
+    EXPECT_EQ(Expected("\x80 \x81\0"s, 8),
+              GetString("auftr\xE4ge", "run", "", 8, file).bytes)
+        << f.how;
+  }
 }
 
 TEST(Profile, TreatsDefaultAsWineDoes) {
