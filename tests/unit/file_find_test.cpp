@@ -44,6 +44,22 @@ TEST(CFileFind, AnswersWhetherAnythingMatches) {
       /* 17 */ {"Auftr\xE4ge\\*.csv", 1},
       /* 18 */ {"Auftr?ge", 1},
       /* 19 */ {"Auftr??ge", 0},
+      // Cleaned up as text before the disk, as Win32 does.
+      /* 20 */ {"in\\a.csv ", 1},
+      /* 21 */ {"in\\a.csv.", 1},
+      /* 22 */ {"in\\a.csv. .", 1},
+      /* 23 */ {"in\\*.csv .", 1},
+      /* 24 */ {"in.\\a.csv", 1},
+      /* 25 */ {"in..\\a.csv", 0},
+      /* 26 */ {"old\\..\\in\\a.csv", 1},
+      /* 27 */ {"in\\a.csv\\..\\a.csv", 1},
+      /* 28 */ {"in\\a.csv\\.", 1},
+      /* 29 */ {"in\\.\\a.csv", 1},
+      /* 30 */ {"in\\\\a.csv", 1},
+      /* 31 */ {"in\\", 0},
+      /* 32 */ {"in\\ ", 0},
+      /* 33 */ {"in\\a.csv\\..", 1},
+      /* 34 */ {"in\\a.csv\\", 0},
   };
   CFileFind finder;
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
