@@ -1,5 +1,7 @@
 #include "job_checker.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 #include "afx_string_array.h"
@@ -95,6 +97,43 @@ void AddDuplicateKeys(const ScannedBlock& block, std::vector<Finding>& out) {
   }
 }
 
+// A DOS device name (with any extension), which Windows finds in every
+// directory.
+bool IsDeviceName(const std::string& name) {
+  std::string base = LowerAscii(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "con" || base == "prn" || base == "aux" || base == "nul")
+    return true;
+  return base.size() == 4 &&
+         (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+// Windows' own ways for a piece to match that Linux does not have: a device
+// name, its DOS wildcards, an 8.3 short name; empty when the piece uses
+// none.
+std::string WindowsOnlyMatch(const std::string& name,
+                             const std::vector<std::string>& entries) {
+  if (IsDeviceName(name))
+    return "names a DOS device, which Windows finds in every directory";
+  if (name.find_first_of("<>\"") != std::string::npos)
+    return "holds one of the DOS wildcards <, > and \", which only Windows "
+           "knows";
+  const size_t tilde = name.find('~');
+  if (tilde != std::string::npos && tilde + 1 < name.size() &&
+      name[tilde + 1] >= '1' && name[tilde + 1] <= '9')
+    return "looks like an 8.3 short name, which only Windows makes";
+  const size_t dot = name.rfind('.');
+  if (HasWildcard(name) && dot != std::string::npos && name.size() - dot == 4) {
+    for (const std::string& entry : entries) {
+      if (MatchesWildcard(entry.c_str(), (name + "?*").c_str()))
+        return "would match " + entry +
+               " through its 8.3 short name, which only Windows makes";
+    }
+  }
+  return std::string();
+}
+
 bool HasKey(const ScannedBlock* block, const char* name) {
   if (block == nullptr) return false;
   for (const ScannedKey& key : block->keys) {
@@ -173,19 +212,42 @@ bool CJobChecker::CheckJobFile(const std::string& jobFile) {
     return false;
   }
   m_scan.Scan(bytes);
-  if (m_scan.m_bByteOrderMark) {
-    m_report.Add("job-file-bom", Severity::kWarning,
-                 "the job file begins with a UTF-8 byte order mark; save it "
-                 "as Windows-1252 (ANSI)");
+  m_report.jobFileEncoding = m_scan.m_encoding;
+  if (m_scan.m_encoding == TextEncoding::kUtf8) {
+    m_report.Add("job-file-utf8", Severity::kInfo,
+                 "the job file is UTF-8 without a byte order mark: read as "
+                 "UTF-8 here, but as Windows-1252 on Windows; save it with a "
+                 "mark (or as Windows-1252) to read alike on both");
   }
   if (m_scan.m_bUtf8Text) {
     m_report.Add("job-file-utf8", Severity::kWarning,
-                 "the job file holds UTF-8 text: the log is Windows-1252 and "
-                 "shows it garbled (\""
+                 "the job file holds UTF-8 text without a byte order mark: it "
+                 "is read as Windows-1252, so the log and every path show it "
+                 "garbled (\""
                  "\xFC"
                  "\" as \""
                  "\xC3\xBC"
-                 "\")");
+                 "\"); save it with a mark");
+  }
+  if (m_scan.m_nUnmapped > 0) {
+    m_report.Add("job-file-unmapped", Severity::kWarning,
+                 std::to_string(m_scan.m_nUnmapped) +
+                     " character(s) of the job file have no Windows-1252 "
+                     "form: they read as \"?\" on Linux, and as \"?\" or a "
+                     "look-alike on Windows");
+  }
+  const auto nulIn = [this](const ScannedKey& key, const std::string& where) {
+    if (!key.nulInValue) return;
+    m_report.Add("nul-in-value", Severity::kWarning,
+                 "the value of " + key.name + " (line " +
+                     std::to_string(key.line) + ")" + where +
+                     " holds a NUL byte, which ends it: the rest is never "
+                     "read");
+  };
+  for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) nulIn(key, "");
+  for (const ScannedBlock& block : m_scan.m_blocks) {
+    for (const ScannedKey& key : block.keys)
+      nulIn(key, " in [" + block.name + "]");
   }
   for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) {
     m_report.Add("key-before-section", Severity::kWarning,
@@ -344,6 +406,15 @@ void CJobChecker::ExplainPiece(const std::string& piece,
     return;
   }
   // Why nothing matched, the plainest cause first.
+  if (!osPath.empty() &&
+      strchr(CFileProbe::Separators(), osPath.back()) != nullptr) {
+    out.reason = "ends in a separator";
+    Add(job, "separator-at-end", Severity::kError,
+        label + Quoted(piece) +
+            " ends in a separator, and such a path matches nothing: this job "
+            "can never run");
+    return;
+  }
   if (HasWildcard(directory)) {
     out.reason = "wildcard in a directory part";
     Add(job, "wildcard-in-directory", Severity::kError,
@@ -374,6 +445,12 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             " cannot be looked at by this user");
   } else {
     out.reason = "no entry matches " + Quoted(name) + " in " + listed;
+    const std::string windowsOnly = WindowsOnlyMatch(name, names);
+    if (!windowsOnly.empty()) {
+      Add(job, "windows-only-match", Severity::kWarning,
+          label + Quoted(piece) + " " + windowsOnly +
+              ": it matches there, not here");
+    }
     for (const std::string& entry :
          ignoreCase ? std::vector<std::string>() : names) {
       if (Matches(entry, name, true)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "code_page.h"
+
 namespace {
 
 // The profile functions' blanks: C white space and Ctrl-Z.
@@ -25,32 +27,6 @@ char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsUtf8Text(std::string_view text) {
-  bool multibyte = false;
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t length = 1;
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-    } else if (c >= 0x80) {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-        return false;
-      }
-    }
-    multibyte = multibyte || length > 1;
-    i += length;
-  }
-  return multibyte;
-}
-
 }  // namespace
 
 bool SameProfileName(const std::string& a, const std::string& b) {
@@ -60,14 +36,19 @@ bool SameProfileName(const std::string& a, const std::string& b) {
          });
 }
 
-CJobFileScan::CJobFileScan() : m_bByteOrderMark(false), m_bUtf8Text(false) {}
+CJobFileScan::CJobFileScan()
+    : m_encoding(TextEncoding::kWindows1252),
+      m_nUnmapped(0),
+      m_bUtf8Text(false) {}
 CJobFileScan::~CJobFileScan() = default;
 
 void CJobFileScan::Scan(const std::string& bytes) {
-  std::string_view text(bytes);
-  m_bByteOrderMark = text.substr(0, 3) == "\xEF\xBB\xBF";
-  if (m_bByteOrderMark) text.remove_prefix(3);
-  m_bUtf8Text = IsUtf8Text(text);
+  m_encoding = DetectTextEncoding(bytes);
+  m_nUnmapped = 0;
+  const std::string decoded = DecodeText(bytes, m_encoding, &m_nUnmapped);
+  m_bUtf8Text = m_encoding == TextEncoding::kWindows1252 &&
+                HasHighByte(decoded) && IsUtf8(decoded);
+  std::string_view text(decoded);
   int number = 0;
   // CR and LF each end a line, as for the profile functions; a CR LF pair
   // counts as one line end for the line numbers.
@@ -91,7 +72,9 @@ void CJobFileScan::Scan(const std::string& bytes) {
     if (line.front() == ';' || equals == std::string_view::npos) continue;
     const std::string name = CutAtNul(Trim(line.substr(0, equals)));
     if (name.empty()) continue;
-    const ScannedKey key{name, CutAtNul(Trim(line.substr(equals + 1))), number};
+    const std::string_view value = Trim(line.substr(equals + 1));
+    const ScannedKey key{name, CutAtNul(value), number,
+                         value.find('\0') != std::string_view::npos};
     if (m_blocks.empty()) {
       m_keysBeforeFirstSection.push_back(key);
     } else {

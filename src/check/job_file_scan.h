@@ -5,13 +5,18 @@
 #ifndef QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 #define QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 
+#include <stddef.h>
+
 #include <string>
 #include <vector>
+
+#include "text_encoding.h"
 
 struct ScannedKey {
   std::string name;
   std::string value;
   int line;
+  bool nulInValue;  // a NUL byte ended the value early
 };
 
 struct ScannedBlock {
@@ -25,6 +30,7 @@ class CJobFileScan {
   CJobFileScan();
   virtual ~CJobFileScan();
 
+  // Decodes bytes as the profile functions do, then scans the text.
   void Scan(const std::string& bytes);
 
   // The blocks of the first section of this name (ASCII letters in any
@@ -32,8 +38,11 @@ class CJobFileScan {
   const ScannedBlock* FirstBlock(const std::string& name) const;
   std::vector<const ScannedBlock*> LaterBlocks(const std::string& name) const;
 
-  bool m_bByteOrderMark;
-  // Bytes above 127 that form UTF-8 sequences, and nothing that does not.
+  TextEncoding m_encoding;
+  // Characters with no Windows-1252 form, read as "?".
+  size_t m_nUnmapped;
+  // Read as Windows-1252, but bytes above 127 that form UTF-8 sequences,
+  // and nothing that does not (Windows reads such a file so).
   bool m_bUtf8Text;
   std::vector<ScannedKey> m_keysBeforeFirstSection;
   std::vector<ScannedBlock> m_blocks;

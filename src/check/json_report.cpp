@@ -112,6 +112,8 @@ std::string CJsonReport::Format(const CCheckReport& r) {
   AddText(out, ",\n  \"profile_path\": ", r.profilePath);
   AddBool(out, ",\n  \"job_file_found\": ", r.jobFileFound);
   AddBool(out, ",\n  \"job_file_readable\": ", r.jobFileReadable);
+  AddText(out,
+          ",\n  \"job_file_encoding\": ", TextEncodingName(r.jobFileEncoding));
   AddTextOrNull(out, ",\n  \"global_section\": ", !r.globalSection.empty(),
                 r.globalSection);
   AddTextOrNull(out, ",\n  \"delay\": {\"text\": ", r.hasDelay, r.delayText);

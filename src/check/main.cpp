@@ -5,11 +5,13 @@
 #include <exception>
 #include <string>
 
+#include "arguments.h"
 #include "check_options.h"
 #include "check_report.h"
 #include "file_probe.h"
 #include "job_checker.h"
 #include "json_report.h"
+#include "os_path.h"
 #include "text_report.h"
 #include "user_switch.h"
 #include "write_access_judge.h"
@@ -38,7 +40,7 @@ int Check(int argc, char* argv[]) {
   }
   // The monitor's working directory: the job file and relative paths.
   if (!options.m_strDirectory.empty() &&
-      !CFileProbe::ChangeDirectory(options.m_strDirectory)) {
+      !CFileProbe::ChangeDirectory(OsPath(options.m_strDirectory.c_str()))) {
     return Usage("cannot change to " + options.m_strDirectory);
   }
   CCheckReport report;
@@ -46,9 +48,10 @@ int Check(int argc, char* argv[]) {
   // Who else may change what the monitor trusts, judged for the monitor's
   // user by name, whether or not this process became that user.
   CWriteAccessJudge(options.m_strUser).Judge(report);
-  const std::string out = options.m_bJson
-                              ? CJsonReport::Format(report)
-                              : CTextReport::Format(report, options.m_bQuiet);
+  const std::string out =
+      options.m_bJson
+          ? CJsonReport::Format(report)
+          : TextForTerminal(CTextReport::Format(report, options.m_bQuiet));
   // A report that could not be written whole is a failure, not a verdict.
   const bool written = fwrite(out.data(), 1, out.size(), stdout) == out.size();
   if (fflush(stdout) != 0 || !written) return kExitFailure;
@@ -60,6 +63,8 @@ int Check(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // The job file and the job names as the monitor takes them.
+  TakeSystemArguments(argc, argv);
   // Out of memory, say: an internal failure, not a verdict.
   try {
     return Check(argc, argv);

@@ -10,3 +10,7 @@ void TakeSystemArguments(int argc, char* argv[]) {
     if (HasHighByte(text) && IsUtf8(text)) Utf8ToCp1252InPlace(argv[i]);
   }
 }
+
+std::string TextForTerminal(const std::string& text) {
+  return Cp1252ToUtf8(text);
+}
