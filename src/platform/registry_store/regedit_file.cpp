@@ -125,16 +125,10 @@ bool CRegeditFile::Parse(const std::string& text) {
 }
 
 std::string CRegeditFile::Format() const {
-  // A store without a byte above 127 is read alike in either encoding; a
-  // Linux one gets its first such byte in UTF-8, which its editors show.
-  if (m_encoding == TextEncoding::kWindows1252 && DecodesUnmarkedUtf8()) {
-    bool high = false;
-    for (const Entry& entry : m_entries) high = high || HasHighByte(entry.raw);
-    if (!high) {
-      CRegeditFile utf8(*this);
-      utf8.m_encoding = TextEncoding::kUtf8;
-      return utf8.Format();
-    }
+  if (m_encoding == TextEncoding::kWindows1252 && WritesUtf8()) {
+    CRegeditFile utf8(*this);
+    utf8.m_encoding = TextEncoding::kUtf8;
+    return utf8.Format();
   }
   std::string text = m_strMark;
   const std::string eol = Encode(m_strEol);
@@ -364,6 +358,21 @@ std::string CRegeditFile::Decode(const std::string& raw) const {
       break;
   }
   return raw;
+}
+
+bool CRegeditFile::WritesUtf8() const {
+  if (m_encoding == TextEncoding::kUtf8 ||
+      m_encoding == TextEncoding::kUtf8Mark) {
+    return true;
+  }
+  // A store without a byte above 127 is read alike in either encoding; a
+  // Linux one gets its first such byte in UTF-8, which its editors show.
+  if (m_encoding != TextEncoding::kWindows1252 || !DecodesUnmarkedUtf8())
+    return false;
+  for (const Entry& entry : m_entries) {
+    if (HasHighByte(entry.raw)) return false;
+  }
+  return true;
 }
 
 bool CRegeditFile::WideTextData() const { return IsWide(m_encoding); }

@@ -32,6 +32,8 @@ class CRegeditFile {
   // The store's text: untouched entries as read, changed ones rewritten.
   std::string Format() const;
   bool Changed() const { return m_bChanged; }
+  // Whether changed lines are written in UTF-8.
+  bool WritesUtf8() const;
 
   // Key paths are full ("HKEY_CURRENT_USER\Software\X") and match without
   // regard to case. A key exists when it has a section of its own or one
