@@ -1,5 +1,8 @@
 #include "text_encoding.h"
 
+#include <stdint.h>
+#include <string.h>
+
 #include "code_page.h"
 
 CTextSniffer::CTextSniffer()
@@ -14,16 +17,31 @@ CTextSniffer::CTextSniffer()
 CTextSniffer::~CTextSniffer() = default;
 
 void CTextSniffer::Feed(const char* data, size_t size) {
-  for (size_t i = 0; i < size; ++i) {
-    const unsigned char byte = static_cast<unsigned char>(data[i]);
-    if (m_nTotal + i < sizeof m_head) m_head[m_nTotal + i] = byte;
-    if (byte < 0x80 && m_nPending == 0) continue;
+  for (size_t i = 0; i < size && m_nTotal + i < sizeof m_head; ++i)
+    m_head[m_nTotal + i] = static_cast<unsigned char>(data[i]);
+  m_nTotal += size;
+  // Decided: a byte above 127 that is no UTF-8. Every call reads the whole
+  // file through here, so the rest is not looked at.
+  if (!m_bWellFormed) return;
+  size_t i = 0;
+  while (i < size) {
+    if (m_nPending == 0) {
+      // ASCII a word at a time: most job files are nothing else.
+      uint64_t word = 0;
+      while (i + sizeof word <= size) {
+        memcpy(&word, data + i, sizeof word);
+        if ((word & 0x8080808080808080ull) != 0) break;
+        i += sizeof word;
+      }
+      while (i < size && static_cast<unsigned char>(data[i]) < 0x80) ++i;
+      if (i == size) break;
+    }
+    const unsigned char byte = static_cast<unsigned char>(data[i++]);
     m_bHighByte = true;
-    if (!m_bWellFormed) continue;
     if (m_nPending > 0) {
       if (byte < m_nLow || byte > m_nHigh) {
         m_bWellFormed = false;
-        continue;
+        return;
       }
       --m_nPending;
       m_nLow = 0x80;
@@ -44,9 +62,9 @@ void CTextSniffer::Feed(const char* data, size_t size) {
       if (byte == 0xF4) m_nHigh = 0x8F;
     } else {
       m_bWellFormed = false;
+      return;
     }
   }
-  m_nTotal += size;
 }
 
 TextEncoding CTextSniffer::Result() const {

@@ -7,6 +7,9 @@
 #include "arguments.h"
 #include "file_find.h"
 #include "temp_dir.h"
+#include "text_encoding.h"
+
+using namespace std::string_literals;
 
 TEST(TakeSystemArguments, TurnsUtf8IntoWindows1252AndKeepsOtherBytes) {
   struct {
@@ -25,6 +28,33 @@ TEST(TakeSystemArguments, TurnsUtf8IntoWindows1252AndKeepsOtherBytes) {
     char* argv[] = {first.data(), second.data(), nullptr};
     TakeSystemArguments(2, argv);
     EXPECT_STREQ(c.expected, argv[1]) << c.given;
+  }
+}
+
+// Fed whole or a byte at a time, as a file read in chunks is.
+TEST(CTextSniffer, DecidesTheEncodingFromEveryByte) {
+  const struct {
+    std::string bytes;
+    TextEncoding expected;
+  } cases[] = {
+      {"", TextEncoding::kWindows1252},
+      {"plain ASCII text, longer than a word", TextEncoding::kWindows1252},
+      {"Auftr\xC3\xA4ge \xE2\x82\xAC \xF0\x9F\x98\x80", TextEncoding::kUtf8},
+      {"Auftr\xE4ge", TextEncoding::kWindows1252},
+      {"\xC3\xA4 then \xE4", TextEncoding::kWindows1252},
+      {"cut \xC3", TextEncoding::kWindows1252},
+      {"overlong \xC0\xAF", TextEncoding::kWindows1252},
+      {"surrogate \xED\xA0\x80", TextEncoding::kWindows1252},
+      {"past U+10FFFF \xF4\x90\x80\x80", TextEncoding::kWindows1252},
+      {"\xEF\xBB\xBF\xE4", TextEncoding::kUtf8Mark},
+      {"\xFF\xFE\xE4\0"s, TextEncoding::kUtf16LeMark},
+      {"\xFE\xFF\0\xE4"s, TextEncoding::kUtf16BeMark},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.expected, DetectTextEncoding(c.bytes)) << c.bytes;
+    CTextSniffer sniffer;
+    for (const char byte : c.bytes) sniffer.Feed(&byte, 1);
+    EXPECT_EQ(c.expected, sniffer.Result()) << c.bytes;
   }
 }
 
