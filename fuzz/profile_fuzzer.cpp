@@ -14,11 +14,9 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "afx_string_array.h"
-#include "code_page.h"
 #include "fuzz_check.h"
 #include "ini_file.h"
 #include "profile_text.h"
@@ -220,17 +218,12 @@ void CheckMarkedForm(const uint8_t* data, size_t fileSize, unsigned form) {
   if (DetectTextEncoding(text) != TextEncoding::kWindows1252) return;
   const DWORD size = static_cast<DWORD>(fileSize) + 16;
   const std::string plain = Dump(size);
-  std::string marked;
-  if (form % 3 == 2) {
-    marked = "\xEF\xBB\xBF" + Cp1252ToUtf8(text);
-  } else {
-    marked = Cp1252ToUtf16Le(text);
-    if (form % 3 == 1) {
-      for (size_t i = 0; i + 1 < marked.size(); i += 2)
-        std::swap(marked[i], marked[i + 1]);
-    }
-    marked = (form % 3 == 1 ? "\xFE\xFF" : "\xFF\xFE") + marked;
-  }
+  const TextEncoding forms[] = {TextEncoding::kUtf16LeMark,
+                                TextEncoding::kUtf16BeMark,
+                                TextEncoding::kUtf8Mark};
+  const TextEncoding encoding = forms[form % 3];
+  const char* const marks[] = {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"};
+  const std::string marked = marks[form % 3] + EncodePiece(text, encoding);
   WriteFile(reinterpret_cast<const uint8_t*>(marked.data()), marked.size());
   FUZZ_CHECK(Dump(size) == plain);
   WriteFile(data, fileSize);

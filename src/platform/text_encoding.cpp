@@ -3,6 +3,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <utility>
+
 #include "code_page.h"
 
 CTextSniffer::CTextSniffer()
@@ -86,21 +88,51 @@ TextEncoding DetectTextEncoding(std::string_view bytes) {
   return sniffer.Result();
 }
 
+size_t MarkLength(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::kUtf8Mark:
+      return 3;
+    case TextEncoding::kUtf16LeMark:
+    case TextEncoding::kUtf16BeMark:
+      return 2;
+    case TextEncoding::kUtf8:
+    case TextEncoding::kWindows1252:
+      break;
+  }
+  return 0;
+}
+
 std::string DecodeText(std::string_view bytes, TextEncoding encoding,
                        size_t* unmapped) {
+  return DecodePiece(bytes.substr(MarkLength(encoding)), encoding, unmapped);
+}
+
+std::string DecodePiece(std::string_view bytes, TextEncoding encoding,
+                        size_t* unmapped) {
   switch (encoding) {
     case TextEncoding::kUtf8:
-      return Utf8ToCp1252(bytes, unmapped);
     case TextEncoding::kUtf8Mark:
-      return Utf8ToCp1252(bytes.substr(3), unmapped);
+      return Utf8ToCp1252(bytes, unmapped);
     case TextEncoding::kUtf16LeMark:
-      return Utf16ToCp1252(bytes.substr(2), false, unmapped);
+      return Utf16ToCp1252(bytes, false, unmapped);
     case TextEncoding::kUtf16BeMark:
-      return Utf16ToCp1252(bytes.substr(2), true, unmapped);
+      return Utf16ToCp1252(bytes, true, unmapped);
     case TextEncoding::kWindows1252:
       break;
   }
   return std::string(bytes);
+}
+
+std::string EncodePiece(std::string_view text, TextEncoding encoding) {
+  if (encoding == TextEncoding::kUtf8 || encoding == TextEncoding::kUtf8Mark)
+    return Cp1252ToUtf8(text);
+  if (encoding == TextEncoding::kWindows1252) return std::string(text);
+  std::string wide = Cp1252ToUtf16Le(text);
+  if (encoding == TextEncoding::kUtf16BeMark) {
+    for (size_t i = 0; i + 1 < wide.size(); i += 2)
+      std::swap(wide[i], wide[i + 1]);
+  }
+  return wide;
 }
 
 const char* TextEncodingName(TextEncoding encoding) {

@@ -42,10 +42,17 @@ class CTextSniffer {
 
 // The encoding of a whole file.
 TextEncoding DetectTextEncoding(std::string_view bytes);
+// The length of the byte order mark that encoding begins with.
+size_t MarkLength(TextEncoding encoding);
 // bytes, read in encoding, as Windows-1252 text without the mark. unmapped,
 // when given, counts the characters that became "?".
 std::string DecodeText(std::string_view bytes, TextEncoding encoding,
                        size_t* unmapped = nullptr);
+// A piece of such a file after its mark, and Windows-1252 text encoded for
+// it.
+std::string DecodePiece(std::string_view bytes, TextEncoding encoding,
+                        size_t* unmapped = nullptr);
+std::string EncodePiece(std::string_view text, TextEncoding encoding);
 // "UTF-16LE with byte order mark", for reports.
 const char* TextEncodingName(TextEncoding encoding);
 

@@ -8,11 +8,10 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "code_page.h"
 #include "temp_dir.h"
+#include "text_encoding.h"
 
 using namespace std::string_literals;
 
@@ -111,16 +110,13 @@ TEST(Profile, ReadsValuesAsWineDoes) {
 TEST(Profile, DecodesFilesWithAByteOrderMark) {
   const std::string text =
       "[Auftr\xE4ge]\r\nCheck=d\\Auftr\xE4ge\\*.csv\r\nRun=\x80 \x81\r\n";
-  std::string bigEndian = Cp1252ToUtf16Le(text);
-  for (size_t i = 0; i + 1 < bigEndian.size(); i += 2)
-    std::swap(bigEndian[i], bigEndian[i + 1]);
   const struct {
     const char* how;
     std::string bytes;
   } files[] = {
-      {"UTF-16LE", "\xFF\xFE" + Cp1252ToUtf16Le(text)},
-      {"UTF-16BE", "\xFE\xFF" + bigEndian},
-      {"UTF-8", "\xEF\xBB\xBF" + Cp1252ToUtf8(text)},
+      {"UTF-16LE", "\xFF\xFE" + EncodePiece(text, TextEncoding::kUtf16LeMark)},
+      {"UTF-16BE", "\xFE\xFF" + EncodePiece(text, TextEncoding::kUtf16BeMark)},
+      {"UTF-8", "\xEF\xBB\xBF" + EncodePiece(text, TextEncoding::kUtf8Mark)},
   };
   TempDir dir;
   const std::string file = dir.File("t.ini");

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <set>
-#include <utility>
 
 #include "code_page.h"
 #include "regedit_syntax.h"
@@ -40,11 +39,6 @@ std::string WithoutIndent(const std::string& line) {
 bool IsWide(TextEncoding encoding) {
   return encoding == TextEncoding::kUtf16LeMark ||
          encoding == TextEncoding::kUtf16BeMark;
-}
-
-size_t MarkLength(TextEncoding encoding) {
-  if (IsWide(encoding)) return 2;
-  return encoding == TextEncoding::kUtf8Mark ? 3 : 0;
 }
 
 // Lines with their LF, in 8-bit text or in UTF-16 code units.
@@ -327,37 +321,11 @@ std::string CRegeditFile::FormatEntry(const Entry& entry) const {
 }
 
 std::string CRegeditFile::Encode(const std::string& text) const {
-  switch (m_encoding) {
-    case TextEncoding::kUtf8:
-    case TextEncoding::kUtf8Mark:
-      return Cp1252ToUtf8(text);
-    case TextEncoding::kUtf16LeMark:
-      return Cp1252ToUtf16Le(text);
-    case TextEncoding::kUtf16BeMark: {
-      std::string wide = Cp1252ToUtf16Le(text);
-      for (size_t i = 0; i + 1 < wide.size(); i += 2)
-        std::swap(wide[i], wide[i + 1]);
-      return wide;
-    }
-    case TextEncoding::kWindows1252:
-      break;
-  }
-  return text;
+  return EncodePiece(text, m_encoding);
 }
 
 std::string CRegeditFile::Decode(const std::string& raw) const {
-  switch (m_encoding) {
-    case TextEncoding::kUtf8:
-    case TextEncoding::kUtf8Mark:
-      return Utf8ToCp1252(raw);
-    case TextEncoding::kUtf16LeMark:
-      return Utf16ToCp1252(raw, false);
-    case TextEncoding::kUtf16BeMark:
-      return Utf16ToCp1252(raw, true);
-    case TextEncoding::kWindows1252:
-      break;
-  }
-  return raw;
+  return DecodePiece(raw, m_encoding);
 }
 
 bool CRegeditFile::WritesUtf8() const {
