@@ -39,6 +39,8 @@ struct ProfileCache {
   CProfileText text;
   TextEncoding encoding = TextEncoding::kWindows1252;
   std::string raw;
+  // Where the first byte above 127 stands in a file read as Windows-1252.
+  size_t firstHighByte = std::string::npos;
   bool valid = false;
   char chunk[kChunk];
 };
@@ -69,10 +71,10 @@ enum class Comparison { kSame, kDiffers, kFailed };
 // need is at most bytes.size(), and at bytes.size() the file must also end
 // there. Stops at the first byte that differs. The bytes after need are
 // read without being compared, so that a file that cannot be read whole
-// still reads as one that cannot be read. Since every byte decides the
-// encoding, the file must also be in encoding.
+// still reads as one that cannot be read. With sniff, since every byte
+// decides the encoding, the file must also be in encoding.
 Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
-                           TextEncoding encoding, char* chunk) {
+                           bool sniff, TextEncoding encoding, char* chunk) {
   size_t total = 0;
   CTextSniffer sniffer;
   for (;;) {
@@ -86,11 +88,11 @@ Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
       if (memcmp(bytes.data() + total, chunk, compared) != 0)
         return Comparison::kDiffers;
     }
-    sniffer.Feed(chunk, count);
+    if (sniff) sniffer.Feed(chunk, count);
     total += count;
   }
   if (total < need || (need == bytes.size() && total != need) ||
-      sniffer.Result() != encoding)
+      (sniff && sniffer.Result() != encoding))
     return Comparison::kDiffers;
   return Comparison::kSame;
 }
@@ -205,12 +207,17 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
 bool ReadIntoCache(int fd, size_t expected, const Query& query,
                    ProfileCache& cache) {
   if (cache.valid) {
-    // A decoded file's offsets are not its bytes': all of it decides.
+    // A decoded file's offsets are not its bytes': all of it decides, and
+    // the same bytes are in the same encoding. The bytes that decide in a
+    // Windows-1252 file read alike in UTF-8 while they are ASCII; only
+    // then does the rest of the file not matter to the encoding.
     const bool decoded = cache.encoding != TextEncoding::kWindows1252;
     const std::string& bytes = decoded ? cache.raw : cache.text.Bytes();
     const size_t need =
         decoded ? bytes.size() : DecidingLength(cache.text, query);
-    switch (CompareWithFile(fd, bytes, need, cache.encoding, cache.chunk)) {
+    const bool sniff = !decoded && cache.firstHighByte < need;
+    switch (
+        CompareWithFile(fd, bytes, need, sniff, cache.encoding, cache.chunk)) {
       case Comparison::kSame:
         return true;
       case Comparison::kFailed:
@@ -227,7 +234,13 @@ bool ReadIntoCache(int fd, size_t expected, const Query& query,
   bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
   if (!ReadToEnd(fd, bytes, cache.chunk)) return false;
   cache.encoding = DetectTextEncoding(bytes);
+  cache.firstHighByte = std::string::npos;
   if (cache.encoding == TextEncoding::kWindows1252) {
+    const auto high = std::find_if(bytes.begin(), bytes.end(), [](char c) {
+      return static_cast<unsigned char>(c) > 127;
+    });
+    if (high != bytes.end())
+      cache.firstHighByte = static_cast<size_t>(high - bytes.begin());
     cache.text.Parse(std::move(bytes));
   } else {
     cache.text.Parse(DecodeText(bytes, cache.encoding));
