@@ -15,10 +15,34 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
+// Whether cleaning path up would change no more than its separators: no
+// empty, "." or ".." part, no trailing dot of a directory part, no trailing
+// dot or blank of the last.
+bool IsClean(std::string_view path) {
+  size_t at = IsSeparator(path.front()) ? 1 : 0;
+  for (;;) {
+    size_t end = at;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    const std::string_view part = path.substr(at, end - at);
+    if (part.empty() || part == "." || part == "..") return false;
+    const bool last = end == path.size();
+    if (part.back() == '.' || (last && part.back() == ' ')) return false;
+    if (last) return true;
+    at = end + 1;
+  }
+}
+
 }  // namespace
 
 std::string CleanWin32Path(std::string_view path) {
   if (path.empty()) return std::string();
+  if (IsClean(path)) {
+    std::string result(path);
+    for (char& c : result) {
+      if (c == '\\') c = '/';
+    }
+    return result;
+  }
   const bool absolute = IsSeparator(path.front());
   bool trailingSeparator = IsSeparator(path.back());
   std::vector<std::string_view> parts;
@@ -61,14 +85,15 @@ std::string CleanWin32Path(std::string_view path) {
   return result;
 }
 
-std::string SystemName(std::string_view cleaned) {
-  if (!HasHighByte(cleaned)) return std::string(cleaned);
+std::string SystemName(std::string cleaned) {
+  if (!HasHighByte(cleaned)) return cleaned;
   std::string result;
   result.reserve(cleaned.size() + cleaned.size() / 2);
   for (size_t at = 0; at < cleaned.size();) {
     size_t end = cleaned.find('/', at);
-    if (end == std::string_view::npos) end = cleaned.size();
-    const std::string_view part = cleaned.substr(at, end - at);
+    if (end == std::string::npos) end = cleaned.size();
+    const std::string_view part =
+        std::string_view(cleaned).substr(at, end - at);
     if (HasHighByte(part)) {
       // A name written on Linux is UTF-8; one a legacy tree holds may be
       // the raw Windows-1252 bytes. The UTF-8 form is also the one a new

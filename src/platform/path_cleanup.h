@@ -17,6 +17,6 @@ std::string CleanWin32Path(std::string_view path);
 
 // The cleaned path as the disk names it: each component in UTF-8, or as
 // its raw bytes when only an entry of those bytes exists.
-std::string SystemName(std::string_view cleaned);
+std::string SystemName(std::string cleaned);
 
 #endif
