@@ -8,7 +8,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: nothing here needs them.
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+# Wine's ANSI code page and its Unix names follow the locale: Windows-1252
+# with UTF-8 names on disk, as on a Linux machine today.
+LC_ALL=C.UTF-8
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
 mkdir -p "$WINEPREFIX"
 wineserver -p60 >/dev/null 2>&1 </dev/null
 # Wine's service processes start with the first program a server runs and

@@ -3,8 +3,9 @@
 // is a prefix of the whole one, its count is below the size, it ends in a NUL
 // and nothing behind that is written, and a result that claims to be whole is.
 // CIniFile, which reads in growing steps, reads the same as one large direct
-// call. A value or key list read while the last input's parse is still kept
-// is the one read after that parse was dropped.
+// call. A Windows-1252 file reads the same with any byte order mark. A value or
+// key list read while the last input's parse is still kept is the one read
+// after that parse was dropped.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -19,6 +20,7 @@
 #include "fuzz_check.h"
 #include "ini_file.h"
 #include "profile_text.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -188,6 +190,45 @@ void CheckKeptParse(const uint8_t* data, size_t fileSize, unsigned char what,
   FUZZ_CHECK(Read(section.c_str(), keyOrList, size) == kept);
 }
 
+// Every section, and the keys and values of the first few, as listed by
+// the profile functions; size is large enough for any list of the text.
+std::string Dump(DWORD size) {
+  std::vector<char> buffer(size);
+  const char* file = g_path.c_str();
+  DWORD count = GetPrivateProfileSectionNamesA(buffer.data(), size, file);
+  std::string dump(buffer.data(), count);
+  const std::vector<std::string> sections = SplitList(dump + '\0');
+  for (size_t i = 0; i < sections.size() && i < 4; ++i) {
+    count = GetPrivateProfileStringA(sections[i].c_str(), nullptr, "",
+                                     buffer.data(), size, file);
+    const std::string keys(buffer.data(), count);
+    dump += "|" + keys;
+    const std::vector<std::string> names = SplitList(keys + '\0');
+    for (size_t k = 0; k < names.size() && k < 4; ++k) {
+      dump += "|" + Read(sections[i].c_str(), names[k].c_str(), size);
+    }
+  }
+  return dump;
+}
+
+// A Windows-1252 file reads the same saved as UTF-16LE, UTF-16BE or UTF-8,
+// each with its byte order mark, as Notepad and PowerShell write it.
+void CheckMarkedForm(const uint8_t* data, size_t fileSize, unsigned form) {
+  const std::string text(reinterpret_cast<const char*>(data), fileSize);
+  if (DetectTextEncoding(text) != TextEncoding::kWindows1252) return;
+  const DWORD size = static_cast<DWORD>(fileSize) + 16;
+  const std::string plain = Dump(size);
+  const TextEncoding forms[] = {TextEncoding::kUtf16LeMark,
+                                TextEncoding::kUtf16BeMark,
+                                TextEncoding::kUtf8Mark};
+  const TextEncoding encoding = forms[form % 3];
+  const char* const marks[] = {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"};
+  const std::string marked = marks[form % 3] + EncodePiece(text, encoding);
+  WriteFile(reinterpret_cast<const uint8_t*>(marked.data()), marked.size());
+  FUZZ_CHECK(Dump(size) == plain);
+  WriteFile(data, fileSize);
+}
+
 }  // namespace
 
 // The input's last two bytes choose what to read, the rest is the file: the
@@ -201,6 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* file = g_path.c_str();
   const DWORD large = static_cast<DWORD>(size) + 16;
   CheckKeptParse(data, fileSize, what, which, large);
+  CheckMarkedForm(data, fileSize, what ^ which);
   auto sectionNames = [&](char* buffer, DWORD n) {
     return GetPrivateProfileSectionNamesA(buffer, n, file);
   };

@@ -4,7 +4,8 @@
 // NUL, and the data. Text that parses is written back byte for byte; after
 // the edit the text is the old one with exactly that value's lines
 // replaced (or new lines added), and reads back with that value changed and
-// every other value of every key as before.
+// every other value of every key as before. A UTF-8 store is compared in
+// UTF-8, as it is changed.
 #include <stdint.h>
 #include <windows.h>
 
@@ -12,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "code_page.h"
 #include "fuzz_check.h"
 #include "regedit_file.h"
 #include "regedit_syntax.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -74,16 +77,26 @@ std::vector<std::string> Slice(const std::vector<std::string>& lines,
 }
 
 // The old lines from..to, continuations joined, are one value line of the
-// edited value as it was.
+// edited value as it was; utf8 when they are UTF-8.
 bool IsOldEntry(const std::vector<std::string>& lines, const std::string& key,
-                const RegeditValue& old) {
-  std::string text = "REGEDIT4\n[" + key + "]\n";
-  for (const std::string& line : lines) text += line + "\n";
+                const RegeditValue& old, bool utf8) {
+  // "\xFF" is never UTF-8: the text is read as Windows-1252.
+  std::string text = "REGEDIT4\n; \xFF\n[" + key + "]\n";
+  for (const std::string& line : lines)
+    text += (utf8 ? Utf8ToCp1252(line) : line) + "\n";
   CRegeditFile entry;
   if (!entry.Parse(text)) return false;
   const std::vector<RegeditValue> values = entry.Values(key);
   return values.size() == 1 && SameValue(values[0], old) &&
-         Lines(entry.Format()).size() == lines.size() + 2;
+         Lines(entry.Format()).size() == lines.size() + 3;
+}
+
+// The lines as a changed store writes them.
+std::vector<std::string> Encoded(std::vector<std::string> lines, bool utf8) {
+  if (utf8) {
+    for (std::string& line : lines) line = Cp1252ToUtf8(line);
+  }
+  return lines;
 }
 
 // after == before with before[at, at + removed) replaced by added. Lines
@@ -178,9 +191,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   const std::vector<std::string> old = Lines(ended(text));
   const std::vector<std::string> now = Lines(ended(written));
+  const TextEncoding encoding = DetectTextEncoding(text);
+  const bool readUtf8 =
+      encoding == TextEncoding::kUtf8 || encoding == TextEncoding::kUtf8Mark;
+  const bool writeUtf8 = file.WritesUtf8();
   if (!unchanged) {
     const std::vector<std::string> added =
-        Lines(FormatValueLine(expected[index], eol) + eol);
+        Encoded(Lines(FormatValueLine(expected[index], eol) + eol), writeUtf8);
     // The change starts at or before the first line that differs.
     const size_t prefix = CommonPrefix(old, now);
     bool found = false;
@@ -190,7 +207,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const size_t removed = old.size() + added.size() - now.size();
       for (size_t at = prefix + 1; !found && at-- > 0;) {
         found = IsSplice(old, now, at, removed, added) &&
-                IsOldEntry(Slice(old, at, at + removed), key, before[index]);
+                IsOldEntry(Slice(old, at, at + removed), key, before[index],
+                           readUtf8);
       }
     } else {
       for (size_t at = prefix + 1; !found && at-- > 0;)
@@ -202,6 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (old.empty()) section.push_back("REGEDIT4");
         if (blank == 1) section.push_back("");
         section.push_back("[" + key + "]");
+        section = Encoded(section, writeUtf8);
         section.insert(section.end(), added.begin(), added.end());
         found =
             prefix == old.size() && IsSplice(old, now, old.size(), 0, section);
@@ -213,6 +232,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CRegeditFile reread;
   FUZZ_CHECK(reread.Parse(written));
   FUZZ_CHECK(reread.Format() == written);
+  // A Windows-1252 store whose only bytes that are not UTF-8 stood in the
+  // changed lines reads as UTF-8 now: its other text reads anew.
+  if (!writeUtf8 && DetectTextEncoding(written) != TextEncoding::kWindows1252)
+    return 0;
   for (const std::string& other : keys) FUZZ_CHECK(reread.KeyExists(other));
   for (const std::string& other : AllKeys(reread)) {
     if (SameRegistryName(other, key)) continue;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "text_encoding.h"
+
 enum class Severity { kError, kWarning, kInfo };
 
 struct Finding {
@@ -70,6 +72,7 @@ class CCheckReport {
   std::string profilePath;  // the path the profile functions read
   bool jobFileFound = false;
   bool jobFileReadable = false;
+  TextEncoding jobFileEncoding = TextEncoding::kWindows1252;
   std::string directory;      // -C, empty when not given
   std::string globalSection;  // as written; empty when there is none
   bool hasDelay = false;

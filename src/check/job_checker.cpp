@@ -1,5 +1,7 @@
 #include "job_checker.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 #include "afx_string_array.h"
@@ -95,6 +97,43 @@ void AddDuplicateKeys(const ScannedBlock& block, std::vector<Finding>& out) {
   }
 }
 
+// A DOS device name (with any extension), which Windows finds in every
+// directory.
+bool IsDeviceName(const std::string& name) {
+  std::string base = LowerAscii(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "con" || base == "prn" || base == "aux" || base == "nul")
+    return true;
+  return base.size() == 4 &&
+         (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+// Windows' own ways for a piece to match that Linux does not have: a device
+// name, its DOS wildcards, an 8.3 short name; empty when the piece uses
+// none.
+std::string WindowsOnlyMatch(const std::string& name,
+                             const std::vector<std::string>& entries) {
+  if (IsDeviceName(name))
+    return "names a DOS device, which Windows finds in every directory";
+  if (name.find_first_of("<>\"") != std::string::npos)
+    return "holds one of the DOS wildcards <, > and \", which only Windows "
+           "knows";
+  const size_t tilde = name.find('~');
+  if (tilde != std::string::npos && tilde + 1 < name.size() &&
+      name[tilde + 1] >= '1' && name[tilde + 1] <= '9')
+    return "looks like an 8.3 short name, which only Windows makes";
+  const size_t dot = name.rfind('.');
+  if (HasWildcard(name) && dot != std::string::npos && name.size() - dot == 4) {
+    for (const std::string& entry : entries) {
+      if (MatchesWildcard(entry.c_str(), (name + "?*").c_str()))
+        return "would match " + entry +
+               " through its 8.3 short name, which only Windows makes";
+    }
+  }
+  return std::string();
+}
+
 bool HasKey(const ScannedBlock* block, const char* name) {
   if (block == nullptr) return false;
   for (const ScannedKey& key : block->keys) {
@@ -173,19 +212,42 @@ bool CJobChecker::CheckJobFile(const std::string& jobFile) {
     return false;
   }
   m_scan.Scan(bytes);
-  if (m_scan.m_bByteOrderMark) {
-    m_report.Add("job-file-bom", Severity::kWarning,
-                 "the job file begins with a UTF-8 byte order mark; save it "
-                 "as Windows-1252 (ANSI)");
+  m_report.jobFileEncoding = m_scan.m_encoding;
+  if (m_scan.m_encoding == TextEncoding::kUtf8) {
+    m_report.Add("job-file-utf8", Severity::kInfo,
+                 "the job file is UTF-8 without a byte order mark: read as "
+                 "UTF-8 here, but as Windows-1252 on Windows; save it with a "
+                 "mark (or as Windows-1252) to read alike on both");
   }
   if (m_scan.m_bUtf8Text) {
     m_report.Add("job-file-utf8", Severity::kWarning,
-                 "the job file holds UTF-8 text: the log is Windows-1252 and "
-                 "shows it garbled (\""
+                 "the job file holds UTF-8 text without a byte order mark: it "
+                 "is read as Windows-1252, so the log and every path show it "
+                 "garbled (\""
                  "\xFC"
                  "\" as \""
                  "\xC3\xBC"
-                 "\")");
+                 "\"); save it with a mark");
+  }
+  if (m_scan.m_nUnmapped > 0) {
+    m_report.Add("job-file-unmapped", Severity::kWarning,
+                 std::to_string(m_scan.m_nUnmapped) +
+                     " character(s) of the job file have no Windows-1252 "
+                     "form: they read as \"?\" on Linux, and as \"?\" or a "
+                     "look-alike on Windows");
+  }
+  const auto nulIn = [this](const ScannedKey& key, const std::string& where) {
+    if (!key.nulInValue) return;
+    m_report.Add("nul-in-value", Severity::kWarning,
+                 "the value of " + key.name + " (line " +
+                     std::to_string(key.line) + ")" + where +
+                     " holds a NUL byte, which ends it: the rest is never "
+                     "read");
+  };
+  for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) nulIn(key, "");
+  for (const ScannedBlock& block : m_scan.m_blocks) {
+    for (const ScannedKey& key : block.keys)
+      nulIn(key, " in [" + block.name + "]");
   }
   for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) {
     m_report.Add("key-before-section", Severity::kWarning,
@@ -318,16 +380,22 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             "this job can never run");
     return;
   }
-  const std::string& path = out.path;
-  const size_t cut = path.find_last_of(CFileProbe::Separators());
-  const std::string directory =
-      cut == std::string::npos ? "" : path.substr(0, cut == 0 ? 1 : cut);
-  const std::string name =
-      cut == std::string::npos ? path : path.substr(cut + 1);
-  const std::string listed = directory.empty() ? "." : directory;
+  const std::string& osPath = out.path;
+  const size_t cut = osPath.find_last_of(CFileProbe::Separators());
+  const std::string osDirectory =
+      cut == std::string::npos ? "" : osPath.substr(0, cut == 0 ? 1 : cut);
+  const std::string osListed = osDirectory.empty() ? "." : osDirectory;
+  // Reports are the program's text; names on disk are read as the finder
+  // reads them.
+  const std::string path = TextFromOsPath(osPath);
+  const std::string directory = TextFromOsPath(osDirectory);
+  const std::string name = TextFromOsPath(
+      cut == std::string::npos ? osPath : osPath.substr(cut + 1));
+  const std::string listed = TextFromOsPath(osListed);
   const bool ignoreCase = CFileProbe::NamesIgnoreCase();
   std::vector<std::string> names;
-  const bool canList = CFileProbe::List(listed, names);
+  const bool canList = CFileProbe::List(osListed, names);
+  for (std::string& entry : names) entry = TextFromOsPath(entry);
   if (out.match) {
     for (const std::string& entry : names) {
       if (Matches(entry, name, ignoreCase)) {
@@ -338,6 +406,15 @@ void CJobChecker::ExplainPiece(const std::string& piece,
     return;
   }
   // Why nothing matched, the plainest cause first.
+  if (!osPath.empty() &&
+      strchr(CFileProbe::Separators(), osPath.back()) != nullptr) {
+    out.reason = "ends in a separator";
+    Add(job, "separator-at-end", Severity::kError,
+        label + Quoted(piece) +
+            " ends in a separator, and such a path matches nothing: this job "
+            "can never run");
+    return;
+  }
   if (HasWildcard(directory)) {
     out.reason = "wildcard in a directory part";
     Add(job, "wildcard-in-directory", Severity::kError,
@@ -347,7 +424,7 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             "never run");
     return;
   }
-  const PathKind kind = CFileProbe::Kind(listed);
+  const PathKind kind = CFileProbe::Kind(osListed);
   if (kind == PathKind::kMissing) {
     out.reason = "directory missing: " + listed;
   } else if (kind == PathKind::kDenied ||
@@ -361,13 +438,19 @@ void CJobChecker::ExplainPiece(const std::string& piece,
     Add(job, "not-a-directory", Severity::kWarning,
         label + Quoted(piece) + ": " + listed + " is not a directory");
   } else if (!HasWildcard(name) &&
-             CFileProbe::Kind(path) == PathKind::kDenied) {
+             CFileProbe::Kind(osPath) == PathKind::kDenied) {
     out.reason = "permission denied: " + path;
     Add(job, "permission-denied", Severity::kWarning,
         label + Quoted(piece) + ": " + path +
             " cannot be looked at by this user");
   } else {
     out.reason = "no entry matches " + Quoted(name) + " in " + listed;
+    const std::string windowsOnly = WindowsOnlyMatch(name, names);
+    if (!windowsOnly.empty()) {
+      Add(job, "windows-only-match", Severity::kWarning,
+          label + Quoted(piece) + " " + windowsOnly +
+              ": it matches there, not here");
+    }
     for (const std::string& entry :
          ignoreCase ? std::vector<std::string>() : names) {
       if (Matches(entry, name, true)) {
@@ -392,8 +475,8 @@ void CJobChecker::ExplainPiece(const std::string& piece,
       }
     }
   }
+  // Blanks at the end are dropped with the trailing dots, as Win32 does.
   const bool blankStart = IsBlank(piece.front());
-  const bool blankEnd = IsBlank(piece.back());
   // "a ; wait for a" or "a;# note": the last piece, words after a blank.
   const size_t text = piece.find_first_not_of(" \t");
   const bool comment =
@@ -406,11 +489,11 @@ void CJobChecker::ExplainPiece(const std::string& piece,
         label + Quoted(piece) +
             " looks like a comment, but a job file has none after a value: "
             "it is a path that must match");
-  } else if (blankStart || blankEnd) {
+  } else if (blankStart) {
     Add(job, "blank-in-piece", Severity::kWarning,
-        label + Quoted(piece) + " has a blank at its " +
-            (blankStart ? "start" : "end") +
-            ", which is part of the path: write \";\" without blanks");
+        label + Quoted(piece) +
+            " has a blank at its start, which is part of the path: write "
+            "\";\" without blanks");
   }
 }
 

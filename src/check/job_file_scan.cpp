@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "code_page.h"
+
 namespace {
 
 // The profile functions' blanks: C white space and Ctrl-Z.
@@ -25,32 +27,6 @@ std::string_view CutAtNul(std::string_view text) {
 
 char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsUtf8Text(std::string_view text) {
-  bool multibyte = false;
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t length = 1;
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-    } else if (c >= 0x80) {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-        return false;
-      }
-    }
-    multibyte = multibyte || length > 1;
-    i += length;
-  }
-  return multibyte;
 }
 
 // Where the line at the start of text ends: its first CR or LF.
@@ -75,20 +51,25 @@ bool SameProfileName(const std::string& a, const std::string& b) {
          });
 }
 
-CJobFileScan::CJobFileScan() : m_bByteOrderMark(false), m_bUtf8Text(false) {}
+CJobFileScan::CJobFileScan()
+    : m_encoding(TextEncoding::kWindows1252),
+      m_nUnmapped(0),
+      m_bUtf8Text(false) {}
 CJobFileScan::~CJobFileScan() = default;
 
 void CJobFileScan::Scan(const std::string& bytes) {
-  std::string_view text(bytes);
-  m_bByteOrderMark = text.substr(0, 3) == "\xEF\xBB\xBF";
-  if (m_bByteOrderMark) text.remove_prefix(3);
-  m_bUtf8Text = IsUtf8Text(text);
-  Lex(bytes, [&](const ScanEvent& e) {
+  m_encoding = DetectTextEncoding(bytes);
+  m_nUnmapped = 0;
+  const std::string decoded = DecodeText(bytes, m_encoding, &m_nUnmapped);
+  m_bUtf8Text = m_encoding == TextEncoding::kWindows1252 &&
+                HasHighByte(decoded) && IsUtf8(decoded);
+  Lex(decoded, [&](const ScanEvent& e) {
     if (e.section) {
       m_blocks.push_back(ScannedBlock{std::string(e.name), e.line, {}});
       return;
     }
-    const ScannedKey key{std::string(e.name), std::string(e.value), e.line};
+    const ScannedKey key{std::string(e.name), std::string(e.value), e.line,
+                         e.nulInValue};
     if (m_blocks.empty()) {
       m_keysBeforeFirstSection.push_back(key);
     } else {
@@ -99,7 +80,6 @@ void CJobFileScan::Scan(const std::string& bytes) {
 
 void CJobFileScan::Lex(std::string_view text,
                        const std::function<void(const ScanEvent&)>& each) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   int number = 0;
   // CR and LF each end a line, as for the profile functions; a CR LF pair
   // counts as one line end for the line numbers.
@@ -113,8 +93,11 @@ void CJobFileScan::Lex(std::string_view text,
     if (line.front() == '[') {
       const size_t close = line.rfind(']');
       if (close != std::string_view::npos && close > 0) {
-        each(ScanEvent{
-            true, CutAtNul(Trim(line.substr(1, close - 1))), {}, number});
+        each(ScanEvent{true,
+                       CutAtNul(Trim(line.substr(1, close - 1))),
+                       {},
+                       number,
+                       false});
         continue;
       }
     }
@@ -123,8 +106,9 @@ void CJobFileScan::Lex(std::string_view text,
     if (line.front() == ';' || equals == std::string_view::npos) continue;
     const std::string_view name = CutAtNul(Trim(line.substr(0, equals)));
     if (name.empty()) continue;
-    each(ScanEvent{false, name, CutAtNul(Trim(line.substr(equals + 1))),
-                   number});
+    const std::string_view value = Trim(line.substr(equals + 1));
+    each(ScanEvent{false, name, CutAtNul(value), number,
+                   value.find('\0') != std::string_view::npos});
   }
 }
 

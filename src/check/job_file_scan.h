@@ -5,15 +5,20 @@
 #ifndef QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 #define QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 
+#include <stddef.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "text_encoding.h"
+
 struct ScannedKey {
   std::string name;
   std::string value;
   int line;
+  bool nulInValue;  // a NUL byte ended the value early
 };
 
 struct ScannedBlock {
@@ -29,6 +34,7 @@ struct ScanEvent {
   std::string_view name;
   std::string_view value;  // keys only
   int line;
+  bool nulInValue;  // keys only: a NUL byte ended the value early
 };
 
 class CJobFileScan {
@@ -36,9 +42,10 @@ class CJobFileScan {
   CJobFileScan();
   virtual ~CJobFileScan();
 
+  // Decodes bytes as the profile functions do, then scans the text.
   void Scan(const std::string& bytes);
-  // The lexical pass alone: each header and key in file order, a UTF-8
-  // byte order mark skipped.
+  // The lexical pass alone over decoded text: each header and key in file
+  // order.
   static void Lex(std::string_view text,
                   const std::function<void(const ScanEvent&)>& each);
 
@@ -47,8 +54,11 @@ class CJobFileScan {
   const ScannedBlock* FirstBlock(const std::string& name) const;
   std::vector<const ScannedBlock*> LaterBlocks(const std::string& name) const;
 
-  bool m_bByteOrderMark;
-  // Bytes above 127 that form UTF-8 sequences, and nothing that does not.
+  TextEncoding m_encoding;
+  // Characters with no Windows-1252 form, read as "?".
+  size_t m_nUnmapped;
+  // Read as Windows-1252, but bytes above 127 that form UTF-8 sequences,
+  // and nothing that does not (Windows reads such a file so).
   bool m_bUtf8Text;
   std::vector<ScannedKey> m_keysBeforeFirstSection;
   std::vector<ScannedBlock> m_blocks;

@@ -8,6 +8,7 @@
 #include "job_file_scan.h"
 #include "job_rules.h"
 #include "os_path.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -64,7 +65,9 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
   m_bHasModified = CFileProbe::ModifiedTime(osPath, m_nModified);
   std::vector<Block> blocks;
   std::unordered_map<std::string, size_t> first;
-  CJobFileScan::Lex(bytes, [&](const ScanEvent& e) {
+  // Read as the profile functions read it: a marked or UTF-8 file decoded.
+  const std::string text = DecodeText(bytes, DetectTextEncoding(bytes));
+  CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
       const size_t index = blocks.size();
       Block block;

@@ -2,7 +2,9 @@
 
 #include <stdio.h>
 
+#include "code_page.h"
 #include "json_text.h"
+#include "os_path.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ void AddJob(std::string& out, const JobReport& job) {
     const PieceReport& p = job.pieces[i];
     out += i ? ",\n" : "\n";
     AddText(out, "        {\"text\": ", p.text);
-    AddText(out, ", \"path\": ", p.path);
+    AddText(out, ", \"path\": ", TextFromOsPath(p.path));
     AddBool(out, ", \"match\": ", p.match);
     AddTextOrNull(out, ", \"first_match\": ", !p.firstMatch.empty(),
                   p.firstMatch);
@@ -62,6 +64,8 @@ std::string CJsonReport::Format(const CCheckReport& r) {
   AddText(out, ",\n  \"profile_path\": ", r.profilePath);
   AddBool(out, ",\n  \"job_file_found\": ", r.jobFileFound);
   AddBool(out, ",\n  \"job_file_readable\": ", r.jobFileReadable);
+  AddText(out,
+          ",\n  \"job_file_encoding\": ", TextEncodingName(r.jobFileEncoding));
   AddTextOrNull(out, ",\n  \"global_section\": ", !r.globalSection.empty(),
                 r.globalSection);
   AddTextOrNull(out, ",\n  \"delay\": {\"text\": ", r.hasDelay, r.delayText);

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "cp1252.h"
+#include "code_page.h"
 
 void AddJsonText(std::string& out, std::string_view text) {
   out += '"';

@@ -6,11 +6,13 @@
 #include <exception>
 #include <string>
 
+#include "arguments.h"
 #include "check_options.h"
 #include "check_report.h"
 #include "file_probe.h"
 #include "job_checker.h"
 #include "json_report.h"
+#include "os_path.h"
 #include "stamp_clock.h"
 #include "status_check.h"
 #include "status_forms.h"
@@ -100,7 +102,7 @@ int Check(int argc, char* argv[]) {
   }
   // The monitor's working directory: the job file and relative paths.
   if (!options.m_strDirectory.empty() &&
-      !CFileProbe::ChangeDirectory(options.m_strDirectory)) {
+      !CFileProbe::ChangeDirectory(OsPath(options.m_strDirectory.c_str()))) {
     error = "cannot change to " + options.m_strDirectory;
     return plugin ? PluginUnknown(error) : Usage(error);
   }
@@ -110,9 +112,10 @@ int Check(int argc, char* argv[]) {
   // Who else may change what the monitor trusts, judged for the monitor's
   // user by name, whether or not this process became that user.
   CWriteAccessJudge(options.m_strUser).Judge(report);
-  const std::string out = options.m_bJson
-                              ? CJsonReport::Format(report)
-                              : CTextReport::Format(report, options.m_bQuiet);
+  const std::string out =
+      options.m_bJson
+          ? CJsonReport::Format(report)
+          : TextForTerminal(CTextReport::Format(report, options.m_bQuiet));
   if (!WriteOut(out)) return kExitFailure;
   const bool failed =
       report.Errors() > 0 || (options.m_bStrict && report.Warnings() > 0);
@@ -122,6 +125,8 @@ int Check(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // The job file and the job names as the monitor takes them.
+  TakeSystemArguments(argc, argv);
   // Out of memory, say: an internal failure, not a verdict.
   try {
     return Check(argc, argv);

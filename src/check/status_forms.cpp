@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "cp1252.h"
+#include "code_page.h"
 #include "job_file_scan.h"
 #include "json_text.h"
 #include "stamp_clock.h"
@@ -140,7 +140,7 @@ std::string CStatusForms::Text(const CStatusReport& r,
   std::string out = "job file  " + r.jobFile;
   if (!r.problem.empty()) {
     out += "\nstatus    UNKNOWN: " + r.problem + "\n";
-    return Utf8FromAnsi(out);
+    return Cp1252ToUtf8(out);
   }
   out += ": " + Count(static_cast<int>(r.jobs.size()), "job", "jobs") +
          ", Delay " + std::to_string(r.delay) + " s\n";
@@ -183,7 +183,7 @@ std::string CStatusForms::Text(const CStatusReport& r,
   for (const StatusNote& note : r.notes) {
     out += "  " + note.message + " [" + note.code + "]\n";
   }
-  return Utf8FromAnsi(out);
+  return Cp1252ToUtf8(out);
 }
 
 std::string CStatusForms::Json(const CStatusReport& r,
@@ -277,7 +277,7 @@ std::string CStatusForms::Nagios(const CStatusReport& r) {
            ";;0 silent=" + std::to_string(std::max(0LL, r.Silence())) + "s;;" +
            std::to_string(r.silentLimit) + ";0";
   }
-  return Utf8FromAnsi(out + "\n");
+  return Cp1252ToUtf8(out + "\n");
 }
 
 std::string CStatusForms::Prometheus(const CStatusReport& r,

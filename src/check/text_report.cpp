@@ -1,6 +1,7 @@
 #include "text_report.h"
 
 #include "install_path.h"
+#include "os_path.h"
 
 namespace {
 
@@ -22,8 +23,12 @@ void AddHead(std::string& out, const CCheckReport& r) {
   if (!r.jobFileFound) {
     out += ": not found\n";
   } else {
-    out +=
-        r.jobFileReadable ? ": found, readable\n" : ": found, cannot be read\n";
+    out += r.jobFileReadable ? ": found, readable" : ": found, cannot be read";
+    if (r.jobFileEncoding != TextEncoding::kWindows1252) {
+      out += std::string(", ") + TextEncodingName(r.jobFileEncoding) +
+             ", read as Windows-1252";
+    }
+    out += "\n";
     out += "delay     " +
            (r.hasDelay ? "\"" + r.delayText + "\"" : std::string("none")) +
            (r.globalSection.empty() ? " (no global section)"
@@ -56,7 +61,7 @@ void AddHead(std::string& out, const CCheckReport& r) {
   }
   const LogReport& l = r.log;
   out += "log       " + l.file;
-  if (l.osFile != l.file) out += " as " + l.osFile;
+  if (l.osFile != l.file) out += " as " + TextFromOsPath(l.osFile);
   out += ": ";
   if (!l.directoryExists) {
     out += "no directory\n";
@@ -84,7 +89,7 @@ void AddJob(std::string& out, const JobReport& job) {
     std::string label = "  Check " + std::to_string(i + 1);
     label.resize(12, ' ');
     out += label + "\"" + p.text + "\"";
-    if (p.path != p.text) out += " as " + p.path;
+    if (p.path != p.text) out += " as " + TextFromOsPath(p.path);
     if (p.match) {
       out +=
           ": match" + (p.firstMatch.empty() ? "" : " (" + p.firstMatch + ")");

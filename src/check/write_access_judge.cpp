@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "os_path.h"
+
 namespace {
 
 const char* Code(Trusted what) {
@@ -55,9 +57,11 @@ void CWriteAccessJudge::Judge(CCheckReport& report) const {
     return;
   }
   for (const WritablePlace& p : places) {
-    const std::string message = p.place + " can be changed by " + p.who +
-                                ", who could " + Consequence(p.what) + ": " +
-                                p.mend;
+    // Places and mends name the system's paths; reports are the
+    // program's text.
+    const std::string message =
+        TextFromOsPath(p.place + " can be changed by " + p.who +
+                       ", who could " + Consequence(p.what) + ": " + p.mend);
     // A directory on the way twice (through a link) is named once.
     const bool known =
         std::any_of(report.findings.begin(), report.findings.end(),

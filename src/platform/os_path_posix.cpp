@@ -1,9 +1,13 @@
 #include "os_path.h"
 
-#include <algorithm>
+#include "code_page.h"
+#include "path_cleanup.h"
 
 std::string OsPath(const char* path) {
-  std::string result(path == nullptr ? "" : path);
-  std::replace(result.begin(), result.end(), '\\', '/');
-  return result;
+  return SystemName(CleanWin32Path(path == nullptr ? "" : path));
+}
+
+std::string TextFromOsPath(const std::string& osPath) {
+  if (HasHighByte(osPath) && IsUtf8(osPath)) return Utf8ToCp1252(osPath);
+  return osPath;
 }

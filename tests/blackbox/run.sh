@@ -234,6 +234,37 @@ case_a_command_status_of_minus_one_reads_as_a_failure_to_start() {
   expect_contains "$(messages)" "Fehler bei der Ausf"$'\xfc'"hrung des Programms 'exit -1'' (errno = "
 }
 
+# The job file's encoding changes nothing: umlauts in its name, in Check and
+# in Run reach the UTF-8 names on disk and the log in Windows-1252, alike on
+# both builds. UTF-8 without a mark is read so on Linux only.
+case_umlauts_read_alike_in_every_encoding_of_the_job_file() {
+  require_tools iconv
+  local umlaut=$'\xc3\xa4' sharp=$'\xc3\x9f' text enc mark name
+  text=$'[Quillspur]\r\nDelay=1\r\n[Auftr\xe4ge]\r\nCheck=Auftr\xe4ge\\*.csv;Auftr\xe4ge\\x.csv\r\nRun=mkdir Stra\xdfe\r\n'
+  run_program "fehlt$umlaut.ini" >/dev/null 2>&1
+  expect_contains "$(messages)" $'Konfigurationsdatei \'fehlt\xe4.ini\' nicht gefunden.'
+  for enc in WINDOWS-1252 UTF-8 UTF-16LE UTF-16BE UTF-8-no-mark; do
+    [ $enc = UTF-8-no-mark ] && on_wine && continue
+    rm -rf "Auftr${umlaut}ge" "Stra${sharp}e" && : >"$LOG"
+    mkdir "Auftr${umlaut}ge" && : >"Auftr${umlaut}ge/x.csv"
+    case $enc in
+      UTF-8) mark=$'\xef\xbb\xbf' ;;
+      UTF-16LE) mark=$'\xff\xfe' ;;
+      UTF-16BE) mark=$'\xfe\xff' ;;
+      *) mark= ;;
+    esac
+    name="Auftr${umlaut}ge.ini"
+    { printf '%s' "$mark"; printf '%s' "$text" | iconv -f WINDOWS-1252 -t "${enc%-no-mark}"; } >"$name"
+    start_monitor "$name"
+    wait_for_count "Programm beendet" 1 || fail "$enc: the job did not run"
+    stop_monitor
+    expect_eq "log ($enc)" "Quillspur gestartet
+${CHECK_LINE}Auftr"$'\xe4'"ge\\*.csv;Auftr"$'\xe4'"ge\\x.csv
+Starte Programm: mkdir Stra"$'\xdf'"e" "$(messages | head -n 3)"
+    [ -d "Stra${sharp}e" ] || fail "$enc: Run made no directory Stra${sharp}e"
+  done
+}
+
 case_a_job_added_while_running_starts_in_the_next_cycle() {
   printf '[Quillspur]\nDelay=1\n[first]\nRun=exit 0\n' >jobs.ini
   start_monitor '.\jobs.ini'

@@ -1,11 +1,14 @@
 #!/bin/sh
-# Usage: compare.sh DIR COMMAND...
+# Usage: compare.sh DIR BUILD COMMAND...
 # Runs COMMAND (inidump, with its emulator if any) over every DIR/corpus/*.ini
-# and compares the output with DIR/expected/<name>.txt. With
-# QS_UPDATE_BASELINE=1 it writes the baselines instead (take them from the
-# Windows build under Wine, which is our reference).
+# and compares the output with DIR/expected/<name>.txt, or, for the build
+# BUILD (posix or win32), with DIR/expected/<name>.BUILD.txt where a file
+# reads differently there on purpose. With QS_UPDATE_BASELINE=1 it writes
+# the baselines instead (take them from the Windows build under Wine, which
+# is our reference).
 dir=$(cd "$1" && pwd)
-shift
+build=$2
+shift 2
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 status=0
@@ -19,11 +22,13 @@ for ini in *.ini; do
     echo "FAIL $ini: inidump failed"; cat "$out/$name.raw"; status=1; continue
   fi
   tr -d '\r' <"$out/$name.raw" >"$out/$name.txt"
+  expected=$name.txt
+  [ -f "$dir/expected/$name.$build.txt" ] && expected=$name.$build.txt
   if [ "${QS_UPDATE_BASELINE:-}" = 1 ]; then
-    cp "$out/$name.txt" "$dir/expected/$name.txt"
-  elif ! cmp -s "$dir/expected/$name.txt" "$out/$name.txt"; then
-    echo "FAIL $ini differs from expected/$name.txt:"
-    diff "$dir/expected/$name.txt" "$out/$name.txt"
+    cp "$out/$name.txt" "$dir/expected/$expected"
+  elif ! cmp -s "$dir/expected/$expected" "$out/$name.txt"; then
+    echo "FAIL $ini differs from expected/$expected:"
+    diff "$dir/expected/$expected" "$out/$name.txt"
     status=1
   fi
 done

@@ -15,6 +15,8 @@ TEST(RunCommandLine, GivesTheShellsNumberForExitAndSignal) {
       {"kill -9 $$", 137},  // 128 + SIGKILL, as the shell reports it
       {"kill -15 $$", 143},
       {"no-such-command-here 2>/dev/null", 127},
+      // The line reaches the shell in UTF-8.
+      {"[ \"\xE4\x80\" = \"$(printf '\\303\\244\\342\\202\\254')\" ]", 0},
   };
   for (const auto& c : cases) {
     errno = 0;

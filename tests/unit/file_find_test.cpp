@@ -19,6 +19,8 @@ TEST(CFileFind, AnswersWhetherAnythingMatches) {
   dir.Write("full\\entry.dat", "x");
   dir.MakeDir("empty");
   dir.MakeDir("sub dir");
+  dir.Write("Auftr\xE4ge\\a.csv", "x");
+  dir.Write("in\\a.csv", "x");
 
   const FindCase cases[] = {
       /* 0 */ {"report.txt", 1},
@@ -37,6 +39,27 @@ TEST(CFileFind, AnswersWhetherAnythingMatches) {
       /* 13 */ {"nowhere\\*", 0},
       /* 14 */ {"sub dir", 1},
       /* 15 */ {" report.txt", 0},  // a blank belongs to the name
+      // Names are matched as Windows-1252 text; on disk they are UTF-8.
+      /* 16 */ {"Auftr\xE4ge\\a.csv", 1},
+      /* 17 */ {"Auftr\xE4ge\\*.csv", 1},
+      /* 18 */ {"Auftr?ge", 1},
+      /* 19 */ {"Auftr??ge", 0},
+      // Cleaned up as text before the disk, as Win32 does.
+      /* 20 */ {"in\\a.csv ", 1},
+      /* 21 */ {"in\\a.csv.", 1},
+      /* 22 */ {"in\\a.csv. .", 1},
+      /* 23 */ {"in\\*.csv .", 1},
+      /* 24 */ {"in.\\a.csv", 1},
+      /* 25 */ {"in..\\a.csv", 0},
+      /* 26 */ {"old\\..\\in\\a.csv", 1},
+      /* 27 */ {"in\\a.csv\\..\\a.csv", 1},
+      /* 28 */ {"in\\a.csv\\.", 1},
+      /* 29 */ {"in\\.\\a.csv", 1},
+      /* 30 */ {"in\\\\a.csv", 1},
+      /* 31 */ {"in\\", 0},
+      /* 32 */ {"in\\ ", 0},
+      /* 33 */ {"in\\a.csv\\..", 1},
+      /* 34 */ {"in\\a.csv\\", 0},
   };
   CFileFind finder;
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {

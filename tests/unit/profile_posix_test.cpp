@@ -44,6 +44,13 @@ TEST(ProfilePosix, SeesEveryChangeThatMatters) {
        "3", false},
       {"an earlier section of the same name", "[b]\n[a]\nk=1\n",
        "[a]\n[a]\nk=1\n", "a", "d", false},
+      // Every byte decides whether the file is UTF-8.
+      {"the encoding", "[a]\nk=\xC3\xA4\n[b]\n", "[a]\nk=\xC3\xA4\n[b]\xE4\n",
+       "a", "\xC3\xA4", false},
+      {"the encoding, back", "[a]\nk=\xC3\xA4\n[b]\xE4\n",
+       "[a]\nk=\xC3\xA4\n[b]\n", "a", "\xE4", false},
+      {"a file with a mark", "\xEF\xBB\xBF[a]\nk=1\n", "\xEF\xBB\xBF[a]\nk=2\n",
+       "a", "2", false},
       {"the far end of a long line",
        "[a]\r\nk=1" + std::string(9000, ' ') + "\r\n",
        "[a]\r\nk=1" + std::string(9000, ' ') + "2\r\n", "a", "1              ",

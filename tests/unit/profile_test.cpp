@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "temp_dir.h"
+#include "text_encoding.h"
 
 using namespace std::string_literals;
 
@@ -102,6 +103,34 @@ TEST(Profile, ReadsValuesAsWineDoes) {
       /* 24 */ {"", "a", "k", "d", 16, "d\0"s, 1},
   };
   CheckStrings(cases, sizeof cases / sizeof cases[0]);
+}
+
+// Notepad's "Unicode" and PowerShell's default, and UTF-8 with its mark,
+// are decoded into Windows-1252.
+TEST(Profile, DecodesFilesWithAByteOrderMark) {
+  const std::string text =
+      "[Auftr\xE4ge]\r\nCheck=d\\Auftr\xE4ge\\*.csv\r\nRun=\x80 \x81\r\n";
+  const struct {
+    const char* how;
+    std::string bytes;
+  } files[] = {
+      {"UTF-16LE", "\xFF\xFE" + EncodePiece(text, TextEncoding::kUtf16LeMark)},
+      {"UTF-16BE", "\xFE\xFF" + EncodePiece(text, TextEncoding::kUtf16BeMark)},
+      {"UTF-8", "\xEF\xBB\xBF" + EncodePiece(text, TextEncoding::kUtf8Mark)},
+  };
+  TempDir dir;
+  const std::string file = dir.File("t.ini");
+  for (const auto& f : files) {
+    dir.Write("t.ini", f.bytes);
+    EXPECT_EQ(Expected("Auftr\xE4ge\0\0"s, 16), GetSectionNames(16, file).bytes)
+        << f.how;
+    EXPECT_EQ(Expected("d\\Auftr\xE4ge\\*.csv\0"s, 32),
+              GetString("Auftr\xE4ge", "Check", "", 32, file).bytes)
+        << f.how;
+    EXPECT_EQ(Expected("\x80 \x81\0"s, 8),
+              GetString("auftr\xE4ge", "run", "", 8, file).bytes)
+        << f.how;
+  }
 }
 
 TEST(Profile, TreatsDefaultAsWineDoes) {

@@ -12,10 +12,13 @@
 #include <functional>
 #include <string>
 
+#include "code_page.h"
 #include "registry_key.h"
 #include "registry_value.h"
 #include "registry_store.h"
 #include "temp_dir.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -176,10 +179,55 @@ TEST_F(RegistryStoreTest, ChangeKeepsEverythingElseByteForByte) {
             List());
 }
 
+// A regedit export is UTF-16LE, its text payloads too; a store written on
+// Linux may be UTF-8. Both are read as Windows-1252 and changed in their
+// own encoding, only the changed line encoded anew.
+TEST_F(RegistryStoreTest, EditsExportsAndUtf8StoresInTheirEncoding) {
+  const std::string header =
+      "\r\n[HKEY_LOCAL_MACHINE\\" + std::string(kKey) + "]\r\n\"Path\"=";
+  // "Other" holds U+0100, which has no Windows-1252 form.
+  const std::string other =
+      std::string("\"\0O\0t\0h\0e\0r\0\"\0=\0\"\0\0\1b\0\"\0", 24);
+  const std::string export5 =
+      "\xFF\xFE" +
+      Cp1252ToUtf16Le("Windows Registry Editor Version 5.00\r\n" + header +
+                      "\"C:\\\\Programme\"\r\n\"Ziel\"=hex(2):25,00,e4,00,00,"
+                      "00\r\n\"Liste\"=hex(7):61,00,00,00,00,00\r\n") +
+      other + Cp1252ToUtf16Le("\r\n");
+  const struct {
+    const char* how;
+    std::string before;
+    std::string listed;
+    std::string after;
+  } cases[] = {
+      {"regedit export", export5,
+       "Path=1:C:\\Programme\0|Ziel=2:%\xE4\0|Liste=7:a\0\0|Other=1:?b\0|"s,
+       "\xFF\xFE" +
+           Cp1252ToUtf16Le("Windows Registry Editor Version 5.00\r\n" + header +
+                           "\"/opt/l\xE4\"\r\n\"Ziel\"=hex(2):25,00,e4,00,00,"
+                           "00\r\n\"Liste\"=hex(7):61,00,00,00,00,00\r\n") +
+           other + Cp1252ToUtf16Le("\r\n\"Neu\"=hex(2):25,00,fc,00,00,00\r\n")},
+      {"UTF-8",
+       "REGEDIT4\r\n" + header +
+           "\"C:\\\\Programme\"\r\n\"Other\"=\"\xC3\xBC\"\r\n",
+       "Path=1:C:\\Programme\0|Other=1:\xFC\0|"s,
+       "REGEDIT4\r\n" + header +
+           "\"/opt/l\xC3\xA4\"\r\n\"Other\"=\"\xC3\xBC\"\r\n\"Neu\"=hex(2):25,"
+           "fc,00\r\n"},
+  };
+  for (const auto& c : cases) {
+    SetStore(c.before);
+    EXPECT_EQ(c.listed, List()) << c.how;
+    ASSERT_EQ(ERROR_SUCCESS, Set("Path", REG_SZ, "/opt/l\xE4\0"s)) << c.how;
+    ASSERT_EQ(ERROR_SUCCESS, Set("Neu", REG_EXPAND_SZ, "%\xFC\0"s)) << c.how;
+    EXPECT_EQ(c.after, Store()) << c.how;
+  }
+}
+
 TEST_F(RegistryStoreTest, CorruptStoreIsNeverRewritten) {
   const std::string cases[] = {
       /* 0 */ "not a registry file\n[HKEY_LOCAL_MACHINE\\Software]\n",
-      /* 1 */ std::string("\xFF\xFEW\0i\0n\0", 8),  // a UTF-16 export
+      /* 1 */ std::string("\xFF\xFEW\0i\0n\0", 8),  // UTF-16, no export
       /* 2 */ "REGEDIT5\n",
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {

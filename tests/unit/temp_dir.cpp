@@ -5,17 +5,19 @@
 #include <iterator>
 #include <random>
 
+#include "code_page.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-// Names in tests use "\" as the program's paths do; the file system here
-// may want "/".
+// Names in tests are the program's: "\" separators, Windows-1252. On disk
+// they are UTF-8 on both builds, as Windows (and Wine) name them.
 fs::path Below(const std::string& base, std::string name) {
   for (char& c : name) {
     if (c == '\\') c = static_cast<char>(fs::path::preferred_separator);
   }
-  return fs::path(base) / name;
+  return fs::path(base) / fs::u8path(Cp1252ToUtf8(name));
 }
 
 }  // namespace
@@ -39,7 +41,11 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::File(const std::string& name) const {
-  return Below(m_path, name).string();
+  std::string path = m_path + static_cast<char>(fs::path::preferred_separator);
+  for (const char c : name) {
+    path += c == '\\' ? static_cast<char>(fs::path::preferred_separator) : c;
+  }
+  return path;
 }
 
 void TempDir::Write(const std::string& name, const std::string& bytes) const {

@@ -13,7 +13,8 @@ class TempDir {
 
   // The directory, with native separators and no trailing one.
   const std::string& Path() const { return m_path; }
-  // Path() + separator + name.
+  // Path() + separator + name. Names are Windows-1252; the entries made
+  // for them are named in UTF-8.
   std::string File(const std::string& name) const;
   // Writes bytes to File(name), creating directories below Path() as needed.
   void Write(const std::string& name, const std::string& bytes) const;

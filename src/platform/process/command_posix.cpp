@@ -6,6 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <stdlib.h>
+
+#include <string_view>
+
+#include "code_page.h"
+
 extern char** environ;
 
 namespace {
@@ -114,6 +120,16 @@ void ReapEndedChildren() {
 
 int RunCommandLine(const char* command) {
   const int savedErrno = errno;
+  // The shell, the names it opens and the programs it starts take UTF-8.
+  // Memory for it is the start's, as the shell's own: without it the shell
+  // cannot be started.
+  const std::string_view text(command == nullptr ? "" : command);
+  char* utf8 = static_cast<char*>(malloc(3 * text.size() + 1));
+  if (utf8 == nullptr) {
+    errno = ENOMEM;
+    return -1;
+  }
+  utf8[Cp1252ToUtf8(text, utf8)] = '\0';
   // As system does: the caller ignores SIGINT and SIGQUIT and holds SIGCHLD
   // back until it has waited, so neither a keyboard signal meant for the
   // command nor a handler reaping children can interfere.
@@ -129,7 +145,7 @@ int RunCommandLine(const char* command) {
   sigprocmask(SIG_BLOCK, &chld, &mask);
 
   pid_t pid = 0;
-  const int spawnError = SpawnShell(command, mask, intr, quit, &pid);
+  const int spawnError = SpawnShell(utf8, mask, intr, quit, &pid);
   int result = -1;
   int error = spawnError;
   if (spawnError == 0) {
@@ -140,6 +156,7 @@ int RunCommandLine(const char* command) {
   sigaction(SIGINT, &intr, nullptr);
   sigaction(SIGQUIT, &quit, nullptr);
   sigprocmask(SIG_SETMASK, &mask, nullptr);
+  free(utf8);
   errno = error;
   return result;
 }

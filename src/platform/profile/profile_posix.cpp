@@ -1,5 +1,7 @@
 // The two profile (INI) functions of kernel32, read the way Wine 8 reads
-// them, byte for byte. The whole file is read on every call, so a change is
+// them, byte for byte; a file with a UTF-16 or UTF-8 byte order mark, or
+// one in well-formed UTF-8 with a byte above 127, is decoded into
+// Windows-1252 first. The whole file is read on every call, so a change is
 // seen by the next call whatever its time; only when the bytes that decide
 // the answer equal those of the last read is their parsed form used again.
 // Only regular files are read; anything else reads as a file that cannot be
@@ -21,17 +23,24 @@
 
 #include "os_path.h"
 #include "profile_text.h"
+#include "text_encoding.h"
 
 namespace {
 
 const size_t kChunk = 262144;
 
 // The last file read, parsed; valid is false until a parse has completed.
-// Files are read through chunk: large, since every call reads the whole
-// file and each read costs a system call, and not on the stack.
+// A file in Windows-1252 is parsed as its bytes; one in another encoding
+// is decoded first, and its bytes are kept in raw. Files are read through
+// chunk: large, since every call reads the whole file and each read costs
+// a system call, and not on the stack.
 struct ProfileCache {
   std::mutex lock;
   CProfileText text;
+  TextEncoding encoding = TextEncoding::kWindows1252;
+  std::string raw;
+  // Where the first byte above 127 stands in a file read as Windows-1252.
+  size_t firstHighByte = std::string::npos;
   bool valid = false;
   char chunk[kChunk];
 };
@@ -62,10 +71,12 @@ enum class Comparison { kSame, kDiffers, kFailed };
 // need is at most bytes.size(), and at bytes.size() the file must also end
 // there. Stops at the first byte that differs. The bytes after need are
 // read without being compared, so that a file that cannot be read whole
-// still reads as one that cannot be read.
+// still reads as one that cannot be read. With sniff, since every byte
+// decides the encoding, the file must also be in encoding.
 Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
-                           char* chunk) {
+                           bool sniff, TextEncoding encoding, char* chunk) {
   size_t total = 0;
+  CTextSniffer sniffer;
   for (;;) {
     const ssize_t got = read(fd, chunk, kChunk);
     if (got < 0 && errno == EINTR) continue;
@@ -77,9 +88,11 @@ Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
       if (memcmp(bytes.data() + total, chunk, compared) != 0)
         return Comparison::kDiffers;
     }
+    if (sniff) sniffer.Feed(chunk, count);
     total += count;
   }
-  if (total < need || (need == bytes.size() && total != need))
+  if (total < need || (need == bytes.size() && total != need) ||
+      (sniff && sniffer.Result() != encoding))
     return Comparison::kDiffers;
   return Comparison::kSame;
 }
@@ -217,8 +230,17 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
 bool ReadIntoCache(int fd, size_t expected, const Query& query,
                    ProfileCache& cache) {
   if (cache.valid) {
-    const size_t need = DecidingLength(cache.text, query);
-    switch (CompareWithFile(fd, cache.text.Bytes(), need, cache.chunk)) {
+    // A decoded file's offsets are not its bytes': all of it decides, and
+    // the same bytes are in the same encoding. The bytes that decide in a
+    // Windows-1252 file read alike in UTF-8 while they are ASCII; only
+    // then does the rest of the file not matter to the encoding.
+    const bool decoded = cache.encoding != TextEncoding::kWindows1252;
+    const std::string& bytes = decoded ? cache.raw : cache.text.Bytes();
+    const size_t need =
+        decoded ? bytes.size() : DecidingLength(cache.text, query);
+    const bool sniff = !decoded && cache.firstHighByte < need;
+    switch (
+        CompareWithFile(fd, bytes, need, sniff, cache.encoding, cache.chunk)) {
       case Comparison::kSame:
         return true;
       case Comparison::kFailed:
@@ -230,10 +252,23 @@ bool ReadIntoCache(int fd, size_t expected, const Query& query,
   }
   cache.valid = false;
   cache.text.Clear();
+  std::string().swap(cache.raw);
   std::string bytes;
   bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
   if (!ReadToEnd(fd, bytes, cache.chunk)) return false;
-  cache.text.Parse(std::move(bytes));
+  cache.encoding = DetectTextEncoding(bytes);
+  cache.firstHighByte = std::string::npos;
+  if (cache.encoding == TextEncoding::kWindows1252) {
+    const auto high = std::find_if(bytes.begin(), bytes.end(), [](char c) {
+      return static_cast<unsigned char>(c) > 127;
+    });
+    if (high != bytes.end())
+      cache.firstHighByte = static_cast<size_t>(high - bytes.begin());
+    cache.text.Parse(std::move(bytes));
+  } else {
+    cache.text.Parse(DecodeText(bytes, cache.encoding));
+    cache.raw = std::move(bytes);
+  }
   cache.valid = true;
   return true;
 }

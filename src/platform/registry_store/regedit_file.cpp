@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "code_page.h"
 #include "regedit_syntax.h"
 
 namespace {
@@ -35,22 +36,42 @@ std::string WithoutIndent(const std::string& line) {
   return start == std::string::npos ? std::string() : line.substr(start);
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
+bool IsWide(TextEncoding encoding) {
+  return encoding == TextEncoding::kUtf16LeMark ||
+         encoding == TextEncoding::kUtf16BeMark;
+}
+
+// Lines with their LF, in 8-bit text or in UTF-16 code units.
+std::vector<std::string> SplitLines(const std::string& text,
+                                    TextEncoding encoding) {
+  const std::string lf =
+      encoding == TextEncoding::kUtf16LeMark   ? std::string("\n\0", 2)
+      : encoding == TextEncoding::kUtf16BeMark ? std::string("\0\n", 2)
+                                               : std::string("\n");
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    end = (end == std::string::npos) ? text.size() : end + 1;
+    size_t end = text.find(lf, start);
+    while (end != std::string::npos && (end - start) % lf.size() != 0)
+      end = text.find(lf, end + 1);
+    end = (end == std::string::npos) ? text.size() : end + lf.size();
     lines.push_back(text.substr(start, end - start));
     start = end;
   }
   return lines;
 }
 
+bool IsTextType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
 }  // namespace
 
 CRegeditFile::CRegeditFile()
-    : m_strEol("\n"), m_bChanged(false), m_bValuesKnown(false) {}
+    : m_encoding(TextEncoding::kWindows1252),
+      m_strEol("\n"),
+      m_bChanged(false),
+      m_bValuesKnown(false) {}
 
 CRegeditFile::~CRegeditFile() = default;
 
@@ -59,9 +80,21 @@ bool CRegeditFile::Parse(const std::string& text) {
   m_bChanged = false;
   m_bValuesKnown = false;
   m_strEol = "\n";
+  m_encoding = TextEncoding::kWindows1252;
+  m_strMark.clear();
   if (text.empty()) return true;
-  if (text.find('\0') != std::string::npos) return false;
-  const std::vector<std::string> lines = SplitLines(text);
+  m_encoding = DetectTextEncoding(text);
+  const size_t markLength = MarkLength(m_encoding);
+  m_strMark = text.substr(0, markLength);
+  const std::vector<std::string> raws =
+      SplitLines(text.substr(markLength), m_encoding);
+  std::vector<std::string> lines;
+  lines.reserve(raws.size());
+  for (const std::string& raw : raws) {
+    lines.push_back(Decode(raw));
+    if (lines.back().find('\0') != std::string::npos) return false;
+  }
+  if (lines.empty()) return false;
   const std::string first = Stripped(lines[0]);
   if (first != kRegedit4 && first != kRegedit5) return false;
   if (lines[0].size() >= 2 &&
@@ -70,14 +103,14 @@ bool CRegeditFile::Parse(const std::string& text) {
   }
   std::string section;
   for (size_t i = 0; i < lines.size(); ++i) {
-    std::string raw = lines[i];
-    std::string line = Stripped(raw);
+    std::string raw = raws[i];
+    std::string line = Stripped(lines[i]);
     // A value's hex data may go on over lines that each end in "\"; a
     // line that does not hold hex data is never taken in.
     while (ContinuesHexData(line) && i + 1 < lines.size() &&
            IsHexContinuation(WithoutIndent(Stripped(lines[i + 1])))) {
       line.pop_back();
-      raw += lines[++i];
+      raw += raws[++i];
       line += WithoutIndent(Stripped(lines[i]));
     }
     AddEntry(raw, line, section);
@@ -86,10 +119,21 @@ bool CRegeditFile::Parse(const std::string& text) {
 }
 
 std::string CRegeditFile::Format() const {
-  std::string text;
+  if (m_encoding == TextEncoding::kWindows1252 && WritesUtf8()) {
+    CRegeditFile utf8(*this);
+    utf8.m_encoding = TextEncoding::kUtf8;
+    return utf8.Format();
+  }
+  std::string text = m_strMark;
+  const std::string eol = Encode(m_strEol);
+  const std::string lf = Encode("\n");
   for (const Entry& entry : m_entries) {
-    if (!text.empty() && text.back() != '\n') text += m_strEol;
-    text += entry.raw.empty() ? FormatEntry(entry) + m_strEol : entry.raw;
+    if (text.size() > m_strMark.size() &&
+        text.compare(text.size() - lf.size(), lf.size(), lf) != 0) {
+      text += eol;
+    }
+    text +=
+        entry.raw.empty() ? Encode(FormatEntry(entry) + m_strEol) : entry.raw;
   }
   return text;
 }
@@ -147,11 +191,12 @@ void CRegeditFile::AddKey(const std::string& path) {
     if (entry.kind == kHeader && SameRegistryName(entry.key, path)) return;
   }
   if (m_entries.empty()) {
-    m_entries.push_back(Entry{kText, kRegedit4 + m_strEol, "", RegeditValue()});
+    m_entries.push_back(
+        Entry{kText, Encode(kRegedit4 + m_strEol), "", RegeditValue()});
   }
-  if (!Stripped(m_entries.back().raw).empty() ||
+  if (!Stripped(Decode(m_entries.back().raw)).empty() ||
       m_entries.back().kind != kText) {
-    m_entries.push_back(Entry{kText, m_strEol, "", RegeditValue()});
+    m_entries.push_back(Entry{kText, Encode(m_strEol), "", RegeditValue()});
   }
   m_entries.push_back(Entry{kHeader, "", path, RegeditValue()});
   Touch();
@@ -221,6 +266,10 @@ void CRegeditFile::AddEntry(const std::string& raw, const std::string& line,
   } else if (!section.empty() && ParseValueLine(line, entry.value)) {
     entry.kind = kValue;
     entry.key = section;
+    // Hex payloads of text are UTF-16LE in an export; RegQueryValueExA
+    // hands them out in the ANSI code page.
+    if (WideTextData() && IsTextType(entry.value.type) && HasHexData(line))
+      entry.value.data = Utf16ToCp1252(entry.value.data, false);
   }
   m_entries.push_back(entry);
 }
@@ -253,7 +302,7 @@ size_t CRegeditFile::SectionEnd(const std::string& path) const {
   size_t end = header + 1;
   for (size_t i = header + 1; i < m_entries.size(); ++i) {
     const Entry& entry = m_entries[i];
-    const std::string line = Stripped(entry.raw);
+    const std::string line = Stripped(Decode(entry.raw));
     if (entry.kind == kHeader || (!line.empty() && line[0] == '[')) break;
     if (entry.kind == kValue || !line.empty()) end = i + 1;
   }
@@ -262,5 +311,36 @@ size_t CRegeditFile::SectionEnd(const std::string& path) const {
 
 std::string CRegeditFile::FormatEntry(const Entry& entry) const {
   if (entry.kind == kHeader) return "[" + entry.key + "]";
-  return FormatValueLine(entry.value, m_strEol);
+  if (!WideTextData() || !IsTextType(entry.value.type) ||
+      FitsQuotedText(entry.value)) {
+    return FormatValueLine(entry.value, m_strEol);
+  }
+  RegeditValue wide = entry.value;
+  wide.data = Cp1252ToUtf16Le(wide.data);
+  return FormatValueLine(wide, m_strEol);
 }
+
+std::string CRegeditFile::Encode(const std::string& text) const {
+  return EncodePiece(text, m_encoding);
+}
+
+std::string CRegeditFile::Decode(const std::string& raw) const {
+  return DecodePiece(raw, m_encoding);
+}
+
+bool CRegeditFile::WritesUtf8() const {
+  if (m_encoding == TextEncoding::kUtf8 ||
+      m_encoding == TextEncoding::kUtf8Mark) {
+    return true;
+  }
+  // A store without a byte above 127 is read alike in either encoding; a
+  // Linux one gets its first such byte in UTF-8, which its editors show.
+  if (m_encoding != TextEncoding::kWindows1252 || !DecodesUnmarkedUtf8())
+    return false;
+  for (const Entry& entry : m_entries) {
+    if (HasHighByte(entry.raw)) return false;
+  }
+  return true;
+}
+
+bool CRegeditFile::WideTextData() const { return IsWide(m_encoding); }

@@ -1,6 +1,9 @@
 // CRegeditFile: a registry store held as the text of a REGEDIT4 file. Every
 // line the parser does not understand is kept byte for byte, and so is every
-// entry that no change touched, so that a rewrite loses nothing.
+// entry that no change touched, so that a rewrite loses nothing. A file in
+// UTF-8 (REGEDIT4 as Linux editors write it) or in UTF-16 with its mark (a
+// regedit export) is read as Windows-1252 text, and a changed line is
+// written back in the file's own encoding.
 #ifndef QUILLSPUR_PLATFORM_REGEDIT_FILE_H
 #define QUILLSPUR_PLATFORM_REGEDIT_FILE_H
 
@@ -8,6 +11,8 @@
 
 #include <string>
 #include <vector>
+
+#include "text_encoding.h"
 
 // One value of a key: its name ("" for the unnamed value), type and bytes.
 struct RegeditValue {
@@ -27,6 +32,8 @@ class CRegeditFile {
   // The store's text: untouched entries as read, changed ones rewritten.
   std::string Format() const;
   bool Changed() const { return m_bChanged; }
+  // Whether changed lines are written in UTF-8.
+  bool WritesUtf8() const;
 
   // Key paths are full ("HKEY_CURRENT_USER\Software\X") and match without
   // regard to case. A key exists when it has a section of its own or one
@@ -51,7 +58,9 @@ class CRegeditFile {
   enum EntryKind { kText, kHeader, kValue };
   struct Entry {
     EntryKind kind;
-    std::string raw;  // as read, line ends included; empty once changed
+    // As read, in the file's encoding, line ends included; empty once
+    // changed.
+    std::string raw;
     std::string key;  // the key of a header, or of the section of a value
     RegeditValue value;
   };
@@ -62,9 +71,17 @@ class CRegeditFile {
   size_t FindValue(const std::string& path, const std::string& name) const;
   size_t SectionEnd(const std::string& path) const;
   std::string FormatEntry(const Entry& entry) const;
+  // Text in the file's encoding and back.
+  std::string Encode(const std::string& text) const;
+  std::string Decode(const std::string& raw) const;
+  // Whether the payloads of text types are UTF-16LE, as in a regedit
+  // export.
+  bool WideTextData() const;
 
   std::vector<Entry> m_entries;
-  std::string m_strEol;  // the line end of the file, kept for new lines
+  TextEncoding m_encoding;
+  std::string m_strMark;  // the byte order mark before the first line
+  std::string m_strEol;   // the line end of the file, kept for new lines
   bool m_bChanged;
   // The last key's values, so that enumerating a key lists it once.
   mutable bool m_bValuesKnown;

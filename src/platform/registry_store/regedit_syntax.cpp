@@ -183,19 +183,23 @@ bool ParseKeyHeader(const std::string& line, std::string& path) {
   return false;
 }
 
+bool FitsQuotedText(const RegeditValue& value) { return FitsQuoted(value); }
+
 bool ParseValueLine(const std::string& line, RegeditValue& value) {
   size_t pos = 0;
   if (!ReadValueName(line, pos, value.name)) return false;
   return ParseData(line.substr(pos), value);
 }
 
-bool ContinuesHexData(const std::string& line) {
+bool HasHexData(const std::string& line) {
   size_t pos = 0;
   std::string name;
-  if (line.empty() || line.back() != '\\' || !ReadValueName(line, pos, name)) {
-    return false;
-  }
+  if (!ReadValueName(line, pos, name)) return false;
   return line.compare(pos, 4, "hex:") == 0 || line.compare(pos, 4, "hex(") == 0;
+}
+
+bool ContinuesHexData(const std::string& line) {
+  return !line.empty() && line.back() == '\\' && HasHexData(line);
 }
 
 bool IsHexContinuation(const std::string& line) {

@@ -1,0 +1,5 @@
+#include "arguments.h"
+
+void TakeSystemArguments(int /*argc*/, char* /*argv*/[]) {}
+
+std::string TextForTerminal(const std::string& text) { return text; }

@@ -1,0 +1,3 @@
+#include "text_encoding.h"
+
+bool DecodesUnmarkedUtf8() { return true; }

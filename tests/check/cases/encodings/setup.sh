@@ -1,0 +1,1 @@
+mkdir -p "data/Aufträge" && : >"data/Aufträge/a.csv" && : >data/page.html
