@@ -5,11 +5,13 @@
 #include <algorithm>
 
 #include "afx_string_array.h"
+#include "ascii.h"
 #include "command_lookup.h"
 #include "file_find.h"
 #include "file_probe.h"
 #include "install_path.h"
 #include "job_rules.h"
+#include "key_spelling.h"
 #include "log_file.h"
 #include "os_path.h"
 #include "registry_probe.h"
@@ -24,50 +26,10 @@ void Add(JobReport& job, const std::string& code, Severity severity,
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Edits (insert, delete, replace, swap two neighbours) between a and b,
-// ASCII letters in any case.
-size_t Distance(const std::string& a, const std::string& b) {
-  std::vector<std::vector<size_t>> d(a.size() + 1,
-                                     std::vector<size_t>(b.size() + 1));
-  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t cost = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
-      d[i][j] =
-          std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-      if (i > 1 && j > 1 && Lower(a[i - 1]) == Lower(b[j - 2]) &&
-          Lower(a[i - 2]) == Lower(b[j - 1])) {
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-      }
-    }
-  }
-  return d[a.size()][b.size()];
-}
-
-// The known key that name probably means, or null. "#" starts no comment
-// in a job file, so "#Check" is a key of its own too.
-const char* LooksLike(const std::string& name) {
-  std::string bare = name;
-  while (!bare.empty() && (bare[0] == '#' || bare[0] == '/')) bare.erase(0, 1);
-  for (const char* known : {kCheckKey, kRunKey, kDelayKey}) {
-    const std::string key = known;
-    const size_t allowed = key.size() <= 3 ? 1 : 2;
-    if (SameProfileName(bare, key) || Distance(bare, key) <= allowed) {
-      return known;
-    }
-  }
-  return nullptr;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string LowerAscii(std::string text) {
-  for (char& c : text) c = Lower(c);
+  for (char& c : text) c = AsciiLower(c);
   return text;
 }
 
@@ -299,7 +261,7 @@ void CJobChecker::CheckGlobalKeys() {
     AddDuplicateKeys(block, m_report.findings);
     for (const ScannedKey& key : block.keys) {
       if (SameProfileName(key.name, kDelayKey)) continue;
-      const char* meant = LooksLike(key.name);
+      const std::string meant = MeantKey(key.name);
       std::string message = "key " + key.name + " (line " +
                             std::to_string(key.line) + ") in [" + block.name +
                             "] ";
@@ -506,7 +468,7 @@ void CJobChecker::ExplainKeys(const ScannedBlock& block, JobReport& job) {
     }
     const std::string where =
         "key " + key.name + " (line " + std::to_string(key.line) + ")";
-    const char* meant = LooksLike(key.name);
+    const std::string meant = MeantKey(key.name);
     if (meant == kCheckKey) {
       Add(job, "misspelt-key", Severity::kWarning,
           where + " looks like a misspelt Check" +
