@@ -342,101 +342,126 @@ void CJobChecker::ExplainPiece(const std::string& piece,
             "this job can never run");
     return;
   }
-  const std::string& osPath = out.path;
-  const size_t cut = osPath.find_last_of(CFileProbe::Separators());
-  const std::string osDirectory =
-      cut == std::string::npos ? "" : osPath.substr(0, cut == 0 ? 1 : cut);
-  const std::string osListed = osDirectory.empty() ? "." : osDirectory;
-  // Reports are the program's text; names on disk are read as the finder
-  // reads them.
-  const std::string path = TextFromOsPath(osPath);
-  const std::string directory = TextFromOsPath(osDirectory);
-  const std::string name = TextFromOsPath(
-      cut == std::string::npos ? osPath : osPath.substr(cut + 1));
-  const std::string listed = TextFromOsPath(osListed);
-  const bool ignoreCase = CFileProbe::NamesIgnoreCase();
-  std::vector<std::string> names;
-  const bool canList = CFileProbe::List(osListed, names);
-  for (std::string& entry : names) entry = TextFromOsPath(entry);
+  const PieceParts parts = SplitPiece(out.path);
   if (out.match) {
-    for (const std::string& entry : names) {
-      if (Matches(entry, name, ignoreCase)) {
+    for (const std::string& entry : parts.names) {
+      if (Matches(entry, parts.name, parts.ignoreCase)) {
         out.firstMatch = entry;
         break;
       }
     }
     return;
   }
-  // Why nothing matched, the plainest cause first.
+  const std::string what = label + Quoted(piece);
+  const Miss miss = ClassifyMiss(what, out.path, parts, out, job);
+  if (miss == Miss::kNeverMatches) return;
+  if (miss == Miss::kNoEntry) AddNearNames(what, parts, job);
+  AddBlankHints(what, piece, before, last, job);
+}
+
+CJobChecker::PieceParts CJobChecker::SplitPiece(const std::string& osPath) {
+  PieceParts parts;
+  const size_t cut = osPath.find_last_of(CFileProbe::Separators());
+  const std::string osDirectory =
+      cut == std::string::npos ? "" : osPath.substr(0, cut == 0 ? 1 : cut);
+  parts.osListed = osDirectory.empty() ? "." : osDirectory;
+  // Reports are the program's text; names on disk are read as the finder
+  // reads them.
+  parts.path = TextFromOsPath(osPath);
+  parts.directory = TextFromOsPath(osDirectory);
+  parts.name = TextFromOsPath(
+      cut == std::string::npos ? osPath : osPath.substr(cut + 1));
+  parts.listed = TextFromOsPath(parts.osListed);
+  parts.ignoreCase = CFileProbe::NamesIgnoreCase();
+  parts.canList = CFileProbe::List(parts.osListed, parts.names);
+  for (std::string& entry : parts.names) entry = TextFromOsPath(entry);
+  return parts;
+}
+
+CJobChecker::Miss CJobChecker::ClassifyMiss(const std::string& what,
+                                            const std::string& osPath,
+                                            const PieceParts& parts,
+                                            PieceReport& out, JobReport& job) {
+  // The plainest cause first.
   if (!osPath.empty() &&
       strchr(CFileProbe::Separators(), osPath.back()) != nullptr) {
     out.reason = "ends in a separator";
     Add(job, "separator-at-end", Severity::kError,
-        label + Quoted(piece) +
-            " ends in a separator, and such a path matches nothing: this job "
-            "can never run");
-    return;
+        what +
+            " ends in a separator, and such a path matches nothing: this "
+            "job can never run");
+    return Miss::kNeverMatches;
   }
-  if (HasWildcard(directory)) {
+  if (HasWildcard(parts.directory)) {
     out.reason = "wildcard in a directory part";
     Add(job, "wildcard-in-directory", Severity::kError,
-        label + Quoted(piece) +
+        what +
             " has a wildcard before its last component: wildcards count "
             "only in the last one, so it never matches and this job can "
             "never run");
-    return;
+    return Miss::kNeverMatches;
   }
-  const PathKind kind = CFileProbe::Kind(osListed);
+  const PathKind kind = CFileProbe::Kind(parts.osListed);
   if (kind == PathKind::kMissing) {
-    out.reason = "directory missing: " + listed;
+    out.reason = "directory missing: " + parts.listed;
   } else if (kind == PathKind::kDenied ||
-             (kind == PathKind::kDirectory && !canList)) {
-    out.reason = "permission denied: " + listed;
+             (kind == PathKind::kDirectory && !parts.canList)) {
+    out.reason = "permission denied: " + parts.listed;
     Add(job, "permission-denied", Severity::kWarning,
-        label + Quoted(piece) + ": " + listed +
+        what + ": " + parts.listed +
             " cannot be read by this user, so nothing in it ever matches");
   } else if (kind != PathKind::kDirectory) {
-    out.reason = "not a directory: " + listed;
+    out.reason = "not a directory: " + parts.listed;
     Add(job, "not-a-directory", Severity::kWarning,
-        label + Quoted(piece) + ": " + listed + " is not a directory");
-  } else if (!HasWildcard(name) &&
+        what + ": " + parts.listed + " is not a directory");
+  } else if (!HasWildcard(parts.name) &&
              CFileProbe::Kind(osPath) == PathKind::kDenied) {
-    out.reason = "permission denied: " + path;
+    out.reason = "permission denied: " + parts.path;
     Add(job, "permission-denied", Severity::kWarning,
-        label + Quoted(piece) + ": " + path +
-            " cannot be looked at by this user");
+        what + ": " + parts.path + " cannot be looked at by this user");
   } else {
-    out.reason = "no entry matches " + Quoted(name) + " in " + listed;
-    const std::string windowsOnly = WindowsOnlyMatch(name, names);
-    if (!windowsOnly.empty()) {
-      Add(job, "windows-only-match", Severity::kWarning,
-          label + Quoted(piece) + " " + windowsOnly +
-              ": it matches there, not here");
-    }
-    for (const std::string& entry :
-         ignoreCase ? std::vector<std::string>() : names) {
-      if (Matches(entry, name, true)) {
-        Add(job, "letter-case", Severity::kWarning,
-            label + Quoted(piece) + ": " + Quoted(entry) +
-                " is there, but here letter case counts in names");
-        break;
-      }
-    }
-    const size_t dotStar = name.find("*.*");
-    if (dotStar != std::string::npos && !ignoreCase) {
-      std::string any = name;
-      any.replace(dotStar, 3, "*");
-      for (const std::string& entry : names) {
-        if (Matches(entry, any, false)) {
-          Add(job, "dot-star", Severity::kWarning,
-              label + Quoted(piece) + ": " + Quoted(entry) +
-                  " has no dot, and here \"*.*\" needs one; write \"*\" for "
-                  "any name");
-          break;
-        }
-      }
+    out.reason =
+        "no entry matches " + Quoted(parts.name) + " in " + parts.listed;
+    return Miss::kNoEntry;
+  }
+  return Miss::kExplained;
+}
+
+void CJobChecker::AddNearNames(const std::string& what, const PieceParts& parts,
+                               JobReport& job) {
+  const std::string windowsOnly = WindowsOnlyMatch(parts.name, parts.names);
+  if (!windowsOnly.empty()) {
+    Add(job, "windows-only-match", Severity::kWarning,
+        what + " " + windowsOnly + ": it matches there, not here");
+  }
+  if (parts.ignoreCase) return;
+  for (const std::string& entry : parts.names) {
+    if (Matches(entry, parts.name, true)) {
+      Add(job, "letter-case", Severity::kWarning,
+          what + ": " + Quoted(entry) +
+              " is there, but here letter case counts in names");
+      break;
     }
   }
+  const size_t dotStar = parts.name.find("*.*");
+  if (dotStar == std::string::npos) return;
+  std::string any = parts.name;
+  any.replace(dotStar, 3, "*");
+  for (const std::string& entry : parts.names) {
+    if (Matches(entry, any, false)) {
+      Add(job, "dot-star", Severity::kWarning,
+          what + ": " + Quoted(entry) +
+              " has no dot, and here \"*.*\" needs one; write \"*\" for "
+              "any name");
+      break;
+    }
+  }
+}
+
+void CJobChecker::AddBlankHints(const std::string& what,
+                                const std::string& piece,
+                                const std::string& before, bool last,
+                                JobReport& job) {
   // Blanks at the end are dropped with the trailing dots, as Win32 does.
   const bool blankStart = IsBlank(piece.front());
   // "a ; wait for a" or "a;# note": the last piece, words after a blank.
@@ -448,12 +473,12 @@ void CJobChecker::ExplainPiece(const std::string& piece,
        piece[text] == '#' || piece.compare(text, 2, "//") == 0);
   if (comment) {
     Add(job, "comment-in-check", Severity::kWarning,
-        label + Quoted(piece) +
-            " looks like a comment, but a job file has none after a value: "
-            "it is a path that must match");
+        what +
+            " looks like a comment, but a job file has none after a "
+            "value: it is a path that must match");
   } else if (blankStart) {
     Add(job, "blank-in-piece", Severity::kWarning,
-        label + Quoted(piece) +
+        what +
             " has a blank at its start, which is part of the path: write "
             "\";\" without blanks");
   }

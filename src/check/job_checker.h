@@ -28,6 +28,33 @@ class CJobChecker {
   // before: the piece in front of this one; last: no piece follows.
   void ExplainPiece(const std::string& piece, const std::string& before,
                     int number, bool last, PieceReport& out, JobReport& job);
+  // A piece's path taken apart, in the program's text, with the entries of
+  // the directory it names.
+  struct PieceParts {
+    std::string path, directory, name, listed;
+    std::string osListed;  // the directory as handed to the system
+    bool ignoreCase = false;
+    bool canList = false;
+    std::vector<std::string> names;
+  };
+  static PieceParts SplitPiece(const std::string& osPath);
+  // Why nothing matched, in out.reason, with a finding where it is a fault.
+  enum class Miss {
+    kNeverMatches,  // the piece's form: it matches nothing anywhere
+    kExplained,     // the directory is missing or cannot be read
+    kNoEntry,       // the directory holds no match: a near name may explain
+  };
+  static Miss ClassifyMiss(const std::string& what, const std::string& osPath,
+                           const PieceParts& parts, PieceReport& out,
+                           JobReport& job);
+  // Entries that match only on Windows, or only in another letter case, or
+  // "*.*" where the name has no dot.
+  static void AddNearNames(const std::string& what, const PieceParts& parts,
+                           JobReport& job);
+  // Blanks and what looks like a comment.
+  static void AddBlankHints(const std::string& what, const std::string& piece,
+                            const std::string& before, bool last,
+                            JobReport& job);
   void ExplainKeys(const ScannedBlock& block, JobReport& job);
   void ExplainRun(JobReport& job);
   void CheckLog();
