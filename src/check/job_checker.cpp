@@ -40,10 +40,6 @@ bool Matches(const std::string& name, const std::string& pattern,
   return MatchesWildcard(LowerAscii(name).c_str(), LowerAscii(pattern).c_str());
 }
 
-bool HasWildcard(const std::string& text) {
-  return text.find_first_of("*?") != std::string::npos;
-}
-
 // A finding for each key that stands twice in a block: the first counts.
 void AddDuplicateKeys(const ScannedBlock& block, std::vector<Finding>& out) {
   for (size_t i = 0; i < block.keys.size(); ++i) {

@@ -4,7 +4,6 @@
 // does; the match runs in Windows-1252, on a name decoded when it is UTF-8
 // and taken as its bytes otherwise.
 #include <dirent.h>
-#include <string.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -16,14 +15,6 @@
 #include "wildcard.h"
 
 namespace {
-
-bool HasWildcard(const std::string& text) {
-  return text.find_first_of("*?") != std::string::npos;
-}
-
-bool IsDotEntry(const char* name) {
-  return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-}
 
 bool EntryMatches(const char* name, const char* pattern) {
   const std::string_view bytes(name);

@@ -2,22 +2,17 @@
 // for a pattern do not count, so "dir\*" needs a real entry in dir.
 #include <windows.h>
 
-#include <string.h>
-
 #include "file_find.h"
+#include "wildcard.h"
 
 namespace {
-
-bool IsDotEntry(const char* name) {
-  return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-}
 
 bool LastComponentHasWildcard(const char* path) {
   const char* last = path;
   for (const char* p = path; *p != '\0'; ++p) {
     if (*p == '\\' || *p == '/' || *p == ':') last = p + 1;
   }
-  return strpbrk(last, "*?") != nullptr;
+  return HasWildcard(last);
 }
 
 }  // namespace

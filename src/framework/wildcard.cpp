@@ -1,5 +1,7 @@
 #include "wildcard.h"
 
+#include <string.h>
+
 // Iterative match with one back-tracking point for the latest "*": a later
 // "*" can absorb whatever an earlier one would have, so one point is enough.
 bool MatchesWildcard(const char* name, const char* pattern) {
@@ -21,4 +23,12 @@ bool MatchesWildcard(const char* name, const char* pattern) {
   }
   while (*pattern == '*') ++pattern;
   return *pattern == '\0';
+}
+
+bool HasWildcard(std::string_view text) {
+  return text.find_first_of("*?") != std::string_view::npos;
+}
+
+bool IsDotEntry(const char* name) {
+  return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
 }
