@@ -197,7 +197,9 @@ size_t CutValueEnd(const CProfileText& profile, const CProfileText::Key& key,
 // of a name win, so nothing after the line that decided can change it; a
 // section's lines end at the next header, which therefore decides too.
 // A section that is not there can still come at the end: all bytes decide.
-// A value cut to the buffer is decided by the part returned.
+// A value cut to the buffer is decided by the part returned. These are the
+// parse rules of CProfileText::Parse (profile_text.h); the cache table of
+// the unit tests fails when one changes without this function.
 size_t DecidingLength(const CProfileText& profile, const Query& query) {
   const std::string& bytes = profile.Bytes();
   if (query.section == nullptr) return bytes.size();

@@ -37,6 +37,10 @@ class CProfileText {
   virtual ~CProfileText();
 
   // Replaces the content with bytes (at most kMaxBytes) and parses them.
+  // The reuse of a parse in profile_posix.cpp (DecidingLength) rests on
+  // three rules kept here: the first section of a name wins, the first line
+  // of a name in it wins, and a section's lines end at the next header. A
+  // change to any of them changes which bytes decide an answer there too.
   // Throws std::bad_alloc when memory runs out, leaving an empty profile.
   void Parse(std::string&& bytes);
   // Makes this the empty profile and releases the memory held.
