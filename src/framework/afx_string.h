@@ -42,7 +42,9 @@ class CString {
       __attribute__((format(printf, 2, 3)))
 #endif
       ;
-  // The NUL-terminated text; minLength is not needed by any caller.
+  // The NUL-terminated text, to be written in place up to its length.
+  // Part of the framework the program is written against, though no code
+  // calls it today; minLength is ignored, so the text is never longer.
   char* GetBuffer(int minLength);
 
  private:

@@ -17,7 +17,8 @@ unsigned char* _mbsnbcpy(unsigned char* dest, const unsigned char* src,
 int _mbscmp(const unsigned char* a, const unsigned char* b);
 // Compares without regard to the case of ASCII letters.
 int _mbsicmp(const unsigned char* a, const unsigned char* b);
-// The first occurrence of c, or null.
+// The first occurrence of c, or null. Part of the runtime the program is
+// written against, though no code calls it today.
 unsigned char* _mbschr(const unsigned char* text, unsigned int c);
 
 #ifdef __cplusplus

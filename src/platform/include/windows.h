@@ -113,6 +113,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
                    LPBYTE data, LPDWORD dataLength) noexcept;
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
                     const BYTE* data, DWORD dataLength) noexcept;
+// No program calls these two: the tests set up and tidy the registry with
+// them, on both builds alike.
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName) noexcept;
 LONG RegDeleteKeyA(HKEY root, LPCSTR subKey) noexcept;
 LONG RegCloseKey(HKEY key) noexcept;
