@@ -16,12 +16,12 @@ void AddFindings(std::string& out, const std::vector<Finding>& findings,
   }
   out += '[';
   for (size_t i = 0; i < findings.size(); ++i) {
-    const Finding& f = findings[i];
+    const Finding& finding = findings[i];
     out += i ? ",\n" : "\n";
     out += indent;
-    AddText(out, "  {\"code\": ", f.code);
-    AddText(out, ", \"severity\": ", SeverityName(f.severity));
-    AddText(out, ", \"message\": ", f.message);
+    AddText(out, "  {\"code\": ", finding.code);
+    AddText(out, ", \"severity\": ", SeverityName(finding.severity));
+    AddText(out, ", \"message\": ", finding.message);
     out += '}';
   }
   out += '\n';
@@ -36,14 +36,14 @@ void AddJob(std::string& out, const JobReport& job) {
   AddText(out, ",\n      \"run\": ", job.run);
   out += ",\n      \"pieces\": [";
   for (size_t i = 0; i < job.pieces.size(); ++i) {
-    const PieceReport& p = job.pieces[i];
+    const PieceReport& piece = job.pieces[i];
     out += i ? ",\n" : "\n";
-    AddText(out, "        {\"text\": ", p.text);
-    AddText(out, ", \"path\": ", TextFromOsPath(p.path));
-    AddBool(out, ", \"match\": ", p.match);
-    AddTextOrNull(out, ", \"first_match\": ", !p.firstMatch.empty(),
-                  p.firstMatch);
-    AddTextOrNull(out, ", \"reason\": ", !p.match, p.reason);
+    AddText(out, "        {\"text\": ", piece.text);
+    AddText(out, ", \"path\": ", TextFromOsPath(piece.path));
+    AddBool(out, ", \"match\": ", piece.match);
+    AddTextOrNull(out, ", \"first_match\": ", !piece.firstMatch.empty(),
+                  piece.firstMatch);
+    AddTextOrNull(out, ", \"reason\": ", !piece.match, piece.reason);
     out += '}';
   }
   out += job.pieces.empty() ? "],\n" : "\n      ],\n";
@@ -54,49 +54,51 @@ void AddJob(std::string& out, const JobReport& job) {
 
 }  // namespace
 
-std::string CJsonReport::Format(const CCheckReport& r) {
-  const RegistryReport& g = r.registry;
-  const LogReport& l = r.log;
+std::string CJsonReport::Format(const CCheckReport& report) {
+  const RegistryReport& registry = report.registry;
+  const LogReport& log = report.log;
   std::string out;
   AddNumber(out, "{\n  \"version\": ", kJsonSchemaVersion);
   out += ",\n  \"mode\": \"check\"";
-  AddText(out, ",\n  \"job_file\": ", r.jobFile);
-  AddText(out, ",\n  \"profile_path\": ", r.profilePath);
-  AddBool(out, ",\n  \"job_file_found\": ", r.jobFileFound);
-  AddBool(out, ",\n  \"job_file_readable\": ", r.jobFileReadable);
-  AddText(out,
-          ",\n  \"job_file_encoding\": ", TextEncodingName(r.jobFileEncoding));
-  AddTextOrNull(out, ",\n  \"global_section\": ", !r.globalSection.empty(),
-                r.globalSection);
-  AddTextOrNull(out, ",\n  \"delay\": {\"text\": ", r.hasDelay, r.delayText);
-  AddNumber(out, ", \"seconds\": ", r.delaySeconds);
-  AddText(out, "},\n  \"registry\": {\"store\": ", g.store);
-  AddText(out, ", \"store_source\": ", g.storeSource);
-  AddBool(out, ", \"store_exists\": ", g.storeExists);
-  AddBool(out, ", \"store_readable\": ", g.storeReadable);
-  AddBool(out, ", \"registry_file\": ", g.storeIsRegistryFile);
-  AddBool(out, ", \"key_exists\": ", g.keyExists);
-  AddBool(out, ", \"monitor_opens\": ", g.monitorOpens);
-  AddTextOrNull(out, ", \"path_type\": ", g.pathPresent, g.pathType);
-  AddNumber(out, ", \"path_size\": ", g.pathSize);
-  AddBool(out, ", \"path_read\": ", g.pathRead);
-  AddText(out, ", \"install_path\": ", g.installPath);
-  AddText(out, "},\n  \"log\": {\"directory\": ", l.directory);
-  AddText(out, ", \"file\": ", l.file);
-  AddBool(out, ", \"directory_exists\": ", l.directoryExists);
-  AddBool(out, ", \"writable\": ", l.writable);
-  AddNumber(out, ", \"size\": ", l.size);
-  AddNumber(out, ", \"bytes_left\": ", l.bytesLeft);
+  AddText(out, ",\n  \"job_file\": ", report.jobFile);
+  AddText(out, ",\n  \"profile_path\": ", report.profilePath);
+  AddBool(out, ",\n  \"job_file_found\": ", report.jobFileFound);
+  AddBool(out, ",\n  \"job_file_readable\": ", report.jobFileReadable);
+  AddText(out, ",\n  \"job_file_encoding\": ",
+          TextEncodingName(report.jobFileEncoding));
+  AddTextOrNull(out, ",\n  \"global_section\": ", !report.globalSection.empty(),
+                report.globalSection);
+  AddTextOrNull(out, ",\n  \"delay\": {\"text\": ", report.hasDelay,
+                report.delayText);
+  AddNumber(out, ", \"seconds\": ", report.delaySeconds);
+  AddText(out, "},\n  \"registry\": {\"store\": ", registry.store);
+  AddText(out, ", \"store_source\": ", registry.storeSource);
+  AddBool(out, ", \"store_exists\": ", registry.storeExists);
+  AddBool(out, ", \"store_readable\": ", registry.storeReadable);
+  AddBool(out, ", \"registry_file\": ", registry.storeIsRegistryFile);
+  AddBool(out, ", \"key_exists\": ", registry.keyExists);
+  AddBool(out, ", \"monitor_opens\": ", registry.monitorOpens);
+  AddTextOrNull(out, ", \"path_type\": ", registry.pathPresent,
+                registry.pathType);
+  AddNumber(out, ", \"path_size\": ", registry.pathSize);
+  AddBool(out, ", \"path_read\": ", registry.pathRead);
+  AddText(out, ", \"install_path\": ", registry.installPath);
+  AddText(out, "},\n  \"log\": {\"directory\": ", log.directory);
+  AddText(out, ", \"file\": ", log.file);
+  AddBool(out, ", \"directory_exists\": ", log.directoryExists);
+  AddBool(out, ", \"writable\": ", log.writable);
+  AddNumber(out, ", \"size\": ", log.size);
+  AddNumber(out, ", \"bytes_left\": ", log.bytesLeft);
   out += "},\n  \"findings\": ";
-  AddFindings(out, r.findings, "  ");
+  AddFindings(out, report.findings, "  ");
   out += ",\n  \"jobs\": [";
-  for (size_t i = 0; i < r.jobs.size(); ++i) {
+  for (size_t i = 0; i < report.jobs.size(); ++i) {
     out += i ? ",\n" : "\n";
-    AddJob(out, r.jobs[i]);
+    AddJob(out, report.jobs[i]);
   }
-  out += r.jobs.empty() ? "]" : "\n  ]";
-  AddNumber(out, ",\n  \"summary\": {\"errors\": ", r.Errors());
-  AddNumber(out, ", \"warnings\": ", r.Warnings());
+  out += report.jobs.empty() ? "]" : "\n  ]";
+  AddNumber(out, ",\n  \"summary\": {\"errors\": ", report.Errors());
+  AddNumber(out, ", \"warnings\": ", report.Warnings());
   out += "}\n}\n";
   return out;
 }

@@ -11,65 +11,71 @@ std::string YesNo(bool value, const char* yes, const char* no) {
 
 void AddFindings(std::string& out, const std::vector<Finding>& findings,
                  const std::string& prefix) {
-  for (const Finding& f : findings) {
-    out += prefix + SeverityName(f.severity) + ": " + f.message + " [" +
-           f.code + "]\n";
+  for (const Finding& finding : findings) {
+    out += prefix + SeverityName(finding.severity) + ": " + finding.message +
+           " [" + finding.code + "]\n";
   }
 }
 
-void AddHead(std::string& out, const CCheckReport& r) {
-  out += "job file  " + r.jobFile;
-  if (r.profilePath != r.jobFile) out += " (read as " + r.profilePath + ")";
-  if (!r.jobFileFound) {
+void AddHead(std::string& out, const CCheckReport& report) {
+  out += "job file  " + report.jobFile;
+  if (report.profilePath != report.jobFile)
+    out += " (read as " + report.profilePath + ")";
+  if (!report.jobFileFound) {
     out += ": not found\n";
   } else {
-    out += r.jobFileReadable ? ": found, readable" : ": found, cannot be read";
-    if (r.jobFileEncoding != TextEncoding::kWindows1252) {
-      out += std::string(", ") + TextEncodingName(r.jobFileEncoding) +
+    out += report.jobFileReadable ? ": found, readable"
+                                  : ": found, cannot be read";
+    if (report.jobFileEncoding != TextEncoding::kWindows1252) {
+      out += std::string(", ") + TextEncodingName(report.jobFileEncoding) +
              ", read as Windows-1252";
     }
     out += "\n";
-    out += "delay     " +
-           (r.hasDelay ? "\"" + r.delayText + "\"" : std::string("none")) +
-           (r.globalSection.empty() ? " (no global section)"
-                                    : " in [" + r.globalSection + "]") +
-           ": " + std::to_string(r.delaySeconds) + " seconds\n";
+    out +=
+        "delay     " +
+        (report.hasDelay ? "\"" + report.delayText + "\""
+                         : std::string("none")) +
+        (report.globalSection.empty() ? " (no global section)"
+                                      : " in [" + report.globalSection + "]") +
+        ": " + std::to_string(report.delaySeconds) + " seconds\n";
   }
-  const RegistryReport& g = r.registry;
-  out += "registry  " + g.store + " (" + g.storeSource + ")";
-  if (!g.storeExists) out += ": does not exist";
-  out +=
-      YesNo(g.storeReadable && g.storeIsRegistryFile, "", ": cannot be read") +
-      "\n";
-  const char* key = g.keyExists             ? "present"
-                    : g.storeIsRegistryFile ? "missing"
-                                            : "not known";
+  const RegistryReport& registry = report.registry;
+  out += "registry  " + registry.store + " (" + registry.storeSource + ")";
+  if (!registry.storeExists) out += ": does not exist";
+  out += YesNo(registry.storeReadable && registry.storeIsRegistryFile, "",
+               ": cannot be read") +
+         "\n";
+  const char* key = registry.keyExists             ? "present"
+                    : registry.storeIsRegistryFile ? "missing"
+                                                   : "not known";
   out += "          key HKEY_LOCAL_MACHINE\\" +
          std::string(CInstallPath::kProductKey) + ": " + key +
          "; the monitor's open " +
-         YesNo(g.monitorOpens, "would succeed",
+         YesNo(registry.monitorOpens, "would succeed",
                "for writing would be refused, so it reads the key read-only") +
          "\n";
-  if (g.keyExists) {
+  if (registry.keyExists) {
     out += "          Path: ";
-    if (!g.pathPresent) {
+    if (!registry.pathPresent) {
       out += "missing\n";
     } else {
-      out += g.pathType + ", " + std::to_string(g.pathSize) + " bytes" +
-             (g.pathRead ? ": " + g.installPath : ": not read") + "\n";
+      out += registry.pathType + ", " + std::to_string(registry.pathSize) +
+             " bytes" +
+             (registry.pathRead ? ": " + registry.installPath : ": not read") +
+             "\n";
     }
   }
-  const LogReport& l = r.log;
-  out += "log       " + l.file;
-  if (l.osFile != l.file) out += " as " + TextFromOsPath(l.osFile);
+  const LogReport& log = report.log;
+  out += "log       " + log.file;
+  if (log.osFile != log.file) out += " as " + TextFromOsPath(log.osFile);
   out += ": ";
-  if (!l.directoryExists) {
+  if (!log.directoryExists) {
     out += "no directory\n";
   } else {
-    out += YesNo(l.writable, "writable", "not writable");
-    if (l.fileExists) {
-      out += ", " + std::to_string(l.size) + " bytes, " +
-             std::to_string(l.bytesLeft) + " left before it moves to .old";
+    out += YesNo(log.writable, "writable", "not writable");
+    if (log.fileExists) {
+      out += ", " + std::to_string(log.size) + " bytes, " +
+             std::to_string(log.bytesLeft) + " left before it moves to .old";
     } else {
       out += ", not there yet";
     }
@@ -85,16 +91,16 @@ void AddJob(std::string& out, const JobReport& job) {
            ": passes, so the job runs in every cycle\n";
   }
   for (size_t i = 0; i < job.pieces.size(); ++i) {
-    const PieceReport& p = job.pieces[i];
+    const PieceReport& piece = job.pieces[i];
     std::string label = "  Check " + std::to_string(i + 1);
     label.resize(12, ' ');
-    out += label + "\"" + p.text + "\"";
-    if (p.path != p.text) out += " as " + TextFromOsPath(p.path);
-    if (p.match) {
-      out +=
-          ": match" + (p.firstMatch.empty() ? "" : " (" + p.firstMatch + ")");
+    out += label + "\"" + piece.text + "\"";
+    if (piece.path != piece.text) out += " as " + TextFromOsPath(piece.path);
+    if (piece.match) {
+      out += ": match" +
+             (piece.firstMatch.empty() ? "" : " (" + piece.firstMatch + ")");
     } else {
-      out += ": no match: " + p.reason;
+      out += ": no match: " + piece.reason;
     }
     out += "\n";
   }
@@ -104,20 +110,20 @@ void AddJob(std::string& out, const JobReport& job) {
 
 }  // namespace
 
-std::string CTextReport::Format(const CCheckReport& r, bool findingsOnly) {
+std::string CTextReport::Format(const CCheckReport& report, bool findingsOnly) {
   std::string out;
   if (findingsOnly) {
-    AddFindings(out, r.findings, "");
-    for (const JobReport& job : r.jobs) {
+    AddFindings(out, report.findings, "");
+    for (const JobReport& job : report.jobs) {
       AddFindings(out, job.findings, "[" + job.section + "] ");
     }
     return out;
   }
-  AddHead(out, r);
-  AddFindings(out, r.findings, "  ");
-  for (const JobReport& job : r.jobs) AddJob(out, job);
-  const int errors = r.Errors();
-  const int warnings = r.Warnings();
+  AddHead(out, report);
+  AddFindings(out, report.findings, "  ");
+  for (const JobReport& job : report.jobs) AddJob(out, job);
+  const int errors = report.Errors();
+  const int warnings = report.Warnings();
   out += "\n" + std::to_string(errors) +
          (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
          (warnings == 1 ? " warning\n" : " warnings\n");
