@@ -1,10 +1,12 @@
 // CStampClock: the log's stamps ("dd.mm.yyyy hh:mm:ss", local time without
 // a zone) as seconds since the epoch, read in this machine's zone as the
-// monitor wrote them. The zone is asked once per hour of stamps, so that a
+// monitor wrote them. The zone is asked once per hour of stamps, and a
+// stamp in the minute of the one before reads only its seconds, so that a
 // long log costs little more than its reading.
 #ifndef QUILLSPUR_CHECK_STAMP_CLOCK_H
 #define QUILLSPUR_CHECK_STAMP_CLOCK_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include <string>
@@ -38,9 +40,14 @@ class CStampClock {
   // The start of that hour, and whether it repeats.
   static StampTime ReadHour(const HourKey& key);
 
+  // "dd.mm.yyyy hh" and "dd.mm.yyyy hh:mm" of a stamp.
+  static const size_t kHourWidth = 13;
+  static const size_t kMinuteWidth = 16;
+
   bool m_bHasLast;
-  std::string m_strLastHour;  // "dd.mm.yyyy hh" of the last stamp read
+  char m_szLastMinute[kMinuteWidth];  // of the last stamp read
   StampTime m_lastHour;
+  StampTime m_lastMinute;
 };
 
 #endif
