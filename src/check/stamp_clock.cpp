@@ -62,9 +62,10 @@ bool CStampClock::Read(std::string_view text, StampTime& out) {
       }
       m_lastHour = ReadHour(key);
     }
+    const int64_t within = int64_t{60} * minute;
     m_lastMinute = m_lastHour;
-    m_lastMinute.seconds += minute * 60;
-    m_lastMinute.later += minute * 60;
+    m_lastMinute.seconds += within;
+    m_lastMinute.later += within;
     memcpy(m_szLastMinute, text.data(), kMinuteWidth);
     m_bHasLast = true;
   }
