@@ -42,7 +42,7 @@ class CStampClock {
 
   // "dd.mm.yyyy hh" and "dd.mm.yyyy hh:mm" of a stamp.
   static const size_t kHourWidth = 13;
-  static const size_t kMinuteWidth = 16;
+  static const size_t kMinuteWidth = 16;  // SameMinute's two words
 
   bool m_bHasLast;
   char m_szLastMinute[kMinuteWidth];  // of the last stamp read
