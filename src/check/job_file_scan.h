@@ -101,8 +101,9 @@ void CJobFileScan::Lex(std::string_view text, const Each& each) {
     const std::string_view name = CutAtNul(Trim(line.substr(0, equals)));
     if (name.empty()) continue;
     const std::string_view value = Trim(line.substr(equals + 1));
-    each(ScanEvent{false, name, CutAtNul(value), number,
-                   value.find('\0') != std::string_view::npos});
+    const size_t nul = value.find('\0');
+    each(ScanEvent{false, name, value.substr(0, nul), number,
+                   nul != std::string_view::npos});
   }
 }
 

@@ -1,5 +1,7 @@
 #include "job_list.h"
 
+#include <algorithm>
+
 #include "ascii.h"
 #include "file_find.h"
 #include "file_probe.h"
@@ -102,10 +104,13 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     return false;
   }
   m_bHasModified = CFileProbe::ModifiedTime(osPath, m_nModified);
-  std::vector<Block> blocks;
-  CFirstBlocks first;
   // Read as the profile functions read it: a marked or UTF-8 file decoded.
   const std::string text = DecodeText(bytes, DetectTextEncoding(bytes));
+  std::vector<Block> blocks;
+  // Room for every section at once: a "[" per header at most.
+  blocks.reserve(
+      static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
+  CFirstBlocks first;
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
       Block block;
