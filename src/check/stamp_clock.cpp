@@ -26,15 +26,6 @@ bool MakeTime(struct tm local, int isDst, time_t& out) {
          (isDst < 0 || local.tm_isdst == isDst);
 }
 
-// Whether two stamps' first 16 bytes, "dd.mm.yyyy hh:mm", are the same:
-// two words compared, not a call per line.
-bool SameMinute(const char* a, const char* b) {
-  uint64_t x[2], y[2];
-  memcpy(x, a, sizeof x);
-  memcpy(y, b, sizeof y);
-  return x[0] == y[0] && x[1] == y[1];
-}
-
 struct tm Local(int64_t seconds) {
   const time_t t = static_cast<time_t>(seconds);
   struct tm local = {};
@@ -47,7 +38,7 @@ struct tm Local(int64_t seconds) {
 CStampClock::CStampClock() : m_bHasLast(false), m_szLastMinute() { tzset(); }
 CStampClock::~CStampClock() = default;
 
-bool CStampClock::Read(std::string_view text, StampTime& out) {
+bool CStampClock::ReadMinute(std::string_view text, StampTime& out) {
   int second = 0;
   if (text.size() < 19 || text[16] != ':' || !Digits(text, 17, 2, second) ||
       second > 60) {
@@ -55,7 +46,7 @@ bool CStampClock::Read(std::string_view text, StampTime& out) {
   }
   // Most lines share their minute with the line before, whose date, hour
   // and minute were read then: only the seconds are new.
-  if (!m_bHasLast || !SameMinute(text.data(), m_szLastMinute)) {
+  if (!m_bHasLast || !SameMinute(text.data())) {
     int minute = 0;
     if (text[13] != ':' || !Digits(text, 14, 2, minute) || minute > 59) {
       return false;

@@ -1,5 +1,7 @@
 #include "log_messages.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 const char kStartedMessage[] = "Quillspur gestartet";
@@ -85,10 +87,18 @@ void ParseLogMessage(std::string_view message, LogMessage& out) {
     return StartsWith(message, prefix) ||
            message == prefix.substr(0, prefix.size() - 1);
   };
+  // A Check line, most of a log, is compared with its prefix's fixed size.
+  const auto checkLine = [&] {
+    const size_t size = sizeof kCheckPrefix - 1;
+    return (message.size() >= size &&
+            memcmp(message.data(), kCheckPrefix, size) == 0) ||
+           (message.size() == size - 1 &&
+            memcmp(message.data(), kCheckPrefix, size - 1) == 0);
+  };
   // Each message begins with a byte of its own: only the one whose first
   // byte stands there is tried.
   const char first = message.empty() ? '\0' : message[0];
-  if (first == check[0] && prefixed(check)) {
+  if (first == check[0] && checkLine()) {
     out.kind = LogMessageKind::kCheck;
     out.value = message.substr(std::min(message.size(), check.size()));
   } else if (first == start[0] && prefixed(start)) {
