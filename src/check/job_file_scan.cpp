@@ -15,31 +15,8 @@ bool IsBlank(char c) {
          c == '\r' || c == '\x1a';
 }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string_view CutAtNul(std::string_view text) {
-  return text.substr(0, text.find('\0'));
-}
-
 char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Where the line at the start of text ends: its first CR or LF.
-size_t LineEnd(std::string_view text) {
-  const void* lf = memchr(text.data(), '\n', text.size());
-  const size_t n =
-      lf == nullptr
-          ? text.size()
-          : static_cast<size_t>(static_cast<const char*>(lf) - text.data());
-  const void* cr = memchr(text.data(), '\r', n);
-  return cr == nullptr
-             ? n
-             : static_cast<size_t>(static_cast<const char*>(cr) - text.data());
 }
 
 }  // namespace
@@ -78,38 +55,26 @@ void CJobFileScan::Scan(const std::string& bytes) {
   });
 }
 
-void CJobFileScan::Lex(std::string_view text,
-                       const std::function<void(const ScanEvent&)>& each) {
-  int number = 0;
-  // CR and LF each end a line, as for the profile functions; a CR LF pair
-  // counts as one line end for the line numbers.
-  while (!text.empty()) {
-    const size_t end = LineEnd(text);
-    std::string_view line = Trim(text.substr(0, end));
-    const bool pair = text.substr(end, 2) == "\r\n";
-    text.remove_prefix(std::min(end + (pair ? 2 : 1), text.size()));
-    ++number;
-    if (line.empty()) continue;
-    if (line.front() == '[') {
-      const size_t close = line.rfind(']');
-      if (close != std::string_view::npos && close > 0) {
-        each(ScanEvent{true,
-                       CutAtNul(Trim(line.substr(1, close - 1))),
-                       {},
-                       number,
-                       false});
-        continue;
-      }
-    }
-    // Comment lines and lines without "=" hold no key.
-    const size_t equals = line.find('=');
-    if (line.front() == ';' || equals == std::string_view::npos) continue;
-    const std::string_view name = CutAtNul(Trim(line.substr(0, equals)));
-    if (name.empty()) continue;
-    const std::string_view value = Trim(line.substr(equals + 1));
-    each(ScanEvent{false, name, CutAtNul(value), number,
-                   value.find('\0') != std::string_view::npos});
-  }
+std::string_view CJobFileScan::Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string_view CJobFileScan::CutAtNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
+size_t CJobFileScan::LineEnd(std::string_view text) {
+  const void* lf = memchr(text.data(), '\n', text.size());
+  const size_t n =
+      lf == nullptr
+          ? text.size()
+          : static_cast<size_t>(static_cast<const char*>(lf) - text.data());
+  const void* cr = memchr(text.data(), '\r', n);
+  return cr == nullptr
+             ? n
+             : static_cast<size_t>(static_cast<const char*>(cr) - text.data());
 }
 
 const ScannedBlock* CJobFileScan::FirstBlock(const std::string& name) const {

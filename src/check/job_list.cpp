@@ -1,7 +1,8 @@
 #include "job_list.h"
 
-#include <unordered_map>
+#include <algorithm>
 
+#include "ascii.h"
 #include "file_find.h"
 #include "file_probe.h"
 #include "ini_file.h"
@@ -12,14 +13,6 @@
 
 namespace {
 
-std::string Folded(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // The profile functions' reading of a scanned value.
 std::string_view Unquoted(std::string_view value) {
   const bool quoted = value.size() > 1 &&
@@ -29,7 +22,7 @@ std::string_view Unquoted(std::string_view value) {
 }
 
 bool IsKey(std::string_view name, const char* key) {
-  return SameProfileName(std::string(name), key);
+  return SameAsciiText(name, key);
 }
 
 // A section header as met, and the keys of its first block.
@@ -40,6 +33,54 @@ struct Block {
   bool hasRun = false;
   std::string_view check;
   std::string_view run;
+};
+
+// The first block of each section name, ASCII letters in any case: an
+// open-addressed table of indexes into the blocks, so that a file of
+// thousands of sections costs no allocation per section.
+class CFirstBlocks {
+ public:
+  // The first block named as blocks[index]; index itself when it is new.
+  size_t Of(const std::vector<Block>& blocks, size_t index) {
+    if ((m_nCount + 1) * 2 > m_slots.size()) Grow(blocks);
+    const std::string_view name = blocks[index].name;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = Hash(name) & mask;; slot = (slot + 1) & mask) {
+      const size_t at = m_slots[slot];
+      if (at == kFree) {
+        m_slots[slot] = index;
+        ++m_nCount;
+        return index;
+      }
+      if (SameAsciiText(blocks[at].name, name)) return at;
+    }
+  }
+
+ private:
+  static const size_t kFree = static_cast<size_t>(-1);
+
+  static size_t Hash(std::string_view name) {
+    uint32_t hash = 2166136261u;
+    for (const char c : name) {
+      hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 16777619u;
+    }
+    return hash;
+  }
+  void Grow(const std::vector<Block>& blocks) {
+    std::vector<size_t> old(m_slots.size() < 64 ? 128 : m_slots.size() * 2,
+                            kFree);
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (const size_t at : old) {
+      if (at == kFree) continue;
+      size_t slot = Hash(blocks[at].name) & mask;
+      while (m_slots[slot] != kFree) slot = (slot + 1) & mask;
+      m_slots[slot] = at;
+    }
+  }
+
+  std::vector<size_t> m_slots;
+  size_t m_nCount = 0;
 };
 
 }  // namespace
@@ -63,17 +104,19 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     return false;
   }
   m_bHasModified = CFileProbe::ModifiedTime(osPath, m_nModified);
-  std::vector<Block> blocks;
-  std::unordered_map<std::string, size_t> first;
   // Read as the profile functions read it: a marked or UTF-8 file decoded.
   const std::string text = DecodeText(bytes, DetectTextEncoding(bytes));
+  std::vector<Block> blocks;
+  // Room for every section at once: a "[" per header at most.
+  blocks.reserve(
+      static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
+  CFirstBlocks first;
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
-      const size_t index = blocks.size();
       Block block;
       block.name = e.name;
-      block.first = first.emplace(Folded(e.name), index).first->second;
       blocks.push_back(block);
+      blocks.back().first = first.Of(blocks, blocks.size() - 1);
       return;
     }
     // Keys count in the first block of a section, the first of a name.

@@ -75,6 +75,12 @@ void CRegistryProbe::Probe(CCheckReport& report) {
   }
 }
 
+std::string CRegistryProbe::InstallPath() {
+  CString path;
+  if (StoreMayBeRead()) CInstallPath::ReadReadOnly(path);
+  return std::string(path);
+}
+
 void CRegistryProbe::DescribePath(RegistryReport& registry) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, CInstallPath::kProductKey, 0,

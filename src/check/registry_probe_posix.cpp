@@ -43,6 +43,14 @@ void CRegistryProbe::DescribeStore(RegistryReport& registry) {
   }
 }
 
+bool CRegistryProbe::StoreMayBeRead() {
+  struct stat info;
+  if (stat(CRegistryStore::DefaultLocation().c_str(), &info) != 0) {
+    return errno == ENOENT;
+  }
+  return S_ISREG(info.st_mode);
+}
+
 bool CRegistryProbe::PredictMonitorOpen(RegistryReport& registry) {
   if (!registry.storeIsRegistryFile) return false;
   // Opening for writing, as creating, needs write access to the store.

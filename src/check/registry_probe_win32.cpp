@@ -13,6 +13,8 @@ void CRegistryProbe::DescribeStore(RegistryReport& registry) {
   registry.storeIsRegistryFile = true;
 }
 
+bool CRegistryProbe::StoreMayBeRead() { return true; }
+
 bool CRegistryProbe::PredictMonitorOpen(RegistryReport& registry) {
   // The monitor's access; opening with it changes nothing.
   const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;

@@ -1,6 +1,7 @@
 #include "stamp_clock.h"
 
 #include <stdio.h>
+#include <string.h>
 #include <time.h>
 
 namespace {
@@ -34,34 +35,43 @@ struct tm Local(int64_t seconds) {
 
 }  // namespace
 
-CStampClock::CStampClock() : m_bHasLast(false) { tzset(); }
+CStampClock::CStampClock() : m_bHasLast(false), m_szLastMinute() { tzset(); }
 CStampClock::~CStampClock() = default;
 
-bool CStampClock::Read(std::string_view text, StampTime& out) {
-  int minute = 0, second = 0;
-  if (text.size() < 19 || text[13] != ':' || text[16] != ':' ||
-      !Digits(text, 14, 2, minute) || !Digits(text, 17, 2, second) ||
-      minute > 59 || second > 60) {
+bool CStampClock::ReadMinute(std::string_view text, StampTime& out) {
+  int second = 0;
+  if (text.size() < 19 || text[16] != ':' || !Digits(text, 17, 2, second) ||
+      second > 60) {
     return false;
   }
-  // Most lines share their date and hour with the line before.
-  if (!m_bHasLast || text.compare(0, 13, m_strLastHour) != 0) {
-    HourKey key{};
-    if (text[2] != '.' || text[5] != '.' || text[10] != ' ' ||
-        !Digits(text, 0, 2, key.day) || !Digits(text, 3, 2, key.month) ||
-        !Digits(text, 6, 4, key.year) || !Digits(text, 11, 2, key.hour) ||
-        key.month < 1 || key.month > 12 || key.day < 1 || key.day > 31 ||
-        key.hour > 23) {
+  // Most lines share their minute with the line before, whose date, hour
+  // and minute were read then: only the seconds are new.
+  if (!m_bHasLast || !SameMinute(text.data())) {
+    int minute = 0;
+    if (text[13] != ':' || !Digits(text, 14, 2, minute) || minute > 59) {
       return false;
     }
-    m_lastHour = ReadHour(key);
-    m_strLastHour.assign(text.data(), 13);
+    if (!m_bHasLast || memcmp(text.data(), m_szLastMinute, kHourWidth) != 0) {
+      HourKey key{};
+      if (text[2] != '.' || text[5] != '.' || text[10] != ' ' ||
+          !Digits(text, 0, 2, key.day) || !Digits(text, 3, 2, key.month) ||
+          !Digits(text, 6, 4, key.year) || !Digits(text, 11, 2, key.hour) ||
+          key.month < 1 || key.month > 12 || key.day < 1 || key.day > 31 ||
+          key.hour > 23) {
+        return false;
+      }
+      m_lastHour = ReadHour(key);
+    }
+    const int64_t within = int64_t{60} * minute;
+    m_lastMinute = m_lastHour;
+    m_lastMinute.seconds += within;
+    m_lastMinute.later += within;
+    memcpy(m_szLastMinute, text.data(), kMinuteWidth);
     m_bHasLast = true;
   }
-  out = m_lastHour;
-  const int64_t within = minute * 60 + second;
-  out.seconds += within;
-  out.later += within;
+  out = m_lastMinute;
+  out.seconds += second;
+  out.later += second;
   return true;
 }
 

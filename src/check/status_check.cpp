@@ -1,6 +1,5 @@
 #include "status_check.h"
 
-#include "check_report.h"
 #include "file_probe.h"
 #include "install_path.h"
 #include "job_list.h"
@@ -13,13 +12,16 @@
 
 namespace {
 
-// Reads one of the two files and hands its lines to the reader; false,
-// with report.problem set, when it is there and cannot be read.
+// Reads one of the two files into bytes, whose room the next one reuses,
+// and hands its lines to the reader; false, with report.problem set, when
+// it is there and cannot be read.
 bool ReadPart(int file, const std::string& osPath, LogPartStatus& part,
-              CLogLines& lines, CStatusReader& reader, CStatusReport& report) {
+              std::string& bytes, CLogLines& lines, CStatusReader& reader,
+              CStatusReport& report) {
   part.exists = CFileProbe::Kind(osPath) != PathKind::kMissing;
   if (!part.exists) return true;
-  std::string bytes, reason;
+  std::string reason;
+  bytes.clear();
   part.read = CFileProbe::Read(osPath, bytes, reason);
   if (!part.read) {
     report.problem = part.file + " cannot be read (" + reason + ")";
@@ -46,11 +48,9 @@ void CStatusCheck::Run(const std::string& jobFile, int64_t now,
   }
   report.delay = jobs.m_nDelay;
   // The log where the monitor puts it: below the installation directory.
-  CCheckReport where;
-  CRegistryProbe::Probe(where);
   CLogFile file;
   file.SetName(
-      CInstallPath::LogDirectoryBelow(where.registry.installPath.c_str()),
+      CInstallPath::LogDirectoryBelow(CRegistryProbe::InstallPath().c_str()),
       kGlobalSection);
   report.log.file = std::string(file.GetPath());
   report.old.file =
@@ -58,10 +58,11 @@ void CStatusCheck::Run(const std::string& jobFile, int64_t now,
   CLogLines lines;
   CStatusReader reader(report);
   reader.Begin(jobs);
-  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, lines, reader,
-                report) ||
-      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, lines, reader,
-                report)) {
+  std::string bytes;
+  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, bytes, lines,
+                reader, report) ||
+      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, bytes, lines,
+                reader, report)) {
     return;
   }
   if (!report.log.exists && !report.old.exists) {

@@ -9,6 +9,9 @@ namespace {
 const size_t kUnknown = static_cast<size_t>(-1);
 // Lines that cannot be placed are each named up to this many times.
 const int kNamedLines = 5;
+// Checks out of order looked up by a scan of the jobs before their index
+// is built.
+const int kScansBeforeIndex = 8;
 
 // A value as the log's reading leaves it: a quoted one may end in blanks.
 std::string_view Logged(const std::string& value) {
@@ -34,7 +37,8 @@ CStatusReader::CStatusReader(CStatusReport& report)
       m_nOutOfOrder(0),
       m_nBeforeChange(0),
       m_nCutAtStart(0),
-      m_nRepeated(0) {}
+      m_nRepeated(0),
+      m_nScans(0) {}
 CStatusReader::~CStatusReader() = default;
 
 void CStatusReader::Begin(CJobList& jobs) {
@@ -164,14 +168,8 @@ void CStatusReader::Checked(const LogLine& line) {
     }
   }
   if (chosen == kUnknown) {
-    // Made when first needed: a log that follows its job file never does.
-    if (m_byCheck.empty()) {
-      for (size_t i = 0; i < m_checkText.size(); ++i) {
-        m_byCheck[m_checkText[i]].push_back(static_cast<int>(i));
-      }
-    }
-    const auto found = m_byCheck.find(text);
-    if (found == m_byCheck.end()) {
+    const size_t first = FindCheck(text, kUnknown);
+    if (first == kUnknown) {
       // The monitor's place in its pass is lost until it shows again.
       if (m_nLastCursor < m_cursors.size()) {
         m_cursors[m_nLastCursor].checked = -1;
@@ -206,14 +204,7 @@ void CStatusReader::Checked(const LogLine& line) {
       chosen = m_cursors.size() - 1;
     }
     const Cursor& c = m_cursors[chosen];
-    const std::vector<int>& positions = found->second;
-    position = static_cast<size_t>(positions.front());
-    for (const int p : positions) {
-      if (c.next != kUnknown && static_cast<size_t>(p) >= c.next) {
-        position = static_cast<size_t>(p);
-        break;
-      }
-    }
+    position = c.next == kUnknown ? first : FindCheck(text, c.next);
     if (c.next != kUnknown) {
       if (m_nOutOfOrder++ < kNamedLines) {
         const size_t expected = c.next >= count ? 0 : c.next;
@@ -234,6 +225,35 @@ void CStatusReader::Checked(const LogLine& line) {
   job.hasChecked = true;
   job.lastChecked = m_nWhen;
   Use(chosen, line);
+}
+
+size_t CStatusReader::FindCheck(std::string_view text, size_t next) {
+  // A log that follows its job file asks only where its window begins, and
+  // a scan of the texts costs less than building the index; a log of many
+  // lines out of order builds it.
+  if (m_byCheck.empty() && m_nScans < kScansBeforeIndex) {
+    ++m_nScans;
+    size_t first = kUnknown;
+    for (size_t i = 0; i < m_checkText.size(); ++i) {
+      if (m_checkText[i] != text) continue;
+      if (first == kUnknown) first = i;
+      if (next == kUnknown || i >= next) return next == kUnknown ? first : i;
+    }
+    return first;
+  }
+  if (m_byCheck.empty()) {
+    for (size_t i = 0; i < m_checkText.size(); ++i) {
+      m_byCheck[m_checkText[i]].push_back(static_cast<int>(i));
+    }
+  }
+  const auto found = m_byCheck.find(text);
+  if (found == m_byCheck.end()) return kUnknown;
+  for (const int p : found->second) {
+    if (next != kUnknown && static_cast<size_t>(p) >= next) {
+      return static_cast<size_t>(p);
+    }
+  }
+  return static_cast<size_t>(found->second.front());
 }
 
 template <typename Fits>

@@ -58,6 +58,9 @@ class CStatusReader {
   // does; -1 when none.
   template <typename Fits>
   size_t FindCursor(const Fits& fits) const;
+  // The job with this Check that a pass at next checks first: the first at
+  // or after next, else the first; -1 when no job has it.
+  size_t FindCheck(std::string_view text, size_t next);
   static LinePlace Place(const LogLine& line);
   static std::string Where(const LinePlace& line);
 
@@ -82,6 +85,7 @@ class CStatusReader {
   std::vector<std::string_view> m_checkText;
   std::vector<std::string_view> m_runText;
   std::unordered_map<std::string_view, std::vector<int>> m_byCheck;
+  int m_nScans;  // lookups by a scan, before m_byCheck is made
   std::vector<size_t> m_lastStartLine;  // per job, its last start's sequence
 };
 

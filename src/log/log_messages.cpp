@@ -1,5 +1,7 @@
 #include "log_messages.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 const char kStartedMessage[] = "Quillspur gestartet";
@@ -85,26 +87,39 @@ void ParseLogMessage(std::string_view message, LogMessage& out) {
     return StartsWith(message, prefix) ||
            message == prefix.substr(0, prefix.size() - 1);
   };
-  if (prefixed(check)) {
+  // A Check line, most of a log, is compared with its prefix's fixed size.
+  const auto checkLine = [&] {
+    const size_t size = sizeof kCheckPrefix - 1;
+    return (message.size() >= size &&
+            memcmp(message.data(), kCheckPrefix, size) == 0) ||
+           (message.size() == size - 1 &&
+            memcmp(message.data(), kCheckPrefix, size - 1) == 0);
+  };
+  // Each message begins with a byte of its own: only the one whose first
+  // byte stands there is tried.
+  const char first = message.empty() ? '\0' : message[0];
+  if (first == check[0] && checkLine()) {
     out.kind = LogMessageKind::kCheck;
     out.value = message.substr(std::min(message.size(), check.size()));
-  } else if (prefixed(start)) {
+  } else if (first == start[0] && prefixed(start)) {
     out.kind = LogMessageKind::kStart;
     out.value = message.substr(std::min(message.size(), start.size()));
-  } else if (message == kStartedMessage) {
+  } else if (first == kStartedMessage[0] && message == kStartedMessage) {
     out.kind = LogMessageKind::kStarted;
-  } else if (message == kEndedMessage) {
+  } else if (first == kEndedMessage[0] && message == kEndedMessage) {
     out.kind = LogMessageKind::kEnded;
-  } else if (StartsWith(message, open) &&
+  } else if (first == open[0] && StartsWith(message, open) &&
              message.size() >= open.size() + close.size() &&
              message.substr(message.size() - close.size()) == close) {
     out.kind = LogMessageKind::kConfigMissing;
     out.value = message.substr(open.size(),
                                message.size() - open.size() - close.size());
-  } else if (MatchFormat(kOutcomeFormat, message, nullptr, &out.code,
+  } else if (first == kOutcomeFormat[0] &&
+             MatchFormat(kOutcomeFormat, message, nullptr, &out.code,
                          &out.error)) {
     out.kind = LogMessageKind::kOutcome;
-  } else if (MatchFormat(kStartFailedFormat, message, &out.value, &out.error,
+  } else if (first == kStartFailedFormat[0] &&
+             MatchFormat(kStartFailedFormat, message, &out.value, &out.error,
                          nullptr)) {
     out.kind = LogMessageKind::kStartFailed;
     out.code = -1;

@@ -249,6 +249,8 @@ TEST(ParseLogMessage, ReadsBackWhatTheMonitorWrites) {
       {"Programm beendet (iRC = 0, errno = 0", K::kOther, "", 0, 0},
       {"Programm beendet (iRC = x, errno = 0)", K::kOther, "", 0, 0},
       {"Starte Programm", K::kOther, "", 0, 0},
+      {"", K::kOther, "", 0, 0},
+      {"quillspur gestartet", K::kOther, "", 0, 0},
       // Blanks that end a line where a cut write stood.
       {"Programm beendet (iRC = 0, errno = 0)   ", K::kOutcome, "", 0, 0},
       {"Starte Programm:    ", K::kStart, "", 0, 0},
