@@ -57,7 +57,7 @@ class CFirstBlocks {
   }
 
  private:
-  static const size_t kFree = static_cast<size_t>(-1);
+  static constexpr size_t kFree = static_cast<size_t>(-1);
 
   static size_t Hash(std::string_view name) {
     uint32_t hash = 2166136261u;

@@ -66,8 +66,8 @@ class CStampClock {
   static StampTime ReadHour(const HourKey& key);
 
   // "dd.mm.yyyy hh" and "dd.mm.yyyy hh:mm" of a stamp.
-  static const size_t kHourWidth = 13;
-  static const size_t kMinuteWidth = 16;  // SameMinute's two words
+  static constexpr size_t kHourWidth = 13;
+  static constexpr size_t kMinuteWidth = 16;  // SameMinute's two words
 
   bool m_bHasLast;
   char m_szLastMinute[kMinuteWidth];  // of the last stamp read
