@@ -62,15 +62,26 @@ bool MayFollowLink(int dir, const char* name, const std::string& file) {
          (parent.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// A regular file with no second name. statx asks for the two fields only:
-// a whole fstat made every message a fifth dearer.
-bool IsOwnFile(int fd) {
-  struct statx info;
-  if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_NLINK, &info) == 0)
-    return S_ISREG(info.stx_mode) && info.stx_nlink == 1;
-  struct stat whole;
+// A regular file with no second name, which is still the one at its name
+// in dir: a second name removed between the open and the look at the link
+// count would leave another file's only name elsewhere. statx asks for the
+// fields needed only: a whole fstat made every message a fifth dearer.
+bool IsOwnFile(int fd, int dir, const char* name, bool followed) {
+  const unsigned int fields = STATX_TYPE | STATX_NLINK | STATX_INO;
+  struct statx opened, named;
+  if (statx(fd, "", AT_EMPTY_PATH, fields, &opened) == 0) {
+    return S_ISREG(opened.stx_mode) && opened.stx_nlink == 1 &&
+           statx(dir, name, followed ? 0 : AT_SYMLINK_NOFOLLOW, STATX_INO,
+                 &named) == 0 &&
+           named.stx_ino == opened.stx_ino &&
+           named.stx_dev_major == opened.stx_dev_major &&
+           named.stx_dev_minor == opened.stx_dev_minor;
+  }
+  struct stat whole, atName;
   return errno == ENOSYS && fstat(fd, &whole) == 0 && S_ISREG(whole.st_mode) &&
-         whole.st_nlink == 1;
+         whole.st_nlink == 1 &&
+         fstatat(dir, name, &atName, followed ? 0 : AT_SYMLINK_NOFOLLOW) == 0 &&
+         atName.st_ino == whole.st_ino && atName.st_dev == whole.st_dev;
 }
 
 }  // namespace
@@ -102,9 +113,13 @@ bool CLogWriter::OpenLog(bool exclusive) {
   if (fd < 0 && exclusive && errno == EEXIST)
     fd = openat(m_nDir, name, flags | O_CREAT, 0666);
   // Never O_CREAT through a link: a dangling one stays dangling.
-  if (fd < 0 && errno == ELOOP && MayFollowLink(m_nDir, name, m_strLogPath))
+  bool followed = false;
+  if (fd < 0 && errno == ELOOP && MayFollowLink(m_nDir, name, m_strLogPath)) {
     fd = openat(m_nDir, name, flags & ~O_NOFOLLOW);
-  if (fd >= 0 && !IsOwnFile(fd)) {
+    followed = true;
+  }
+  if (fd >= 0) seams::LogAfterOpen();
+  if (fd >= 0 && !IsOwnFile(fd, m_nDir, name, followed)) {
     close(fd);
     fd = -1;
     errno = EPERM;

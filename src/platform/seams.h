@@ -28,6 +28,9 @@ void LogAfterShortWrite();
 // The log was moved aside and the new one is not open yet: another user
 // may race for the name.
 void LogAfterMove();
+// The log's name was opened and what it opened is not looked at yet:
+// another user may remove a second name of it.
+void LogAfterOpen();
 
 }  // namespace seams
 

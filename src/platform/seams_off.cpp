@@ -10,5 +10,6 @@ size_t LogWriteAllowed(size_t length) { return length; }
 void LogAfterShortWrite() {}
 
 void LogAfterMove() {}
+void LogAfterOpen() {}
 
 }  // namespace seams

@@ -13,6 +13,9 @@ void SetLogWriteFault(size_t (*limit)(size_t length), void (*meanwhile)());
 // afterMove (when not null) runs once the log has been moved aside, before
 // the new one is opened.
 void SetLogMoveFault(void (*afterMove)());
+// afterOpen (when not null) runs between the log's open and the look at
+// what was opened.
+void SetLogOpenFault(void (*afterOpen)());
 
 }  // namespace seams
 

@@ -13,6 +13,7 @@ namespace {
 size_t (*g_logWriteLimit)(size_t length) = nullptr;
 void (*g_logMeanwhile)() = nullptr;
 void (*g_logAfterMove)() = nullptr;
+void (*g_logAfterOpen)() = nullptr;
 
 unsigned long allocationsBefore = 0;
 
@@ -48,12 +49,18 @@ void LogAfterMove() {
   if (g_logAfterMove != nullptr) g_logAfterMove();
 }
 
+void LogAfterOpen() {
+  if (g_logAfterOpen != nullptr) g_logAfterOpen();
+}
+
 void SetLogWriteFault(size_t (*limit)(size_t length), void (*meanwhile)()) {
   g_logWriteLimit = limit;
   g_logMeanwhile = meanwhile;
 }
 
 void SetLogMoveFault(void (*afterMove)()) { g_logAfterMove = afterMove; }
+
+void SetLogOpenFault(void (*afterOpen)()) { g_logAfterOpen = afterOpen; }
 
 void BeforeSleep() noexcept {
   // QUILLSPUR_TEST_END_AT_SLEEP: the run ends at its first wait with 0,

@@ -18,8 +18,16 @@ size_t TenBytes(size_t) { return 10; }
 void Stop() { raise(SIGTERM); }
 
 // What another user, or an admin, puts at the log's name: at the start, or
-// in the moment between the move aside and the new log's open.
-enum class Planted { kLink, kDanglingLink, kHardLink, kOtherWritersLog };
+// in the moment between the move aside and the new log's open. The last
+// is a hard link whose name is removed again once the log is opened, so
+// that the file opened has one name, elsewhere.
+enum class Planted {
+  kLink,
+  kDanglingLink,
+  kHardLink,
+  kOtherWritersLog,
+  kHardLinkRemovedAtOpen
+};
 Planted g_planted;
 std::string g_base;  // the test's directory: log/, secret, private/
 
@@ -33,6 +41,7 @@ void Plant() {
       (void)symlink((g_base + "/private/nologin").c_str(), log.c_str());
       break;
     case Planted::kHardLink:
+    case Planted::kHardLinkRemovedAtOpen:
       (void)link((g_base + "/secret").c_str(), log.c_str());
       break;
     case Planted::kOtherWritersLog: {
@@ -90,6 +99,7 @@ TEST(CLogWriter, WritesOnlyAFileOfItsOwn) {
       {Planted::kHardLink, 0777, true, secret, false},
       // Another monitor on the same log made the new one first.
       {Planted::kOtherWritersLog, 0777, true, "other\r\n" + line, false},
+      {Planted::kHardLinkRemovedAtOpen, 0777, false, "", false},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -112,7 +122,12 @@ TEST(CLogWriter, WritesOnlyAFileOfItsOwn) {
       Plant();
     }
     chmod(dir.File("log").c_str(), c.dirMode);
+    if (c.planted == Planted::kHardLinkRemovedAtOpen) {
+      seams::SetLogOpenFault(
+          [] { (void)unlink((g_base + "/log/Quillspur.log").c_str()); });
+    }
     log.Write("next", false);
+    seams::SetLogOpenFault(nullptr);
     seams::SetLogMoveFault(nullptr);
     EXPECT_EQ(c.followed ? secret + line : secret, dir.Read("secret")) << at;
     EXPECT_EQ(c.log, dir.Read("log/Quillspur.log")) << at;
