@@ -44,7 +44,7 @@ bool Matches(const std::string& name, const std::string& pattern,
 void AddDuplicateKeys(const ScannedBlock& block, std::vector<Finding>& out) {
   for (size_t i = 0; i < block.keys.size(); ++i) {
     for (size_t k = 0; k < i; ++k) {
-      if (!SameProfileName(block.keys[k].name, block.keys[i].name)) continue;
+      if (!SameAsciiText(block.keys[k].name, block.keys[i].name)) continue;
       out.push_back(Finding{
           "duplicate-key", Severity::kWarning,
           "key " + block.keys[i].name + " stands twice (lines " +
@@ -95,7 +95,7 @@ std::string WindowsOnlyMatch(const std::string& name,
 bool HasKey(const ScannedBlock* block, const char* name) {
   if (block == nullptr) return false;
   for (const ScannedKey& key : block->keys) {
-    if (SameProfileName(key.name, name)) return true;
+    if (SameAsciiText(key.name, name)) return true;
   }
   return false;
 }
@@ -125,18 +125,18 @@ void CJobChecker::Check(const std::string& jobFile,
     const std::string section(name);
     const int occurrence = static_cast<int>(std::count_if(
         seen.begin(), seen.end(),
-        [&](const std::string& s) { return SameProfileName(s, section); }));
+        [&](const std::string& s) { return SameAsciiText(s, section); }));
     seen.push_back(section);
     const bool wanted =
         only.empty() ||
         std::any_of(only.begin(), only.end(), [&](const std::string& s) {
-          return SameProfileName(s, section);
+          return SameAsciiText(s, section);
         });
     if (wanted) CheckJob(ini, section, occurrence);
   }
   for (const std::string& name : only) {
     if (std::none_of(seen.begin(), seen.end(), [&](const std::string& s) {
-          return SameProfileName(s, name);
+          return SameAsciiText(s, name);
         })) {
       m_report.Add("job-not-found", Severity::kError,
                    "the job file has no job [" + name + "]");
@@ -256,7 +256,7 @@ void CJobChecker::CheckGlobalKeys() {
     }
     AddDuplicateKeys(block, m_report.findings);
     for (const ScannedKey& key : block.keys) {
-      if (SameProfileName(key.name, kDelayKey)) continue;
+      if (SameAsciiText(key.name, kDelayKey)) continue;
       const std::string meant = MeantKey(key.name);
       std::string message = "key " + key.name + " (line " +
                             std::to_string(key.line) + ") in [" + block.name +
@@ -483,8 +483,8 @@ void CJobChecker::AddBlankHints(const std::string& what,
 void CJobChecker::ExplainKeys(const ScannedBlock& block, JobReport& job) {
   AddDuplicateKeys(block, job.findings);
   for (const ScannedKey& key : block.keys) {
-    if (SameProfileName(key.name, kCheckKey) ||
-        SameProfileName(key.name, kRunKey)) {
+    if (SameAsciiText(key.name, kCheckKey) ||
+        SameAsciiText(key.name, kRunKey)) {
       continue;
     }
     const std::string where =

@@ -5,28 +5,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "ascii.h"
 #include "code_page.h"
-
-namespace {
-
-// The profile functions' blanks: C white space and Ctrl-Z.
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r' || c == '\x1a';
-}
-
-char FoldAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
-bool SameProfileName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
-}
 
 CJobFileScan::CJobFileScan()
     : m_encoding(TextEncoding::kWindows1252),
@@ -56,9 +36,7 @@ void CJobFileScan::Scan(const std::string& bytes) {
 }
 
 std::string_view CJobFileScan::Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
+  return TrimProfileBlanks(text);
 }
 
 std::string_view CJobFileScan::CutAtNul(std::string_view text) {
@@ -79,7 +57,7 @@ size_t CJobFileScan::LineEnd(std::string_view text) {
 
 const ScannedBlock* CJobFileScan::FirstBlock(const std::string& name) const {
   for (const ScannedBlock& block : m_blocks) {
-    if (SameProfileName(block.name, name)) return &block;
+    if (SameAsciiText(block.name, name)) return &block;
   }
   return nullptr;
 }
@@ -89,7 +67,7 @@ std::vector<const ScannedBlock*> CJobFileScan::LaterBlocks(
   std::vector<const ScannedBlock*> later;
   bool first = true;
   for (const ScannedBlock& block : m_blocks) {
-    if (!SameProfileName(block.name, name)) continue;
+    if (!SameAsciiText(block.name, name)) continue;
     if (!first) later.push_back(&block);
     first = false;
   }

@@ -107,8 +107,4 @@ void CJobFileScan::Lex(std::string_view text, const Each& each) {
   }
 }
 
-// Names compare as the profile functions compare them: ASCII letters
-// without regard to case.
-bool SameProfileName(const std::string& a, const std::string& b);
-
 #endif

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "ascii.h"
 #include "code_page.h"
-#include "job_file_scan.h"
 #include "json_text.h"
 #include "stamp_clock.h"
 
@@ -14,7 +14,7 @@ namespace {
 bool Shown(const JobStatus& job, const std::vector<std::string>& only) {
   return only.empty() ||
          std::any_of(only.begin(), only.end(), [&](const std::string& s) {
-           return SameProfileName(s, job.section);
+           return SameAsciiText(s, job.section);
          });
 }
 

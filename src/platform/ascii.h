@@ -1,6 +1,7 @@
 // ASCII letter case, as Windows compares the names of profile sections and
 // keys, registry keys and values, and files: only A-Z and a-z, whatever the
-// code page, so that Windows-1252's letters above 127 always differ.
+// code page, so that Windows-1252's letters above 127 always differ. And
+// the blanks that the profile functions trim.
 #ifndef QUILLSPUR_PLATFORM_ASCII_H
 #define QUILLSPUR_PLATFORM_ASCII_H
 
@@ -16,6 +17,20 @@ inline constexpr unsigned char AsciiLower(unsigned char c) {
 
 inline constexpr char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The profile functions' blanks: the C white space and Ctrl-Z, the old
+// end-of-file mark.
+inline constexpr bool IsProfileBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r' || c == '\x1a';
+}
+
+// text without those blanks at either end.
+inline std::string_view TrimProfileBlanks(std::string_view text) {
+  while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 // Whether a and b are equal, ASCII letters without regard to case.

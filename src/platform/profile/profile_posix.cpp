@@ -21,6 +21,7 @@
 #include <string_view>
 #include <utility>
 
+#include "ascii.h"
 #include "os_path.h"
 #include "profile_text.h"
 #include "text_encoding.h"

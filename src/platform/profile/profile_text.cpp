@@ -6,11 +6,6 @@
 
 #include "ascii.h"
 
-bool IsProfileBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r' || c == '\x1a';
-}
-
 namespace {
 
 void Trim(const char*& begin, const char*& end) {
@@ -34,13 +29,6 @@ uint32_t HashName(std::string_view name) {
 }
 
 }  // namespace
-
-std::string_view TrimProfileBlanks(std::string_view text) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  Trim(begin, end);
-  return std::string_view(begin, static_cast<size_t>(end - begin));
-}
 
 bool SameProfileName(std::string_view a, std::string_view b) {
   return SameAsciiText(a, b);

@@ -83,9 +83,5 @@ class CProfileText {
 
 // Whether two names are equal, ASCII letters without regard to case.
 bool SameProfileName(std::string_view a, std::string_view b);
-// Wine's blanks: the C white space and Ctrl-Z, the old end-of-file mark.
-bool IsProfileBlank(char c);
-// The text without Wine's blanks at either end.
-std::string_view TrimProfileBlanks(std::string_view text);
 
 #endif
