@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <utility>
+
 const char kCheckUsage[] =
     "usage: quillspur-check [--json] [-q] [--strict] [--job NAME]... "
     "[-C DIR] [--user NAME] <job file>\n"
@@ -50,18 +52,57 @@ CCheckOptions::CCheckOptions()
       m_nCritStalled(-1) {}
 CCheckOptions::~CCheckOptions() = default;
 
+// Where an option puts what follows it: nothing (a flag), text or a count.
+struct CCheckOptions::Target {
+  bool known = true;
+  std::string* value = nullptr;
+  long long* number = nullptr;
+};
+
+CCheckOptions::Target CCheckOptions::Take(const std::string& arg, bool& files) {
+  Target target;
+  if (arg == "--") {
+    files = true;
+  } else if (arg == "--json") {
+    m_bJson = true;
+    m_strFormat = "json";
+  } else if (arg == "--status") {
+    m_bStatus = true;
+  } else if (arg == "-q" || arg == "--quiet") {
+    m_bQuiet = true;
+  } else if (arg == "--strict") {
+    m_bStrict = true;
+  } else if (arg == "-h" || arg == "--help") {
+    m_bHelp = true;
+  } else if (arg == "--job") {
+    m_jobs.emplace_back();
+    target.value = &m_jobs.back();
+  } else {
+    const std::pair<const char*, std::string*> texts[] = {
+        {"--format", &m_strFormat},
+        {"--at", &m_strAt},
+        {"-C", &m_strDirectory},
+        {"--user", &m_strUser}};
+    const std::pair<const char*, long long*> counts[] = {
+        {"--warn-failing", &m_nWarnFailing},
+        {"--crit-silent", &m_nCritSilent},
+        {"--crit-stalled", &m_nCritStalled}};
+    for (const auto& text : texts) {
+      if (arg == text.first) target.value = text.second;
+    }
+    for (const auto& count : counts) {
+      if (arg == count.first) target.number = count.second;
+    }
+    target.known = target.value != nullptr || target.number != nullptr;
+  }
+  return target;
+}
+
 bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
   bool files = false;  // after "--" everything is the job file
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    const bool option = !files && arg.size() > 1 && arg[0] == '-';
-    // --name=value stands for --name value.
-    const size_t equals = arg.find('=');
-    const bool joined =
-        option && arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
-    const std::string joinedValue = joined ? arg.substr(equals + 1) : "";
-    if (joined) arg.resize(equals);
-    if (!option) {
+    if (files || arg.size() < 2 || arg[0] != '-') {
       if (!m_strJobFile.empty()) {
         error = "more than one job file";
         return false;
@@ -69,45 +110,18 @@ bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
       m_strJobFile = arg;
       continue;
     }
-    std::string* value = nullptr;
-    std::string count;
-    long long* number = nullptr;
-    if (arg == "--") {
-      files = true;
-    } else if (arg == "--json") {
-      m_bJson = true;
-      m_strFormat = "json";
-    } else if (arg == "--status") {
-      m_bStatus = true;
-    } else if (arg == "--format") {
-      value = &m_strFormat;
-    } else if (arg == "--warn-failing") {
-      number = &m_nWarnFailing;
-    } else if (arg == "--crit-silent") {
-      number = &m_nCritSilent;
-    } else if (arg == "--crit-stalled") {
-      number = &m_nCritStalled;
-    } else if (arg == "--at") {
-      value = &m_strAt;
-    } else if (arg == "-q" || arg == "--quiet") {
-      m_bQuiet = true;
-    } else if (arg == "--strict") {
-      m_bStrict = true;
-    } else if (arg == "-h" || arg == "--help") {
-      m_bHelp = true;
-    } else if (arg == "--job") {
-      m_jobs.emplace_back();
-      value = &m_jobs.back();
-    } else if (arg == "-C") {
-      value = &m_strDirectory;
-    } else if (arg == "--user") {
-      value = &m_strUser;
-    } else {
+    // --name=value stands for --name value.
+    const size_t equals = arg.find('=');
+    const bool joined =
+        arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
+    const std::string joinedValue = joined ? arg.substr(equals + 1) : "";
+    if (joined) arg.resize(equals);
+    const Target target = Take(arg, files);
+    if (!target.known) {
       error = "unknown option " + arg;
       return false;
     }
-    if (number != nullptr) value = &count;
-    if (value == nullptr) {
+    if (target.value == nullptr && target.number == nullptr) {
       if (!joined) continue;
       error = arg + " takes no value";
       return false;
@@ -116,19 +130,20 @@ bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
       error = arg + " needs a value";
       return false;
     }
-    *value = joined ? joinedValue : std::string(argv[i]);
-    if (number != nullptr && !ReadCount(count, *number)) {
-      error = arg;
-      error += " needs a whole number, not \"";
-      error += count;
-      error += "\"";
+    const std::string value = joined ? joinedValue : std::string(argv[i]);
+    if (target.value != nullptr) *target.value = value;
+    if (target.number != nullptr && !ReadCount(value, *target.number)) {
+      error = arg + " needs a whole number, not \"" + value + "\"";
       return false;
     }
   }
-  if (m_bHelp) return true;
+  return m_bHelp || Validate(error);
+}
+
+// The options that belong together, once the whole line is read.
+bool CCheckOptions::Validate(std::string& error) {
   const bool statusOnly = m_strFormat != "text" && m_strFormat != "json";
-  if (m_strFormat != "text" && m_strFormat != "json" &&
-      m_strFormat != "nagios" && m_strFormat != "prometheus") {
+  if (statusOnly && m_strFormat != "nagios" && m_strFormat != "prometheus") {
     error = "unknown form " + m_strFormat;
     return false;
   }

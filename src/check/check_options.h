@@ -28,6 +28,11 @@ class CCheckOptions {
   std::string m_strDirectory;
   std::string m_strUser;
   std::string m_strJobFile;
+
+ private:
+  struct Target;
+  Target Take(const std::string& arg, bool& files);
+  bool Validate(std::string& error);
 };
 
 extern const char kCheckUsage[];

@@ -52,11 +52,33 @@ void AddJob(std::string& out, const JobReport& job) {
   out += "\n    }";
 }
 
+void AddRegistry(std::string& out, const RegistryReport& registry) {
+  AddText(out, "},\n  \"registry\": {\"store\": ", registry.store);
+  AddText(out, ", \"store_source\": ", registry.storeSource);
+  AddBool(out, ", \"store_exists\": ", registry.storeExists);
+  AddBool(out, ", \"store_readable\": ", registry.storeReadable);
+  AddBool(out, ", \"registry_file\": ", registry.storeIsRegistryFile);
+  AddBool(out, ", \"key_exists\": ", registry.keyExists);
+  AddBool(out, ", \"monitor_opens\": ", registry.monitorOpens);
+  AddTextOrNull(out, ", \"path_type\": ", registry.pathPresent,
+                registry.pathType);
+  AddNumber(out, ", \"path_size\": ", registry.pathSize);
+  AddBool(out, ", \"path_read\": ", registry.pathRead);
+  AddText(out, ", \"install_path\": ", registry.installPath);
+}
+
+void AddLog(std::string& out, const LogReport& log) {
+  AddText(out, "},\n  \"log\": {\"directory\": ", log.directory);
+  AddText(out, ", \"file\": ", log.file);
+  AddBool(out, ", \"directory_exists\": ", log.directoryExists);
+  AddBool(out, ", \"writable\": ", log.writable);
+  AddNumber(out, ", \"size\": ", log.size);
+  AddNumber(out, ", \"bytes_left\": ", log.bytesLeft);
+}
+
 }  // namespace
 
 std::string CJsonReport::Format(const CCheckReport& report) {
-  const RegistryReport& registry = report.registry;
-  const LogReport& log = report.log;
   std::string out;
   AddNumber(out, "{\n  \"version\": ", kJsonSchemaVersion);
   out += ",\n  \"mode\": \"check\"";
@@ -71,24 +93,8 @@ std::string CJsonReport::Format(const CCheckReport& report) {
   AddTextOrNull(out, ",\n  \"delay\": {\"text\": ", report.hasDelay,
                 report.delayText);
   AddNumber(out, ", \"seconds\": ", report.delaySeconds);
-  AddText(out, "},\n  \"registry\": {\"store\": ", registry.store);
-  AddText(out, ", \"store_source\": ", registry.storeSource);
-  AddBool(out, ", \"store_exists\": ", registry.storeExists);
-  AddBool(out, ", \"store_readable\": ", registry.storeReadable);
-  AddBool(out, ", \"registry_file\": ", registry.storeIsRegistryFile);
-  AddBool(out, ", \"key_exists\": ", registry.keyExists);
-  AddBool(out, ", \"monitor_opens\": ", registry.monitorOpens);
-  AddTextOrNull(out, ", \"path_type\": ", registry.pathPresent,
-                registry.pathType);
-  AddNumber(out, ", \"path_size\": ", registry.pathSize);
-  AddBool(out, ", \"path_read\": ", registry.pathRead);
-  AddText(out, ", \"install_path\": ", registry.installPath);
-  AddText(out, "},\n  \"log\": {\"directory\": ", log.directory);
-  AddText(out, ", \"file\": ", log.file);
-  AddBool(out, ", \"directory_exists\": ", log.directoryExists);
-  AddBool(out, ", \"writable\": ", log.writable);
-  AddNumber(out, ", \"size\": ", log.size);
-  AddNumber(out, ", \"bytes_left\": ", log.bytesLeft);
+  AddRegistry(out, report.registry);
+  AddLog(out, report.log);
   out += "},\n  \"findings\": ";
   AddFindings(out, report.findings, "  ");
   out += ",\n  \"jobs\": [";

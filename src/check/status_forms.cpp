@@ -64,25 +64,28 @@ std::string OutcomeText(const JobStatus& job, int64_t now) {
          Duration(now - job.lastStarted);
 }
 
-std::string MonitorState(const CStatusReport& r) {
-  const MonitorStatus& m = r.monitor;
-  if (!m.hasLine) return "no line in the log";
-  if (m.runningJob >= 0) {
-    return "in Run of [" + r.jobs[static_cast<size_t>(m.runningJob)].section +
-           "] since " + CStampClock::Short(m.runningSince, r.now) + ", " +
-           Duration(r.now - m.runningSince);
+std::string MonitorState(const CStatusReport& report) {
+  const MonitorStatus& monitor = report.monitor;
+  if (!monitor.hasLine) return "no line in the log";
+  if (monitor.runningJob >= 0) {
+    return "in Run of [" +
+           report.jobs[static_cast<size_t>(monitor.runningJob)].section +
+           "] since " + CStampClock::Short(monitor.runningSince, report.now) +
+           ", " + Duration(report.now - monitor.runningSince);
   }
-  if (m.ended) return "ended";
-  if (r.Silence() > r.silentLimit) return "silent for " + Duration(r.Silence());
-  return "cycling: Delay " + std::to_string(r.delay) + " s" +
-         (m.longestRun >= 0
-              ? ", longest run in the log " + Duration(m.longestRun)
+  if (monitor.ended) return "ended";
+  if (report.Silence() > report.silentLimit) {
+    return "silent for " + Duration(report.Silence());
+  }
+  return "cycling: Delay " + std::to_string(report.delay) + " s" +
+         (monitor.longestRun >= 0
+              ? ", longest run in the log " + Duration(monitor.longestRun)
               : std::string());
 }
 
-std::string Reasons(const CStatusReport& r) {
+std::string Reasons(const CStatusReport& report) {
   std::string out;
-  for (const std::string& reason : r.reasons) {
+  for (const std::string& reason : report.reasons) {
     out += (out.empty() ? "" : "; ") + reason;
   }
   return out;
@@ -133,156 +136,122 @@ void AddMetricHead(std::string& out, const char* name, const char* help) {
   out += " gauge\n";
 }
 
-}  // namespace
-
-std::string CStatusForms::Text(const CStatusReport& r,
-                               const std::vector<std::string>& only) {
-  std::string out = "job file  " + r.jobFile;
-  if (!r.problem.empty()) {
-    out += "\nstatus    UNKNOWN: " + r.problem + "\n";
-    return Cp1252ToUtf8(out);
-  }
-  out += ": " + Count(static_cast<int>(r.jobs.size()), "job", "jobs") +
-         ", Delay " + std::to_string(r.delay) + " s\n";
-  out += "log       " + Part(r.log) + "\n";
-  out += "          " + Part(r.old) + "\n";
-  const MonitorStatus& m = r.monitor;
-  out += "monitor   ";
-  out += m.hasStarted ? "started " + CStampClock::Format(m.lastStarted) + " (" +
-                            Count(m.starts, "start", "starts") + " in the log)"
-                      : std::string("no start in the log");
-  if (m.hasLine) {
-    out += "; last line " + CStampClock::Format(m.lastLine) + ", " +
-           Duration(r.Silence()) + " ago";
-  }
-  out += "\n          " + MonitorState(r) + "\n";
-  out += "status    " + std::string(LevelName(r.level));
-  if (!r.reasons.empty()) out += ": " + Reasons(r);
-  out += "\n";
-  for (const JobStatus& job : r.jobs) {
-    if (!Shown(job, only)) continue;
-    out +=
-        "\n[" + job.section + "] (job " + std::to_string(job.position) + ")\n";
-    out += "  checked   " +
-           (job.hasChecked ? CStampClock::Format(job.lastChecked) + " (" +
-                                 Count(job.checks, "check", "checks") + ")"
-                           : std::string("never")) +
-           "\n";
-    if (job.hasStarted) {
-      out += "  started   " + CStampClock::Format(job.lastStarted) + " (" +
-             Count(job.starts, "start", "starts") + ", " +
-             std::to_string(job.failures) + " failed)\n";
-    }
-    out += "  outcome   " + OutcomeText(job, r.now) + "\n";
-    if (job.failing) {
-      out +=
-          "  failing   since " + CStampClock::Format(job.failingSince) + "\n";
-    }
-  }
-  if (!r.notes.empty()) out += "\nnotes\n";
-  for (const StatusNote& note : r.notes) {
-    out += "  " + note.message + " [" + note.code + "]\n";
-  }
-  return Cp1252ToUtf8(out);
+bool Ended(const JobStatus& job) {
+  return job.outcome == Outcome::kSucceeded ||
+         job.outcome == Outcome::kFailed ||
+         job.outcome == Outcome::kStartFailed;
 }
 
-std::string CStatusForms::Json(const CStatusReport& r,
-                               const std::vector<std::string>& only) {
-  std::string out;
-  AddNumber(out, "{\n  \"version\": ", kJsonSchemaVersion);
-  out += ",\n  \"mode\": \"status\"";
-  AddText(out, ",\n  \"job_file\": ", r.jobFile);
-  AddText(out, ",\n  \"now\": ", CStampClock::Format(r.now));
-  AddTextOrNull(out, ",\n  \"problem\": ", !r.problem.empty(), r.problem);
-  if (r.problem.empty()) {
-    const MonitorStatus& m = r.monitor;
-    AddNumber(out, ",\n  \"delay\": ", r.delay);
-    AddPart(out, ",\n  \"log\": {\"file\": ", r.log);
-    AddPart(out, ",\n  \"old\": {\"file\": ", r.old);
-    AddStampOrNull(out, ",\n  \"monitor\": {\"last_started\": ", m.hasStarted,
-                   m.lastStarted);
-    AddNumber(out, ", \"starts\": ", m.starts);
-    AddStampOrNull(out, ", \"last_line\": ", m.hasLine, m.lastLine);
-    AddNumberOrNull(out, ", \"silent_seconds\": ", m.hasLine, r.Silence());
-    AddBool(out, ", \"ended\": ", m.ended);
-    AddNumberOrNull(out, ", \"running_position\": ", m.runningJob >= 0,
-                    m.runningJob + 1);
-    AddStampOrNull(out, ", \"running_since\": ", m.runningJob >= 0,
-                   m.runningSince);
-    AddNumberOrNull(out, ", \"longest_run_seconds\": ", m.longestRun >= 0,
-                    m.longestRun);
-    out += "},\n  \"jobs\": [";
-    bool first = true;
-    for (const JobStatus& job : r.jobs) {
-      if (!Shown(job, only)) continue;
-      out += first ? "\n" : ",\n";
-      first = false;
-      AddText(out, "    {\"section\": ", job.section);
-      AddNumber(out, ", \"position\": ", job.position);
-      AddText(out, ", \"check\": ", job.check);
-      AddText(out, ", \"run\": ", job.run);
-      AddStampOrNull(out, ",\n     \"last_checked\": ", job.hasChecked,
-                     job.lastChecked);
-      AddStampOrNull(out, ", \"last_started\": ", job.hasStarted,
-                     job.lastStarted);
-      AddText(out, ", \"outcome\": ", OutcomeName(job.outcome));
-      const bool ended = job.outcome == Outcome::kSucceeded ||
-                         job.outcome == Outcome::kFailed ||
-                         job.outcome == Outcome::kStartFailed;
-      AddNumberOrNull(out, ", \"exit_code\": ", ended, job.code);
-      AddNumberOrNull(out, ", \"errno\": ", ended, job.error);
-      AddNumber(out, ",\n     \"checks\": ", job.checks);
-      AddNumber(out, ", \"starts\": ", job.starts);
-      AddNumber(out, ", \"failures\": ", job.failures);
-      AddStampOrNull(out, ", \"failing_since\": ", job.failing,
-                     job.failingSince);
-      AddNumberOrNull(out, ", \"longest_run_seconds\": ", job.longestRun >= 0,
-                      job.longestRun);
-      out += '}';
-    }
-    out += first ? "]" : "\n  ]";
-    out += ",\n  \"notes\": [";
-    for (size_t i = 0; i < r.notes.size(); ++i) {
-      out += i ? ",\n" : "\n";
-      AddText(out, "    {\"code\": ", r.notes[i].code);
-      AddText(out, ", \"message\": ", r.notes[i].message);
-      out += '}';
-    }
-    out += r.notes.empty() ? "]" : "\n  ]";
+// The text's head: the files, the monitor and the verdict.
+std::string TextHead(const CStatusReport& report) {
+  std::string out = ": " +
+                    Count(static_cast<int>(report.jobs.size()), "job", "jobs") +
+                    ", Delay " + std::to_string(report.delay) + " s\n";
+  out += "log       " + Part(report.log) + "\n";
+  out += "          " + Part(report.old) + "\n";
+  const MonitorStatus& monitor = report.monitor;
+  out += "monitor   ";
+  out += monitor.hasStarted
+             ? "started " + CStampClock::Format(monitor.lastStarted) + " (" +
+                   Count(monitor.starts, "start", "starts") + " in the log)"
+             : std::string("no start in the log");
+  if (monitor.hasLine) {
+    out += "; last line " + CStampClock::Format(monitor.lastLine) + ", " +
+           Duration(report.Silence()) + " ago";
   }
-  AddText(out, ",\n  \"status\": {\"level\": ", LevelName(r.level));
-  AddNumber(out, ", \"code\": ", static_cast<int>(r.level));
-  out += ", \"reasons\": [";
-  for (size_t i = 0; i < r.reasons.size(); ++i) {
-    out += i ? ", " : "";
-    AddJsonText(out, r.reasons[i]);
+  out += "\n          " + MonitorState(report) + "\n";
+  out += "status    " + std::string(LevelName(report.level));
+  if (!report.reasons.empty()) out += ": " + Reasons(report);
+  return out + "\n";
+}
+
+std::string TextJob(const JobStatus& job, int64_t now) {
+  std::string out =
+      "\n[" + job.section + "] (job " + std::to_string(job.position) + ")\n";
+  out += "  checked   " +
+         (job.hasChecked ? CStampClock::Format(job.lastChecked) + " (" +
+                               Count(job.checks, "check", "checks") + ")"
+                         : std::string("never")) +
+         "\n";
+  if (job.hasStarted) {
+    out += "  started   " + CStampClock::Format(job.lastStarted) + " (" +
+           Count(job.starts, "start", "starts") + ", " +
+           std::to_string(job.failures) + " failed)\n";
   }
-  out += "]}\n}\n";
+  out += "  outcome   " + OutcomeText(job, now) + "\n";
+  if (job.failing) {
+    out += "  failing   since " + CStampClock::Format(job.failingSince) + "\n";
+  }
   return out;
 }
 
-std::string CStatusForms::Nagios(const CStatusReport& r) {
-  std::string out = "QUILLSPUR " + std::string(LevelName(r.level)) + " - ";
-  if (r.level == StatusLevel::kOk) {
-    out += std::to_string(r.jobs.size()) + " jobs, " +
-           std::to_string(r.Failing()) + " failing, last line " +
-           Duration(r.Silence()) + " ago";
-  } else {
-    out += Reasons(r);
-  }
-  if (r.problem.empty()) {
-    out += " | jobs=" + std::to_string(r.jobs.size()) +
-           ";;;0 failing=" + std::to_string(r.Failing()) + ";" +
-           (r.failingLimit > 0 ? std::to_string(r.failingLimit) : "") +
-           ";;0 silent=" + std::to_string(std::max(0LL, r.Silence())) + "s;;" +
-           std::to_string(r.silentLimit) + ";0";
-  }
-  return Cp1252ToUtf8(out + "\n");
+void AddJsonMonitor(std::string& out, const CStatusReport& report) {
+  const MonitorStatus& monitor = report.monitor;
+  AddStampOrNull(out,
+                 ",\n  \"monitor\": {\"last_started\": ", monitor.hasStarted,
+                 monitor.lastStarted);
+  AddNumber(out, ", \"starts\": ", monitor.starts);
+  AddStampOrNull(out, ", \"last_line\": ", monitor.hasLine, monitor.lastLine);
+  AddNumberOrNull(out, ", \"silent_seconds\": ", monitor.hasLine,
+                  report.Silence());
+  AddBool(out, ", \"ended\": ", monitor.ended);
+  AddNumberOrNull(out, ", \"running_position\": ", monitor.runningJob >= 0,
+                  monitor.runningJob + 1);
+  AddStampOrNull(out, ", \"running_since\": ", monitor.runningJob >= 0,
+                 monitor.runningSince);
+  AddNumberOrNull(out, ", \"longest_run_seconds\": ", monitor.longestRun >= 0,
+                  monitor.longestRun);
+  out += '}';
 }
 
-std::string CStatusForms::Prometheus(const CStatusReport& r,
-                                     const std::vector<std::string>& only) {
-  std::string out;
+void AddJsonJob(std::string& out, const JobStatus& job) {
+  AddText(out, "    {\"section\": ", job.section);
+  AddNumber(out, ", \"position\": ", job.position);
+  AddText(out, ", \"check\": ", job.check);
+  AddText(out, ", \"run\": ", job.run);
+  AddStampOrNull(out, ",\n     \"last_checked\": ", job.hasChecked,
+                 job.lastChecked);
+  AddStampOrNull(out, ", \"last_started\": ", job.hasStarted, job.lastStarted);
+  AddText(out, ", \"outcome\": ", OutcomeName(job.outcome));
+  AddNumberOrNull(out, ", \"exit_code\": ", Ended(job), job.code);
+  AddNumberOrNull(out, ", \"errno\": ", Ended(job), job.error);
+  AddNumber(out, ",\n     \"checks\": ", job.checks);
+  AddNumber(out, ", \"starts\": ", job.starts);
+  AddNumber(out, ", \"failures\": ", job.failures);
+  AddStampOrNull(out, ", \"failing_since\": ", job.failing, job.failingSince);
+  AddNumberOrNull(out, ", \"longest_run_seconds\": ", job.longestRun >= 0,
+                  job.longestRun);
+  out += '}';
+}
+
+void AddJsonBody(std::string& out, const CStatusReport& report,
+                 const std::vector<std::string>& only) {
+  AddNumber(out, ",\n  \"delay\": ", report.delay);
+  AddPart(out, ",\n  \"log\": {\"file\": ", report.log);
+  AddPart(out, ",\n  \"old\": {\"file\": ", report.old);
+  AddJsonMonitor(out, report);
+  out += ",\n  \"jobs\": [";
+  bool first = true;
+  for (const JobStatus& job : report.jobs) {
+    if (!Shown(job, only)) continue;
+    out += first ? "\n" : ",\n";
+    first = false;
+    AddJsonJob(out, job);
+  }
+  out += first ? "]" : "\n  ]";
+  out += ",\n  \"notes\": [";
+  for (size_t i = 0; i < report.notes.size(); ++i) {
+    out += i ? ",\n" : "\n";
+    AddText(out, "    {\"code\": ", report.notes[i].code);
+    AddText(out, ", \"message\": ", report.notes[i].message);
+    out += '}';
+  }
+  out += report.notes.empty() ? "]" : "\n  ]";
+}
+
+// The per-job gauges, one series after the other.
+void AddJobSeries(std::string& out, const CStatusReport& report,
+                  const std::vector<std::string>& only) {
   struct Series {
     const char* name;
     const char* help;
@@ -299,40 +268,106 @@ std::string CStatusForms::Prometheus(const CStatusReport& r,
        "Starts of the job, in the log and its predecessor.", 3},
       {"quillspur_job_failing", "1 when the job's last completed start failed.",
        4}};
-  for (const Series& s : series) {
-    AddMetricHead(out, s.name, s.help);
-    for (const JobStatus& job : r.jobs) {
+  for (const Series& one : series) {
+    AddMetricHead(out, one.name, one.help);
+    for (const JobStatus& job : report.jobs) {
       if (!Shown(job, only)) continue;
-      const bool ended = job.outcome == Outcome::kSucceeded ||
-                         job.outcome == Outcome::kFailed ||
-                         job.outcome == Outcome::kStartFailed;
-      if ((s.which == 0 && !job.hasStarted) || (s.which == 1 && !ended)) {
+      if ((one.which == 0 && !job.hasStarted) ||
+          (one.which == 1 && !Ended(job))) {
         continue;
       }
       const long long values[] = {job.lastStarted, job.code, job.failures,
                                   job.starts, job.failing ? 1 : 0};
-      out += s.name;
+      out += one.name;
       out += "{section=\"";
       AddLabel(out, job.section);
       out += "\",position=\"" + std::to_string(job.position) + "\"} " +
-             std::to_string(values[s.which]) + "\n";
+             std::to_string(values[one.which]) + "\n";
     }
   }
+}
+
+}  // namespace
+
+std::string CStatusForms::Text(const CStatusReport& report,
+                               const std::vector<std::string>& only) {
+  std::string out = "job file  " + report.jobFile;
+  if (!report.problem.empty()) {
+    out += "\nstatus    UNKNOWN: " + report.problem + "\n";
+    return Cp1252ToUtf8(out);
+  }
+  out += TextHead(report);
+  for (const JobStatus& job : report.jobs) {
+    if (Shown(job, only)) out += TextJob(job, report.now);
+  }
+  if (!report.notes.empty()) out += "\nnotes\n";
+  for (const StatusNote& note : report.notes) {
+    out += "  " + note.message + " [" + note.code + "]\n";
+  }
+  return Cp1252ToUtf8(out);
+}
+
+std::string CStatusForms::Json(const CStatusReport& report,
+                               const std::vector<std::string>& only) {
+  std::string out;
+  AddNumber(out, "{\n  \"version\": ", kJsonSchemaVersion);
+  out += ",\n  \"mode\": \"status\"";
+  AddText(out, ",\n  \"job_file\": ", report.jobFile);
+  AddText(out, ",\n  \"now\": ", CStampClock::Format(report.now));
+  AddTextOrNull(out, ",\n  \"problem\": ", !report.problem.empty(),
+                report.problem);
+  if (report.problem.empty()) AddJsonBody(out, report, only);
+  AddText(out, ",\n  \"status\": {\"level\": ", LevelName(report.level));
+  AddNumber(out, ", \"code\": ", static_cast<int>(report.level));
+  out += ", \"reasons\": [";
+  for (size_t i = 0; i < report.reasons.size(); ++i) {
+    out += i ? ", " : "";
+    AddJsonText(out, report.reasons[i]);
+  }
+  out += "]}\n}\n";
+  return out;
+}
+
+std::string CStatusForms::Nagios(const CStatusReport& report) {
+  std::string out = "QUILLSPUR " + std::string(LevelName(report.level)) + " - ";
+  if (report.level == StatusLevel::kOk) {
+    out += std::to_string(report.jobs.size()) + " jobs, " +
+           std::to_string(report.Failing()) + " failing, last line " +
+           Duration(report.Silence()) + " ago";
+  } else {
+    out += Reasons(report);
+  }
+  if (report.problem.empty()) {
+    out +=
+        " | jobs=" + std::to_string(report.jobs.size()) +
+        ";;;0 failing=" + std::to_string(report.Failing()) + ";" +
+        (report.failingLimit > 0 ? std::to_string(report.failingLimit) : "") +
+        ";;0 silent=" + std::to_string(std::max(0LL, report.Silence())) +
+        "s;;" + std::to_string(report.silentLimit) + ";0";
+  }
+  return Cp1252ToUtf8(out + "\n");
+}
+
+std::string CStatusForms::Prometheus(const CStatusReport& report,
+                                     const std::vector<std::string>& only) {
+  std::string out;
+  AddJobSeries(out, report, only);
   AddMetricHead(out, "quillspur_monitor_last_line_time_seconds",
                 "Time of the newest line of the log.");
-  if (r.monitor.hasLine) {
+  if (report.monitor.hasLine) {
     out += "quillspur_monitor_last_line_time_seconds " +
-           std::to_string(r.monitor.lastLine) + "\n";
+           std::to_string(report.monitor.lastLine) + "\n";
   }
   AddMetricHead(out, "quillspur_monitor_last_start_time_seconds",
                 "Time of the monitor's last start in the log.");
-  if (r.monitor.hasStarted) {
+  if (report.monitor.hasStarted) {
     out += "quillspur_monitor_last_start_time_seconds " +
-           std::to_string(r.monitor.lastStarted) + "\n";
+           std::to_string(report.monitor.lastStarted) + "\n";
   }
   AddMetricHead(out, "quillspur_status",
                 "0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN, as the plugin form "
                 "says.");
-  out += "quillspur_status " + std::to_string(static_cast<int>(r.level)) + "\n";
+  out += "quillspur_status " + std::to_string(static_cast<int>(report.level)) +
+         "\n";
   return out;
 }

@@ -12,12 +12,12 @@
 class CStatusForms {
  public:
   // only: the sections to show (ASCII letters in any case); empty for all.
-  static std::string Text(const CStatusReport& r,
+  static std::string Text(const CStatusReport& report,
                           const std::vector<std::string>& only);
-  static std::string Json(const CStatusReport& r,
+  static std::string Json(const CStatusReport& report,
                           const std::vector<std::string>& only);
-  static std::string Nagios(const CStatusReport& r);
-  static std::string Prometheus(const CStatusReport& r,
+  static std::string Nagios(const CStatusReport& report);
+  static std::string Prometheus(const CStatusReport& report,
                                 const std::vector<std::string>& only);
 };
 

@@ -17,7 +17,7 @@ void AddFindings(std::string& out, const std::vector<Finding>& findings,
   }
 }
 
-void AddHead(std::string& out, const CCheckReport& report) {
+void AddJobFile(std::string& out, const CCheckReport& report) {
   out += "job file  " + report.jobFile;
   if (report.profilePath != report.jobFile)
     out += " (read as " + report.profilePath + ")";
@@ -39,7 +39,9 @@ void AddHead(std::string& out, const CCheckReport& report) {
                                       : " in [" + report.globalSection + "]") +
         ": " + std::to_string(report.delaySeconds) + " seconds\n";
   }
-  const RegistryReport& registry = report.registry;
+}
+
+void AddRegistry(std::string& out, const RegistryReport& registry) {
   out += "registry  " + registry.store + " (" + registry.storeSource + ")";
   if (!registry.storeExists) out += ": does not exist";
   out += YesNo(registry.storeReadable && registry.storeIsRegistryFile, "",
@@ -65,7 +67,9 @@ void AddHead(std::string& out, const CCheckReport& report) {
              "\n";
     }
   }
-  const LogReport& log = report.log;
+}
+
+void AddLog(std::string& out, const LogReport& log) {
   out += "log       " + log.file;
   if (log.osFile != log.file) out += " as " + TextFromOsPath(log.osFile);
   out += ": ";
@@ -119,7 +123,9 @@ std::string CTextReport::Format(const CCheckReport& report, bool findingsOnly) {
     }
     return out;
   }
-  AddHead(out, report);
+  AddJobFile(out, report);
+  AddRegistry(out, report.registry);
+  AddLog(out, report.log);
   AddFindings(out, report.findings, "  ");
   for (const JobReport& job : report.jobs) AddJob(out, job);
   const int errors = report.Errors();

@@ -197,6 +197,11 @@ class Walker {
       if (here.empty()) return;
       path = here + "/" + path;
     }
+    Follow(path, what);
+  }
+
+ private:
+  void Follow(const std::string& path, Trusted what) {
     std::deque<std::string> pending;
     PushComponents(path, pending);
     Entry directory;
@@ -213,15 +218,7 @@ class Walker {
       }
       Entry entry;
       if (!Look(Child(directory.path, name), entry)) {
-        if (entry.error == ENOENT && directory.openSticky) {
-          // Anyone who may write there may make it.
-          m_places.push_back(WritablePlace{
-              what,
-              "the sticky directory " + directory.path + ", where " +
-                  entry.path + " does not exist yet,",
-              Joined(directory.others.who, " and "),
-              Joined(directory.others.mend, "; ")});
-        }
+        if (entry.error == ENOENT) JudgeMissing(entry, directory, what);
         return;
       }
       const bool link = S_ISLNK(entry.info.st_mode);
@@ -240,7 +237,18 @@ class Walker {
     }
   }
 
- private:
+  // Anyone who may write an open sticky directory may make what is missing.
+  void JudgeMissing(const Entry& entry, const Entry& directory,
+                    Trusted what) const {
+    if (!directory.openSticky) return;
+    m_places.push_back(WritablePlace{what,
+                                     "the sticky directory " + directory.path +
+                                         ", where " + entry.path +
+                                         " does not exist yet,",
+                                     Joined(directory.others.who, " and "),
+                                     Joined(directory.others.mend, "; ")});
+  }
+
   // Whether the user's own group has no other member, by the group list
   // and by every other user's primary group.
   bool OwnGroupAlone() const {
@@ -286,17 +294,30 @@ class Walker {
       // With an ACL the group bits are the mask; the group's own are here.
       if (e.tag == kAclGroupObj) group = e.perm;
     }
-    const bool groupWrites =
-        (group & mask & kAclWrite) != 0 && !TrustsGroup(entry.info.st_gid);
-    const bool othersWrite = (entry.info.st_mode & S_IWOTH) != 0;
     const std::string word = ShellWord(path);
-    if (groupWrites || othersWrite) {
-      std::string who =
-          groupWrites ? "group " + GroupName(entry.info.st_gid) : std::string();
-      if (othersWrite) who += groupWrites ? " and everyone" : "everyone";
-      entry.others.Add(who, std::string("chmod ") + (groupWrites ? "g" : "") +
-                                (othersWrite ? "o" : "") + "-w " + word);
-    }
+    AddModeWriters(entry, (group & mask & kAclWrite) != 0, word);
+    AddAclWriters(entry, acl, mask, word);
+    entry.openSticky = S_ISDIR(entry.info.st_mode) &&
+                       (entry.info.st_mode & S_ISVTX) != 0 &&
+                       !entry.others.Empty();
+    return true;
+  }
+
+  void AddModeWriters(Entry& entry, bool groupMayWrite,
+                      const std::string& word) const {
+    const bool groupWrites = groupMayWrite && !TrustsGroup(entry.info.st_gid);
+    const bool othersWrite = (entry.info.st_mode & S_IWOTH) != 0;
+    if (!groupWrites && !othersWrite) return;
+    std::string who =
+        groupWrites ? "group " + GroupName(entry.info.st_gid) : std::string();
+    if (othersWrite) who += groupWrites ? " and everyone" : "everyone";
+    entry.others.Add(who, std::string("chmod ") + (groupWrites ? "g" : "") +
+                              (othersWrite ? "o" : "") + "-w " + word);
+  }
+
+  // Named users and groups, each through the mask.
+  void AddAclWriters(Entry& entry, const std::vector<AclEntry>& acl,
+                     uint32_t mask, const std::string& word) const {
     for (const AclEntry& e : acl) {
       if ((e.perm & mask & kAclWrite) == 0) continue;
       if (e.tag == kAclUser && !TrustsUser(e.id)) {
@@ -309,10 +330,6 @@ class Walker {
                          AclRemoval("g", name, word));
       }
     }
-    entry.openSticky = S_ISDIR(entry.info.st_mode) &&
-                       (entry.info.st_mode & S_ISVTX) != 0 &&
-                       !entry.others.Empty();
-    return true;
   }
 
   // parent: the directory the entry stands in; null for /.

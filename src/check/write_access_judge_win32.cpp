@@ -88,6 +88,42 @@ class Trust {
   std::vector<BYTE> m_user;
 };
 
+// The command that takes a writer's rights away: icacls mends files; keys
+// are mended in regedit's Permissions.
+std::string TakeRights(bool key, const std::string& quoted, PSID sid,
+                       const std::string& text, bool inherited) {
+  if (key) return "remove " + AccountName(sid) + " in the key's Permissions";
+  return "icacls " + quoted + (inherited ? " /inheritance:d" : "") +
+         " /remove:g *" + text;
+}
+
+// The untrusted accounts an ACL lets write; a right denied before it is
+// granted is not granted.
+void AddAclWriters(const Trust& trust, PACL dacl, bool key,
+                   const std::string& quoted, std::vector<std::string>& who,
+                   std::vector<std::string>& mend) {
+  const DWORD writes = key ? kKeyWrites : kFileWrites;
+  std::map<std::string, DWORD> denied;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACE_HEADER* header = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
+    if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+    // Allowed and denied entries lay out their mask and SID alike.
+    ACCESS_ALLOWED_ACE* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+    PSID sid = &ace->SidStart;
+    const std::string text = SidText(sid);
+    if (header->AceType == ACCESS_DENIED_ACE_TYPE) {
+      denied[text] |= ace->Mask;
+    } else if (header->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+               (ace->Mask & ~denied[text] & writes) != 0 &&
+               !trust.Trusts(sid)) {
+      who.push_back(AccountName(sid));
+      mend.push_back(TakeRights(key, quoted, sid, text,
+                                (header->AceFlags & INHERITED_ACE) != 0));
+    }
+  }
+}
+
 // A file's or a key's owner and ACL, as writers and the commands that take
 // their rights away; key is a registry key, else a file.
 void AddWriters(const Trust& trust, const std::string& object, bool key,
@@ -102,12 +138,6 @@ void AddWriters(const Trust& trust, const std::string& object, bool key,
     return;
   }
   const std::string quoted = "\"" + object + "\"";
-  // icacls mends files; keys are mended in regedit's Permissions.
-  const auto take = [&](PSID sid, const std::string& text, bool inherited) {
-    if (key) return "remove " + AccountName(sid) + " in the key's Permissions";
-    return "icacls " + quoted + (inherited ? " /inheritance:d" : "") +
-           " /remove:g *" + text;
-  };
   if (owner != nullptr && !trust.Trusts(owner)) {
     who.push_back("its owner " + AccountName(owner));
     mend.push_back(key ? std::string("make Administrators the key's owner")
@@ -118,27 +148,7 @@ void AddWriters(const Trust& trust, const std::string& object, bool key,
     mend.push_back(key ? std::string("give the key permissions")
                        : "icacls " + quoted + " /reset");
   } else {
-    const DWORD writes = key ? kKeyWrites : kFileWrites;
-    // A right denied before it is granted is not granted.
-    std::map<std::string, DWORD> denied;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-      ACE_HEADER* header = nullptr;
-      if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
-      if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
-      // Allowed and denied entries lay out their mask and SID alike.
-      ACCESS_ALLOWED_ACE* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-      PSID sid = &ace->SidStart;
-      const std::string text = SidText(sid);
-      if (header->AceType == ACCESS_DENIED_ACE_TYPE) {
-        denied[text] |= ace->Mask;
-      } else if (header->AceType == ACCESS_ALLOWED_ACE_TYPE &&
-                 (ace->Mask & ~denied[text] & writes) != 0 &&
-                 !trust.Trusts(sid)) {
-        who.push_back(AccountName(sid));
-        mend.push_back(
-            take(sid, text, (header->AceFlags & INHERITED_ACE) != 0));
-      }
-    }
+    AddAclWriters(trust, dacl, key, quoted, who, mend);
   }
   LocalFree(descriptor);
 }

@@ -32,6 +32,34 @@ bool IsClean(std::string_view path) {
   }
 }
 
+// Adds one part of a path being cleaned up: "." goes, ".." takes the part
+// before it, a directory part loses one trailing dot, the last part every
+// trailing dot and blank (and a last part of only those goes, leaving the
+// path a directory's).
+void AddPart(std::string_view part, bool last, bool absolute,
+             std::vector<std::string_view>& parts, bool& trailingSeparator) {
+  if (part == ".") return;
+  if (part == "..") {
+    if (!parts.empty() && parts.back() != "..") {
+      parts.pop_back();
+    } else if (!absolute) {
+      parts.push_back(part);
+    }
+    return;
+  }
+  if (last) {
+    while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+      part.remove_suffix(1);
+    if (part.empty()) {
+      trailingSeparator = true;
+      return;
+    }
+  } else if (part.size() > 1 && part.back() == '.') {
+    part.remove_suffix(1);
+  }
+  parts.push_back(part);
+}
+
 }  // namespace
 
 std::string CleanWin32Path(std::string_view path) {
@@ -51,29 +79,9 @@ std::string CleanWin32Path(std::string_view path) {
     if (at == path.size()) break;
     size_t end = at;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
-    std::string_view part = path.substr(at, end - at);
-    const bool last = end == path.size();
+    AddPart(path.substr(at, end - at), end == path.size(), absolute, parts,
+            trailingSeparator);
     at = end;
-    if (part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty() && parts.back() != "..") {
-        parts.pop_back();
-      } else if (!absolute) {
-        parts.push_back(part);
-      }
-      continue;
-    }
-    if (last) {
-      while (!part.empty() && (part.back() == '.' || part.back() == ' '))
-        part.remove_suffix(1);
-      if (part.empty()) {
-        trailingSeparator = true;
-        continue;
-      }
-    } else if (part.size() > 1 && part.back() == '.') {
-      part.remove_suffix(1);
-    }
-    parts.push_back(part);
   }
   std::string result = absolute ? "/" : "";
   for (size_t i = 0; i < parts.size(); ++i) {

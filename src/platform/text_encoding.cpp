@@ -7,6 +7,23 @@
 
 #include "code_page.h"
 
+namespace {
+
+// The index of the first byte from i on that is not ASCII, a word at a time:
+// most job files are nothing else.
+size_t SkipAscii(const char* data, size_t i, size_t size) {
+  uint64_t word = 0;
+  while (i + sizeof word <= size) {
+    memcpy(&word, data + i, sizeof word);
+    if ((word & 0x8080808080808080ull) != 0) break;
+    i += sizeof word;
+  }
+  while (i < size && static_cast<unsigned char>(data[i]) < 0x80) ++i;
+  return i;
+}
+
+}  // namespace
+
 CTextSniffer::CTextSniffer()
     : m_head{0, 0, 0},
       m_nTotal(0),
@@ -24,49 +41,43 @@ void CTextSniffer::Feed(const char* data, size_t size) {
   m_nTotal += size;
   // Decided: a byte above 127 that is no UTF-8. Every call reads the whole
   // file through here, so the rest is not looked at.
-  if (!m_bWellFormed) return;
   size_t i = 0;
-  while (i < size) {
+  while (m_bWellFormed && i < size) {
     if (m_nPending == 0) {
-      // ASCII a word at a time: most job files are nothing else.
-      uint64_t word = 0;
-      while (i + sizeof word <= size) {
-        memcpy(&word, data + i, sizeof word);
-        if ((word & 0x8080808080808080ull) != 0) break;
-        i += sizeof word;
-      }
-      while (i < size && static_cast<unsigned char>(data[i]) < 0x80) ++i;
+      i = SkipAscii(data, i, size);
       if (i == size) break;
     }
     const unsigned char byte = static_cast<unsigned char>(data[i++]);
     m_bHighByte = true;
-    if (m_nPending > 0) {
-      if (byte < m_nLow || byte > m_nHigh) {
-        m_bWellFormed = false;
-        return;
-      }
-      --m_nPending;
-      m_nLow = 0x80;
-      m_nHigh = 0xBF;
-      continue;
-    }
-    // The ranges that rule out overlong forms, surrogates and code points
-    // past U+10FFFF.
-    if (byte >= 0xC2 && byte <= 0xDF) {
-      m_nPending = 1;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-      m_nPending = 2;
-      if (byte == 0xE0) m_nLow = 0xA0;
-      if (byte == 0xED) m_nHigh = 0x9F;
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-      m_nPending = 3;
-      if (byte == 0xF0) m_nLow = 0x90;
-      if (byte == 0xF4) m_nHigh = 0x8F;
-    } else {
-      m_bWellFormed = false;
-      return;
-    }
+    m_bWellFormed = m_nPending > 0 ? Continue(byte) : Lead(byte);
   }
+}
+
+bool CTextSniffer::Continue(unsigned char byte) {
+  if (byte < m_nLow || byte > m_nHigh) return false;
+  --m_nPending;
+  m_nLow = 0x80;
+  m_nHigh = 0xBF;
+  return true;
+}
+
+// The ranges that rule out overlong forms, surrogates and code points past
+// U+10FFFF.
+bool CTextSniffer::Lead(unsigned char byte) {
+  if (byte >= 0xC2 && byte <= 0xDF) {
+    m_nPending = 1;
+  } else if (byte >= 0xE0 && byte <= 0xEF) {
+    m_nPending = 2;
+    if (byte == 0xE0) m_nLow = 0xA0;
+    if (byte == 0xED) m_nHigh = 0x9F;
+  } else if (byte >= 0xF0 && byte <= 0xF4) {
+    m_nPending = 3;
+    if (byte == 0xF0) m_nLow = 0x90;
+    if (byte == 0xF4) m_nHigh = 0x8F;
+  } else {
+    return false;
+  }
+  return true;
 }
 
 TextEncoding CTextSniffer::Result() const {

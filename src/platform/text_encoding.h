@@ -29,6 +29,11 @@ class CTextSniffer {
   TextEncoding Result() const;
 
  private:
+  // One byte of a UTF-8 sequence: its lead byte or a byte after it; false
+  // for a byte that cannot stand there.
+  bool Lead(unsigned char byte);
+  bool Continue(unsigned char byte);
+
   unsigned char m_head[3];
   size_t m_nTotal;
   // The UTF-8 sequence under way: continuation bytes still due, and the

@@ -121,7 +121,7 @@ HANDLE MonitorRunner::StartMonitor() {
   BOOL created = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE,
                                 CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
                                 directory_.c_str(), &startup, &started);
-  DWORD error = GetLastError();
+  const DWORD error = GetLastError();
   // The pipe ends when the last process that holds a copy of write ends.
   CloseHandle(write);
   if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
@@ -131,8 +131,12 @@ HANDLE MonitorRunner::StartMonitor() {
     return nullptr;
   }
   output_.Start(read);
+  return Admit(started);
+}
+
+HANDLE MonitorRunner::Admit(const PROCESS_INFORMATION& started) {
   if (!AssignProcessToJobObject(job_, started.hProcess)) {
-    error = GetLastError();
+    const DWORD error = GetLastError();
     TerminateProcess(started.hProcess, 1);
     CloseHandle(started.hThread);
     WaitForSingleObject(started.hProcess, INFINITE);

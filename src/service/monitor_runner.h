@@ -43,6 +43,9 @@ class MonitorRunner {
   // The monitor's process, started inside the job with its output going to
   // output_; null when it could not be started (GetLastError says why).
   HANDLE StartMonitor();
+  // Puts the suspended monitor into the job and lets it run; on failure it
+  // is ended and its output closed.
+  HANDLE Admit(const PROCESS_INFORMATION& started);
   // Ends what is left in the job and waits for process to end.
   void EndAll(HANDLE process);
 

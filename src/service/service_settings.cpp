@@ -38,16 +38,7 @@ bool ServiceSettings::Parse(int argc, char* argv[]) {
     error_ = "--jobs is missing";
     return false;
   }
-  if (!delay.empty()) {
-    if (delay.size() > 5 ||
-        delay.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoul(delay) > kMaxRestartDelay) {
-      error_ = "--restart-delay takes seconds, 0 to " +
-               std::to_string(kMaxRestartDelay) + ": " + delay;
-      return false;
-    }
-    restart_delay_ = std::stoul(delay);
-  }
+  if (!delay.empty() && !TakeRestartDelay(delay)) return false;
   if (directory_.empty()) {
     std::string::size_type slash = job_file_.find_last_of("\\/");
     directory_ = slash == std::string::npos ? std::string(".")
@@ -55,5 +46,17 @@ bool ServiceSettings::Parse(int argc, char* argv[]) {
     // "C:\" keeps its backslash.
     if (directory_.size() == 2 && directory_[1] == ':') directory_ += '\\';
   }
+  return true;
+}
+
+bool ServiceSettings::TakeRestartDelay(const std::string& delay) {
+  if (delay.size() > 5 ||
+      delay.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoul(delay) > kMaxRestartDelay) {
+    error_ = "--restart-delay takes seconds, 0 to " +
+             std::to_string(kMaxRestartDelay) + ": " + delay;
+    return false;
+  }
+  restart_delay_ = std::stoul(delay);
   return true;
 }

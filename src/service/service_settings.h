@@ -27,6 +27,9 @@ class ServiceSettings {
   static const DWORD kMaxRestartDelay = 86400;
 
  private:
+  // False, with the error, for a delay that is not 0 to kMaxRestartDelay.
+  bool TakeRestartDelay(const std::string& delay);
+
   std::string job_file_;
   std::string directory_;
   DWORD restart_delay_ = kDefaultRestartDelay;

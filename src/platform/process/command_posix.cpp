@@ -118,6 +118,37 @@ void ReapEndedChildren() {
   }
 }
 
+namespace {
+
+// As system does: the caller ignores SIGINT and SIGQUIT and holds SIGCHLD
+// back until it has waited, so neither a keyboard signal meant for the
+// command nor a handler reaping children can interfere.
+struct HeldSignals {
+  struct sigaction intr = {};
+  struct sigaction quit = {};
+  sigset_t mask;
+};
+
+void HoldSignals(HeldSignals& held) {
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGINT, &ignore, &held.intr);
+  sigaction(SIGQUIT, &ignore, &held.quit);
+  sigset_t chld;
+  sigemptyset(&chld);
+  sigaddset(&chld, SIGCHLD);
+  sigprocmask(SIG_BLOCK, &chld, &held.mask);
+}
+
+void RestoreSignals(const HeldSignals& held) {
+  sigaction(SIGINT, &held.intr, nullptr);
+  sigaction(SIGQUIT, &held.quit, nullptr);
+  sigprocmask(SIG_SETMASK, &held.mask, nullptr);
+}
+
+}  // namespace
+
 int RunCommandLine(const char* command) {
   const int savedErrno = errno;
   // The shell, the names it opens and the programs it starts take UTF-8.
@@ -130,32 +161,18 @@ int RunCommandLine(const char* command) {
     return -1;
   }
   utf8[Cp1252ToUtf8(text, utf8)] = '\0';
-  // As system does: the caller ignores SIGINT and SIGQUIT and holds SIGCHLD
-  // back until it has waited, so neither a keyboard signal meant for the
-  // command nor a handler reaping children can interfere.
-  struct sigaction ignore = {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  struct sigaction intr = {}, quit = {};
-  sigaction(SIGINT, &ignore, &intr);
-  sigaction(SIGQUIT, &ignore, &quit);
-  sigset_t chld, mask;
-  sigemptyset(&chld);
-  sigaddset(&chld, SIGCHLD);
-  sigprocmask(SIG_BLOCK, &chld, &mask);
-
+  HeldSignals held;
+  HoldSignals(held);
   pid_t pid = 0;
-  const int spawnError = SpawnShell(utf8, mask, intr, quit, &pid);
+  const int spawnError =
+      SpawnShell(utf8, held.mask, held.intr, held.quit, &pid);
   int result = -1;
   int error = spawnError;
   if (spawnError == 0) {
     result = WaitForShell(pid);
     error = result == -1 ? errno : savedErrno;
   }
-
-  sigaction(SIGINT, &intr, nullptr);
-  sigaction(SIGQUIT, &quit, nullptr);
-  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  RestoreSignals(held);
   free(utf8);
   errno = error;
   return result;

@@ -101,6 +101,13 @@ bool CRegeditFile::Parse(const std::string& text) {
       lines[0].compare(lines[0].size() - 2, 2, "\r\n") == 0) {
     m_strEol = "\r\n";
   }
+  AddEntries(raws, lines);
+  return true;
+}
+
+// raws: the lines as read; lines: the same decoded.
+void CRegeditFile::AddEntries(const std::vector<std::string>& raws,
+                              const std::vector<std::string>& lines) {
   std::string section;
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string raw = raws[i];
@@ -115,7 +122,6 @@ bool CRegeditFile::Parse(const std::string& text) {
     }
     AddEntry(raw, line, section);
   }
-  return true;
 }
 
 std::string CRegeditFile::Format() const {

@@ -65,6 +65,8 @@ class CRegeditFile {
     RegeditValue value;
   };
 
+  void AddEntries(const std::vector<std::string>& raws,
+                  const std::vector<std::string>& lines);
   void AddEntry(const std::string& raw, const std::string& line,
                 std::string& section);
   void Touch();

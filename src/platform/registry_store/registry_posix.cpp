@@ -230,6 +230,48 @@ extern "C" LONG RegQueryInfoKeyA(
   });
 }
 
+namespace {
+
+// The store an enumeration reads: the one its last call read while the
+// calls go on in order and nothing changed the store, else a fresh read.
+LONG EnumeratedStore(OpenKey& open, DWORD index,
+                     std::shared_ptr<const CRegeditFile>& file) {
+  if (open.enumerated != nullptr && index != 0 && index == open.nextIndex &&
+      open.updates == CRegistryStore::Updates()) {
+    file = open.enumerated;
+    return ERROR_SUCCESS;
+  }
+  open.enumerated = nullptr;
+  return LoadKey(open, file);
+}
+
+LONG CopyEnumeratedValue(const RegeditValue& value, LPSTR valueName,
+                         LPDWORD valueNameLength, LPDWORD type, LPBYTE data,
+                         LPDWORD dataLength) {
+  if (type != nullptr) *type = value.type;
+  // As advapi32 does: data that do not fit write nothing but their size.
+  const DWORD size = static_cast<DWORD>(value.data.size());
+  if (data != nullptr && dataLength != nullptr && size > *dataLength) {
+    *dataLength = size;
+    return ERROR_MORE_DATA;
+  }
+  if (data != nullptr) memcpy(data, value.data.data(), size);
+  SetIf(dataLength, size);
+  // A name that does not fit is cut, the data stay, and the length as given.
+  const size_t room = *valueNameLength;
+  if (value.name.size() + 1 > room) {
+    if (room == 0) return ERROR_MORE_DATA;
+    memcpy(valueName, value.name.data(), room - 1);
+    valueName[room - 1] = '\0';
+    return ERROR_MORE_DATA;
+  }
+  memcpy(valueName, value.name.c_str(), value.name.size() + 1);
+  *valueNameLength = static_cast<DWORD>(value.name.size());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
                               LPDWORD valueNameLength, LPDWORD /*reserved*/,
                               LPDWORD type, LPBYTE data,
@@ -243,14 +285,8 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
       return ERROR_INVALID_PARAMETER;
     }
     std::shared_ptr<const CRegeditFile> file;
-    if (open->enumerated != nullptr && index != 0 && index == open->nextIndex &&
-        open->updates == CRegistryStore::Updates()) {
-      file = open->enumerated;
-    } else {
-      open->enumerated = nullptr;
-      const LONG status = LoadKey(*open, file);
-      if (status != ERROR_SUCCESS) return status;
-    }
+    const LONG status = EnumeratedStore(*open, index, file);
+    if (status != ERROR_SUCCESS) return status;
     const std::vector<RegeditValue>& list = file->Values(open->path);
     if (index >= list.size()) {
       open->enumerated = nullptr;
@@ -260,27 +296,8 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
     open->enumerated = index + 1 < list.size() ? file : nullptr;
     open->nextIndex = index + 1;
     open->updates = CRegistryStore::Updates();
-    const RegeditValue& value = list[index];
-    if (type != nullptr) *type = value.type;
-    // As advapi32 does: data that do not fit write nothing but their size.
-    const DWORD size = static_cast<DWORD>(value.data.size());
-    if (data != nullptr && dataLength != nullptr && size > *dataLength) {
-      *dataLength = size;
-      return ERROR_MORE_DATA;
-    }
-    if (data != nullptr) memcpy(data, value.data.data(), size);
-    SetIf(dataLength, size);
-    // A name that does not fit is cut, the data stay, and the length as given.
-    const size_t room = *valueNameLength;
-    if (value.name.size() + 1 > room) {
-      if (room == 0) return ERROR_MORE_DATA;
-      memcpy(valueName, value.name.data(), room - 1);
-      valueName[room - 1] = '\0';
-      return ERROR_MORE_DATA;
-    }
-    memcpy(valueName, value.name.c_str(), value.name.size() + 1);
-    *valueNameLength = static_cast<DWORD>(value.name.size());
-    return ERROR_SUCCESS;
+    return CopyEnumeratedValue(list[index], valueName, valueNameLength, type,
+                               data, dataLength);
   });
 }
 
