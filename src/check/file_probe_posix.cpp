@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "file_probe.h"
+#include "whole_file.h"
 
 PathKind CFileProbe::Kind(const std::string& path) {
   struct stat info;
@@ -62,32 +63,19 @@ bool CFileProbe::Read(const std::string& file, std::string& bytes,
     reason = strerror(errno);
     return false;
   }
+  // Closed also when memory for the bytes runs out.
+  const struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     reason = "not a regular file";
-    close(fd);
     return false;
   }
-  // Straight into the string, a byte more than its size so that the end
-  // shows without another read; a file that grows meanwhile grows it.
-  size_t used = bytes.size();
-  bytes.resize(used + static_cast<size_t>(info.st_size) + 1);
-  for (;;) {
-    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
-    const ssize_t got = read(fd, &bytes[used], bytes.size() - used);
-    if (got == 0) break;
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      reason = strerror(errno);
-      close(fd);
-      bytes.resize(used);
-      return false;
-    }
-    used += static_cast<size_t>(got);
-  }
-  bytes.resize(used);
-  close(fd);
-  return true;
+  if (AppendWholeFile(fd, bytes)) return true;
+  reason = strerror(errno);
+  return false;
 }
 
 bool CFileProbe::ChangeDirectory(const std::string& directory) {

@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
+#include <thread>
 
 #include "arguments.h"
 #include "file_find.h"
 #include "temp_dir.h"
 #include "text_encoding.h"
+#include "whole_file.h"
 
 using namespace std::string_literals;
 
@@ -55,6 +60,51 @@ TEST(CTextSniffer, DecidesTheEncodingFromEveryByte) {
     CTextSniffer sniffer;
     for (const char byte : c.bytes) sniffer.Feed(&byte, 1);
     EXPECT_EQ(c.expected, sniffer.Result()) << c.bytes;
+  }
+}
+
+// Regular files by their size, and a pipe, whose reads come short before
+// its end, to its end.
+TEST(AppendWholeFile, ReadsToTheEndOrNotAtAll) {
+  TempDir dir;
+  const std::string big(100000, 'x');
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool pipe;
+    size_t limit;
+    bool read;
+  } cases[] = {
+      {"empty", "", false, SIZE_MAX, true},
+      {"big", big, false, SIZE_MAX, true},
+      {"at the limit", "12345", false, 5, true},
+      {"past the limit", "123456", false, 5, false},
+      {"pipe", big, true, SIZE_MAX, true},
+      {"pipe past the limit", big, true, 99999, false},
+  };
+  for (const auto& c : cases) {
+    int fds[2] = {-1, -1};
+    std::thread writer;
+    if (c.pipe) {
+      ASSERT_EQ(0, pipe(fds));
+      writer = std::thread([&] {
+        for (size_t at = 0; at < c.bytes.size(); at += 1000)
+          (void)!write(fds[1], c.bytes.data() + at, 1000);
+        close(fds[1]);
+      });
+    } else {
+      dir.Write(c.name, c.bytes);
+      fds[0] = open(dir.File(c.name).c_str(), O_RDONLY);
+    }
+    std::string bytes = "before:";
+    errno = 0;
+    EXPECT_EQ(c.read, AppendWholeFile(fds[0], bytes, c.limit)) << c.name;
+    EXPECT_EQ(c.read ? "before:" + c.bytes : "before:", bytes) << c.name;
+    if (!c.read) {
+      EXPECT_EQ(EFBIG, errno) << c.name;
+    }
+    close(fds[0]);
+    if (writer.joinable()) writer.join();
   }
 }
 

@@ -4,13 +4,14 @@
 #include <string>
 
 #include <errno.h>
+#include <fcntl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <exception>
-#include <fstream>
-#include <iterator>
 
 #include "seams.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -51,9 +52,16 @@ extern "C" LPSTR GetCommandLineA(void) noexcept {
   static char empty[1] = "";
   try {
     if (!read) {
-      std::ifstream in("/proc/self/cmdline", std::ios::binary);
-      line.assign(std::istreambuf_iterator<char>(in),
-                  std::istreambuf_iterator<char>());
+      line.clear();
+      const int fd = open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
+      if (fd >= 0) {
+        // Closed also when memory for the line runs out.
+        const struct Closer {
+          int fd;
+          ~Closer() { close(fd); }
+        } closer{fd};
+        AppendWholeFile(closer.fd, line);
+      }
       while (!line.empty() && line.back() == '\0') line.pop_back();
       for (char& c : line) {
         if (c == '\0') c = ' ';

@@ -13,6 +13,7 @@
 
 #include "directory_lock.h"
 #include "seams.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -32,25 +33,6 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-// Reads a regular file to its end straight into text, asking for one byte
-// more than the expected size: a file of that size takes a single read,
-// since a regular file reads short only at its end.
-bool ReadAll(int fd, size_t expected, std::string& text) {
-  text.resize(expected + 1);
-  size_t done = 0;
-  for (;;) {
-    if (done == text.size()) text.resize(2 * text.size());
-    const size_t wanted = text.size() - done;
-    const ssize_t n = read(fd, &text[done], wanted);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    done += static_cast<size_t>(n);
-    if (static_cast<size_t>(n) < wanted) break;
-  }
-  text.resize(done);
-  return true;
-}
-
 // The bytes of the store; a missing one has none. Anything but a regular
 // file cannot be read: the open does not block on a FIFO, and the type is
 // checked on what was opened.
@@ -67,8 +49,9 @@ LONG ReadStore(const std::string& path, std::string& text) {
     ~Closer() { close(fd); }
   } closer{fd};
   struct stat info;
+  text.clear();
   const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                    ReadAll(fd, static_cast<size_t>(info.st_size), text);
+                    AppendWholeFile(fd, text);
   return read ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
