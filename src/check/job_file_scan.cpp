@@ -1,8 +1,5 @@
 #include "job_file_scan.h"
 
-#include <string.h>
-
-#include <algorithm>
 #include <string_view>
 
 #include "ascii.h"
@@ -33,26 +30,6 @@ void CJobFileScan::Scan(const std::string& bytes) {
       m_blocks.back().keys.push_back(key);
     }
   });
-}
-
-std::string_view CJobFileScan::Trim(std::string_view text) {
-  return TrimProfileBlanks(text);
-}
-
-std::string_view CJobFileScan::CutAtNul(std::string_view text) {
-  return text.substr(0, text.find('\0'));
-}
-
-size_t CJobFileScan::LineEnd(std::string_view text) {
-  const void* lf = memchr(text.data(), '\n', text.size());
-  const size_t n =
-      lf == nullptr
-          ? text.size()
-          : static_cast<size_t>(static_cast<const char*>(lf) - text.data());
-  const void* cr = memchr(text.data(), '\r', n);
-  return cr == nullptr
-             ? n
-             : static_cast<size_t>(static_cast<const char*>(cr) - text.data());
 }
 
 const ScannedBlock* CJobFileScan::FirstBlock(const std::string& name) const {

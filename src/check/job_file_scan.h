@@ -7,11 +7,11 @@
 
 #include <stddef.h>
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "profile/profile_lexer.h"
 #include "text_encoding.h"
 
 struct ScannedKey {
@@ -45,8 +45,8 @@ class CJobFileScan {
   // Decodes bytes as the profile functions do, then scans the text.
   void Scan(const std::string& bytes);
   // The lexical pass alone over decoded text: each header and key in file
-  // order. A template, so that a file of thousands of keys costs no call
-  // through a pointer per key.
+  // order, read by the profile parse's own lexer. A template, so that a
+  // file of thousands of keys costs no call through a pointer per key.
   template <typename Each>
   static void Lex(std::string_view text, const Each& each);
 
@@ -64,47 +64,22 @@ class CJobFileScan {
   std::vector<ScannedKey> m_keysBeforeFirstSection;
   std::vector<ScannedBlock> m_blocks;
 
- private:
-  // The profile functions' blanks off both ends.
-  static std::string_view Trim(std::string_view text);
-  static std::string_view CutAtNul(std::string_view text);
-  // Where the line at the start of text ends: its first CR or LF.
-  static size_t LineEnd(std::string_view text);
 };
 
 template <typename Each>
 void CJobFileScan::Lex(std::string_view text, const Each& each) {
-  int number = 0;
-  // CR and LF each end a line, as for the profile functions; a CR LF pair
-  // counts as one line end for the line numbers.
-  while (!text.empty()) {
-    const size_t end = LineEnd(text);
-    std::string_view line = Trim(text.substr(0, end));
-    const bool pair = text.substr(end, 2) == "\r\n";
-    text.remove_prefix(std::min(end + (pair ? 2 : 1), text.size()));
-    ++number;
-    if (line.empty()) continue;
-    if (line.front() == '[') {
-      const size_t close = line.rfind(']');
-      if (close != std::string_view::npos && close > 0) {
-        each(ScanEvent{true,
-                       CutAtNul(Trim(line.substr(1, close - 1))),
-                       {},
-                       number,
-                       false});
-        continue;
-      }
+  CProfileLexer::Lex(text, [&each](const ProfileLine& line) {
+    if (line.kind == ProfileLine::Kind::kHeader) {
+      each(ScanEvent{true, line.name, {}, line.number, false});
+      return;
     }
-    // Comment lines and lines without "=" hold no key.
-    const size_t equals = line.find('=');
-    if (line.front() == ';' || equals == std::string_view::npos) continue;
-    const std::string_view name = CutAtNul(Trim(line.substr(0, equals)));
-    if (name.empty()) continue;
-    const std::string_view value = Trim(line.substr(equals + 1));
-    const size_t nul = value.find('\0');
-    each(ScanEvent{false, name, value.substr(0, nul), number,
-                   nul != std::string_view::npos});
-  }
+    // Comment lines, lines without "=" and keys without a name hold no key.
+    if (line.kind == ProfileLine::Kind::kText ||
+        CProfileLexer::IsComment(line.name) || line.name.empty()) {
+      return;
+    }
+    each(ScanEvent{false, line.name, line.value, line.number, line.nulInValue});
+  });
 }
 
 #endif
