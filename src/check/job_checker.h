@@ -13,7 +13,9 @@
 
 class CJobChecker {
  public:
-  explicit CJobChecker(CCheckReport& report);
+  // findingsOnly: a job without findings is left out of the report, which
+  // is then fit for a report of findings alone.
+  CJobChecker(CCheckReport& report, bool findingsOnly);
   virtual ~CJobChecker();
 
   // The job file, Delay, every job (or only those named), the registry and
@@ -60,6 +62,7 @@ class CJobChecker {
   void CheckLog();
 
   CCheckReport& m_report;
+  const bool m_bFindingsOnly;
   CJobFileScan m_scan;
 };
 

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "profile/profile_lexer.h"
@@ -16,15 +17,19 @@
 
 struct ScannedKey {
   std::string name;
-  std::string value;
   int line;
   bool nulInValue;  // a NUL byte ended the value early
 };
 
 struct ScannedBlock {
   std::string name;
-  int line;
   std::vector<ScannedKey> keys;
+  // Run as the profile functions read it here: the first line of that
+  // name, one pair of quotes around the value removed; "" when there is
+  // none or it has no "=".
+  std::string run;
+  int line;
+  bool hasRunLine;
 };
 
 // A section header or a key, as the lexical pass meets it; the texts point
@@ -54,6 +59,12 @@ class CJobFileScan {
   // case), and of every later one; null when there is none.
   const ScannedBlock* FirstBlock(const std::string& name) const;
   std::vector<const ScannedBlock*> LaterBlocks(const std::string& name) const;
+  // Whether the scan takes line as a key: comment lines, lines without
+  // "=" and keys without a name hold none.
+  static bool HoldsKey(const ProfileLine& line) {
+    return line.kind == ProfileLine::Kind::kKey &&
+           !CProfileLexer::IsComment(line.name) && !line.name.empty();
+  }
 
   TextEncoding m_encoding;
   // Characters with no Windows-1252 form, read as "?".
@@ -64,6 +75,14 @@ class CJobFileScan {
   std::vector<ScannedKey> m_keysBeforeFirstSection;
   std::vector<ScannedBlock> m_blocks;
 
+ private:
+  void Add(const ProfileLine& line);
+  // The blocks of that name, in file order: a run of m_byName.
+  std::pair<const size_t*, const size_t*> Named(std::string_view name) const;
+
+  // The blocks' indexes sorted by name, ASCII letters in any case, those
+  // of one name in file order.
+  std::vector<size_t> m_byName;
 };
 
 template <typename Each>
@@ -71,14 +90,10 @@ void CJobFileScan::Lex(std::string_view text, const Each& each) {
   CProfileLexer::Lex(text, [&each](const ProfileLine& line) {
     if (line.kind == ProfileLine::Kind::kHeader) {
       each(ScanEvent{true, line.name, {}, line.number, false});
-      return;
+    } else if (HoldsKey(line)) {
+      each(ScanEvent{false, line.name, line.value, line.number,
+                     line.nulInValue});
     }
-    // Comment lines, lines without "=" and keys without a name hold no key.
-    if (line.kind == ProfileLine::Kind::kText ||
-        CProfileLexer::IsComment(line.name) || line.name.empty()) {
-      return;
-    }
-    each(ScanEvent{false, line.name, line.value, line.number, line.nulInValue});
   });
 }
 

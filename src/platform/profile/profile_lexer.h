@@ -39,6 +39,15 @@ class CProfileLexer {
   template <typename Each>
   static void Lex(std::string_view text, const Each& each);
 
+  // A value as the profile functions hand it out: one pair of matching
+  // double or single quotes around the whole of it removed.
+  static std::string_view Unquoted(std::string_view value) {
+    const bool quoted = value.size() > 1 &&
+                        (value[0] == '"' || value[0] == '\'') &&
+                        value.back() == value[0];
+    return quoted ? value.substr(1, value.size() - 2) : value;
+  }
+
   // A comment: a key or text line whose name begins with ";". The profile
   // functions keep it as a key, but never list it.
   static bool IsComment(std::string_view name) {

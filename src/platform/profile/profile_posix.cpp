@@ -323,9 +323,7 @@ DWORD PlainCopy(std::string_view value, char* buffer, DWORD size) {
 // the length after the opening quote, which costs a real byte at exactly
 // that size ("abc" in 4 bytes gives "ab").
 DWORD CopyValue(std::string_view value, char* buffer, DWORD size) {
-  const bool quoted = value.size() > 1 &&
-                      (value[0] == '"' || value[0] == '\'') &&
-                      value.back() == value[0];
+  const bool quoted = CProfileLexer::Unquoted(value).size() != value.size();
   if (quoted) value.remove_prefix(1);
   size_t length = std::min<size_t>(value.size(), size - 1);
   if (quoted && size >= value.size() && length > 0) --length;
