@@ -330,10 +330,10 @@ void JobPassRows(const Options& options, const std::string& work) {
 
 // Times work against floor in pairs, once work's first run (firstWall
 // seconds) is known to fit the budget, and prints the row.
-void PrintPairRow(const Options& options, const std::string& label,
-                  double firstWall, const std::function<void()>& work,
-                  const std::function<void()>& floor, std::string note,
-                  const std::function<void()>& tidy = [] {}) {
+void PrintPairRow(
+    const Options& options, const std::string& label, double firstWall,
+    const std::function<void()>& work, const std::function<void()>& floor,
+    std::string note, const std::function<void()>& tidy = [] {}) {
   const Sample floorOnce = TimeRuns(floor, 1);
   const int pairs =
       PairsFor(options, firstWall, firstWall + floorOnce.wall, firstWall, note);
@@ -634,8 +634,9 @@ std::string MemoryNote(const char* what, long long bytes, double fileBytes) {
   return text;
 }
 
-// The files of the check row: false when one cannot be written.
-bool WriteCheckFiles(const std::string& work, int jobs, off_t& size) {
+// The files of the check row, its registry store and its log: false when
+// one cannot be written.
+bool SetUpCheckRow(const std::string& work, int jobs, off_t& size) {
   struct stat info;
   mkdir((work + "/log").c_str(), 0755);
   if (!WriteJobFile(work + "/checkfile.ini", jobs) ||
@@ -645,6 +646,9 @@ bool WriteCheckFiles(const std::string& work, int jobs, off_t& size) {
     return false;
   }
   size = info.st_size;
+  setenv("QUILLSPUR_REGISTRY", (work + "/checkfile.reg").c_str(), 1);
+  theLog.SetName((work + "/log").c_str(), "Quillspur");
+  theLog.SetMaxSize(0);
   return true;
 }
 
@@ -657,15 +661,12 @@ void CheckFileRows(const Options& options, const std::string& work) {
   const int jobs = options.jobs.back();
   const std::string label = "J=" + std::to_string(jobs);
   off_t size = 0;
-  if (!WriteCheckFiles(work, jobs, size)) {
+  if (!SetUpCheckRow(work, jobs, size)) {
     PrintSkipped(label, "not measured: the files cannot be written");
     return;
   }
   const std::string jobFile = work + "/checkfile.ini";
   const std::string emptyFile = work + "/empty.ini";
-  setenv("QUILLSPUR_REGISTRY", (work + "/checkfile.reg").c_str(), 1);
-  theLog.SetName((work + "/log").c_str(), "Quillspur");
-  theLog.SetMaxSize(0);
   const auto tidy = [&] { unlink((work + "/log/Quillspur.log").c_str()); };
   CIniFile ini;
   ini.SetFileName(jobFile.c_str());

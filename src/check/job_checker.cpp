@@ -313,20 +313,7 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
 
   // Why.
   job.hasCheck = HasKey(first, kCheckKey);
-  if (occurrence > 0) {
-    const std::vector<const ScannedBlock*> later = m_scan.LaterBlocks(section);
-    const int line = static_cast<size_t>(occurrence - 1) < later.size()
-                         ? later[occurrence - 1]->line
-                         : 0;
-    Add(job, "duplicate-section", Severity::kWarning,
-        "[" + section + "] stands twice" +
-            (line > 0 && first != nullptr
-                 ? " (lines " + std::to_string(first->line) + " and " +
-                       std::to_string(line) + ")"
-                 : std::string()) +
-            ": it runs twice in each pass, and the keys of the second block "
-            "are ignored");
-  }
+  if (occurrence > 0) AddRepeatedSection(section, occurrence, first, job);
   const std::vector<CString> pieces = SplitCheckValue(check);
   std::string before;
   // A repeated section reads the first block's keys: its findings are
@@ -347,6 +334,23 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   }
   if (!m_bFindingsOnly || !job.findings.empty())
     m_report.jobs.push_back(std::move(job));
+}
+
+void CJobChecker::AddRepeatedSection(const std::string& section, int occurrence,
+                                     const ScannedBlock* first,
+                                     JobReport& job) const {
+  const std::vector<const ScannedBlock*> later = m_scan.LaterBlocks(section);
+  const int line = static_cast<size_t>(occurrence - 1) < later.size()
+                       ? later[occurrence - 1]->line
+                       : 0;
+  Add(job, "duplicate-section", Severity::kWarning,
+      "[" + section + "] stands twice" +
+          (line > 0 && first != nullptr
+               ? " (lines " + std::to_string(first->line) + " and " +
+                     std::to_string(line) + ")"
+               : std::string()) +
+          ": it runs twice in each pass, and the keys of the second block "
+          "are ignored");
 }
 
 void CJobChecker::ExplainPiece(const std::string& piece,

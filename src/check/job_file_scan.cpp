@@ -23,13 +23,15 @@ void CJobFileScan::Scan(const std::string& bytes) {
   const std::string_view text = plain ? bytes : decoded;
   m_bUtf8Text = plain && HasHighByte(text) && IsUtf8(text);
   // Room for every block at once: a "[" per header at most.
-  m_blocks.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
+  m_blocks.reserve(
+      static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
   CProfileLexer::Lex(text, [this](const ProfileLine& line) { Add(line); });
   m_byName.resize(m_blocks.size());
   for (size_t i = 0; i < m_byName.size(); ++i) m_byName[i] = i;
-  std::stable_sort(m_byName.begin(), m_byName.end(), [this](size_t a, size_t b) {
-    return AsciiTextLess(m_blocks[a].name, m_blocks[b].name);
-  });
+  std::stable_sort(m_byName.begin(), m_byName.end(),
+                   [this](size_t a, size_t b) {
+                     return AsciiTextLess(m_blocks[a].name, m_blocks[b].name);
+                   });
 }
 
 void CJobFileScan::Add(const ProfileLine& line) {

@@ -13,10 +13,10 @@ std::string_view Trimmed(const char* begin, const char* end) {
 // Names and values are C strings to the profile functions: a NUL ends them.
 std::string_view CutAtNul(std::string_view text) {
   const void* nul = memchr(text.data(), '\0', text.size());
-  return nul == nullptr ? text
-                        : text.substr(0, static_cast<size_t>(
-                                             static_cast<const char*>(nul) -
-                                             text.data()));
+  return nul == nullptr
+             ? text
+             : text.substr(0, static_cast<size_t>(
+                                  static_cast<const char*>(nul) - text.data()));
 }
 
 }  // namespace

@@ -72,8 +72,8 @@ void CProfileLexer::Lex(std::string_view text, const Each& each) {
     const void* lf = memchr(at, '\n', static_cast<size_t>(end - at));
     const char* lineEnd = lf != nullptr ? static_cast<const char*>(lf) : end;
     bool afterCr = false;
-    for (const void* cr; (cr = memchr(at, '\r', static_cast<size_t>(
-                                                    lineEnd - at))) != nullptr;
+    for (const void* cr;
+         (cr = memchr(at, '\r', static_cast<size_t>(lineEnd - at))) != nullptr;
          afterCr = true) {
       if (Read(at, static_cast<const char*>(cr), ++number, line)) each(line);
       at = static_cast<const char*>(cr) + 1;
