@@ -1,7 +1,8 @@
 // CJobFileScan: a lexical pass over the job file's bytes, with the profile
 // functions' syntax rules, for what they cannot show: a section's second
 // block, keys before the first section, a key that stands twice, the
-// encoding. It explains; it never decides whether a job runs.
+// encoding; and the Run of a job that does not run, which the monitor never
+// reads. It explains; it never decides whether a job runs.
 #ifndef QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 #define QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 
