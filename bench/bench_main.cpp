@@ -23,14 +23,19 @@
 #include "floor_ops.h"
 #include "globals.h"
 #include "ini_file.h"
+#include "arguments.h"
+#include "check_report.h"
 #include "install_path.h"
+#include "job_checker.h"
 #include "job_pass.h"
 #include "job_rules.h"
 #include "log_file.h"
 #include "measure.h"
 #include "status_check.h"
 #include "status_report.h"
+#include "text_report.h"
 #include "work_dir.h"
+#include "write_access_judge.h"
 
 namespace {
 
@@ -48,7 +53,7 @@ struct Options {
   int values = 2000;
   int pairs = 7;
   double budget = 60;
-  std::string rows = "jobs,value,check,find,log,startup,status";
+  std::string rows = "jobs,value,check,find,log,startup,status,checkfile";
   std::string dir;
 };
 
@@ -58,11 +63,12 @@ void Usage(FILE* out) {
       "usage: quillspur_bench [--quick] [--jobs N,N,...] [--value BYTES]\n"
       "         [--pieces N] [--entries N] [--values N] [--pairs N]\n"
       "         [--budget SECONDS] [--dir DIRECTORY]\n"
-      "         [--rows jobs,value,check,find,log,startup,status]\n"
+      "         [--rows jobs,value,check,find,log,startup,status,checkfile]\n"
       "  --quick     small sizes: jobs 10,100,1000, a 65536-byte value,\n"
       "              2000 pieces, 10000 entries, 200 values\n"
       "  --jobs      job counts of the job-pass rows (default\n"
-      "              10,100,1000,5000,20000)\n"
+      "              10,100,1000,5000,20000); the checkfile row takes the\n"
+      "              last\n"
       "  --value     bytes of the long value (default 1048576)\n"
       "  --pieces    pieces of the long Check (default 100000)\n"
       "  --entries   directory entries of the FindFile rows (default 100000)\n"
@@ -324,9 +330,10 @@ void JobPassRows(const Options& options, const std::string& work) {
 
 // Times work against floor in pairs, once work's first run (firstWall
 // seconds) is known to fit the budget, and prints the row.
-void PrintPairRow(const Options& options, const std::string& label,
-                  double firstWall, const std::function<void()>& work,
-                  const std::function<void()>& floor, std::string note) {
+void PrintPairRow(
+    const Options& options, const std::string& label, double firstWall,
+    const std::function<void()>& work, const std::function<void()>& floor,
+    std::string note, const std::function<void()>& tidy = [] {}) {
   const Sample floorOnce = TimeRuns(floor, 1);
   const int pairs =
       PairsFor(options, firstWall, firstWall + floorOnce.wall, firstWall, note);
@@ -334,7 +341,7 @@ void PrintPairRow(const Options& options, const std::string& label,
   const long floorReps = RepsFor(floorOnce.wall, kMinimumSample);
   const PairResult result =
       TimePairs([&] { return TimeRuns(work, workReps); },
-                [&] { return TimeRuns(floor, floorReps); }, pairs, [] {});
+                [&] { return TimeRuns(floor, floorReps); }, pairs, tidy);
   PrintRow(label, result, note);
 }
 
@@ -595,6 +602,99 @@ void StatusRows(const Options& options, const std::string& work) {
                once.wall, status, floor, note);
 }
 
+// quillspur-check -q as its main runs it: the check, who else may write,
+// the report of findings; the number of findings.
+long long CheckQuietly(const std::string& jobFile) {
+  CCheckReport report;
+  CJobChecker(report, true).Check(jobFile, std::vector<std::string>());
+  CWriteAccessJudge("").Judge(report);
+  const std::string out = TextForTerminal(CTextReport::Format(report, true));
+  return out.empty() ? 0 : report.Errors() + report.Warnings();
+}
+
+// A fresh child's peak memory over work, once the parse that the profile
+// functions kept from an earlier row is gone (an empty file read instead).
+long long ChildPeakMemory(const std::function<void()>& work,
+                          const std::string& emptyFile, double budget) {
+  const ChildRun run = TimeInChild(
+      [&] {
+        char list[2];
+        GetPrivateProfileSectionNamesA(list, sizeof list, emptyFile.c_str());
+        return PeakMemoryOf(work);
+      },
+      budget);
+  return run.finished ? run.counter : -1;
+}
+
+std::string MemoryNote(const char* what, long long bytes, double fileBytes) {
+  char text[96];
+  snprintf(text, sizeof text, "%s %.2f MB = %.2fx the file", what,
+           static_cast<double>(bytes) / 1048576,
+           static_cast<double>(bytes) / fileBytes);
+  return text;
+}
+
+// The files of the check row, its registry store and its log: false when
+// one cannot be written.
+bool SetUpCheckRow(const std::string& work, int jobs, off_t& size) {
+  struct stat info;
+  mkdir((work + "/log").c_str(), 0755);
+  if (!WriteJobFile(work + "/checkfile.ini", jobs) ||
+      !WriteRegistryStore(work + "/checkfile.reg", 1, work) ||
+      !AppendLine((work + "/empty.ini").c_str(), "") ||
+      stat((work + "/checkfile.ini").c_str(), &info) != 0) {
+    return false;
+  }
+  size = info.st_size;
+  setenv("QUILLSPUR_REGISTRY", (work + "/checkfile.reg").c_str(), 1);
+  theLog.SetName((work + "/log").c_str(), "Quillspur");
+  theLog.SetMaxSize(0);
+  return true;
+}
+
+// quillspur-check -q over the job file of the jobs rows' last count,
+// against one monitor pass over it (as the jobs rows time one); and the
+// most memory that each adds, against the file's size.
+void CheckFileRows(const Options& options, const std::string& work) {
+  PrintHeader("quillspur-check -q over J jobs, against one monitor pass",
+              "check", "pass");
+  const int jobs = options.jobs.back();
+  const std::string label = "J=" + std::to_string(jobs);
+  off_t size = 0;
+  if (!SetUpCheckRow(work, jobs, size)) {
+    PrintSkipped(label, "not measured: the files cannot be written");
+    return;
+  }
+  const std::string jobFile = work + "/checkfile.ini";
+  const std::string emptyFile = work + "/empty.ini";
+  const auto tidy = [&] { unlink((work + "/log/Quillspur.log").c_str()); };
+  CIniFile ini;
+  ini.SetFileName(jobFile.c_str());
+  const auto pass = [&] {
+    ini.GetInt("Quillspur", "Delay", 60, 10);
+    RunJobPass(ini);
+  };
+  const auto check = [&] { CheckQuietly(jobFile); };
+  const ChildRun first =
+      TimeInChild([&] { return CheckQuietly(jobFile); }, options.budget);
+  if (!first.finished) {
+    PrintSkipped(label, OverBudget(options));
+    return;
+  }
+  const double bytes = static_cast<double>(size);
+  std::string note =
+      MemoryNote("memory: check",
+                 ChildPeakMemory(check, emptyFile, options.budget), bytes) +
+      ", " +
+      MemoryNote("pass", ChildPeakMemory(pass, emptyFile, options.budget),
+                 bytes);
+  tidy();
+  // The Delay of 0 is a finding, whatever else is found.
+  if (first.counter < 1) note = "(the Delay of 0 was not found) " + note;
+  PrintPairRow(options, label + " (" + std::to_string(size) + " bytes)",
+               first.time.wall, check, pass, note, tidy);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -617,6 +717,7 @@ int main(int argc, char* argv[]) {
   if (Wanted(options, "log")) LogRows(options, work.Path());
   if (Wanted(options, "startup")) StartupRows(options, work.Path());
   if (Wanted(options, "status")) StatusRows(options, work.Path());
+  if (Wanted(options, "checkfile")) CheckFileRows(options, work.Path());
   // Leave the work directory before it is removed.
   return chdir("/") == 0 ? 0 : 1;
 }

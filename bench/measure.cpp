@@ -1,5 +1,6 @@
 #include "measure.h"
 
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -27,6 +30,16 @@ double Median(std::vector<double> values) {
   const size_t n = values.size();
   if (n == 0) return 0;
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// A figure of /proc/self/status in bytes ("VmRSS", "VmHWM"); -1 if none.
+long long StatusBytes(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.compare(0, field.size() + 1, field + ":") == 0)
+      return std::stoll(line.substr(field.size() + 1)) * 1024;
+  }
+  return -1;
 }
 
 struct ChildMessage {
@@ -117,4 +130,14 @@ ChildRun TimeInChild(const std::function<long long()>& work, double budget) {
   close(fds[0]);
   waitpid(child, nullptr, 0);
   return run;
+}
+
+long long PeakMemoryOf(const std::function<void()>& work) {
+  malloc_trim(0);
+  // "5" resets the peak (VmHWM) to what is resident now.
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const long long before = StatusBytes("VmRSS");
+  work();
+  const long long peak = StatusBytes("VmHWM");
+  return before < 0 || peak < 0 ? -1 : std::max(0LL, peak - before);
 }

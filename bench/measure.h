@@ -42,4 +42,10 @@ struct ChildRun {
 // be stopped; the child shares the files, not the memory.
 ChildRun TimeInChild(const std::function<long long()>& work, double budget);
 
+// The most resident memory that work adds to what the process holds before
+// it, in bytes, once the free heap has gone back to the system; -1 where
+// the kernel does not say. For a fresh child (TimeInChild): it resets the
+// process's peak.
+long long PeakMemoryOf(const std::function<void()>& work);
+
 #endif

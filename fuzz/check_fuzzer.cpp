@@ -2,7 +2,9 @@
 // directory that holds a few files for Check to find and a registry store
 // whose installation path is that directory. Both renderings are produced,
 // the JSON one well formed and valid UTF-8, and every job's verdict is the
-// monitor's own decision, job for job in order.
+// monitor's own decision, job for job in order, with the Run that the
+// profile functions read. A check that keeps only the jobs with findings
+// gives the same report of findings.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -159,19 +161,27 @@ QS_UNTRACED void CheckJson(const std::string& json) {
   FUZZ_CHECK(!inString && open.empty());
 }
 
+struct Decision {
+  std::string section;
+  bool runs;
+  std::string run;
+};
+
 // The monitor's pass: the section list once, the global section skipped,
-// Check tested.
-std::vector<std::pair<std::string, bool>> MonitorDecisions() {
+// Check tested; and each job's Run, which it reads only when it starts one.
+std::vector<Decision> MonitorDecisions() {
   CIniFile ini;
   ini.SetFileName(ProfilePathFor(kJobFile));
   CStringArray sections;
   ini.GetSectionNames(&sections);
-  std::vector<std::pair<std::string, bool>> decisions;
+  std::vector<Decision> decisions;
   for (int i = 0; i < sections.GetSize(); ++i) {
     const CString section = sections.GetAt(i);
     if (IsGlobalSection(section)) continue;
     const CString check = ini.GetString(section, kCheckKey, nullptr);
-    decisions.emplace_back(std::string(section), CheckPaths(check, nullptr));
+    decisions.push_back(
+        Decision{std::string(section), CheckPaths(check, nullptr),
+                 std::string(ini.GetString(section, kRunKey, nullptr))});
   }
   return decisions;
 }
@@ -187,17 +197,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFile(kJobFile, data, size);
 
   CCheckReport report;
-  CJobChecker(report).Check(kJobFile, std::vector<std::string>());
+  CJobChecker(report, false).Check(kJobFile, std::vector<std::string>());
   FUZZ_CHECK(!CTextReport::Format(report, false).empty());
-  CTextReport::Format(report, true);
+  CCheckReport findings;
+  CJobChecker(findings, true).Check(kJobFile, std::vector<std::string>());
+  FUZZ_CHECK(CTextReport::Format(findings, true) ==
+             CTextReport::Format(report, true));
   CheckJson(CJsonReport::Format(report));
 
-  const std::vector<std::pair<std::string, bool>> decisions =
-      MonitorDecisions();
+  const std::vector<Decision> decisions = MonitorDecisions();
   FUZZ_CHECK(report.jobs.size() == decisions.size());
   for (size_t i = 0; i < decisions.size(); ++i) {
-    FUZZ_CHECK(report.jobs[i].section == decisions[i].first);
-    FUZZ_CHECK(report.jobs[i].wouldRun == decisions[i].second);
+    FUZZ_CHECK(report.jobs[i].section == decisions[i].section);
+    FUZZ_CHECK(report.jobs[i].wouldRun == decisions[i].runs);
+    FUZZ_CHECK(report.jobs[i].run == decisions[i].run);
   }
   FUZZ_CHECK(chdir(g_start.c_str()) == 0);
   return 0;

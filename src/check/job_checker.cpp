@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "afx_string_array.h"
 #include "ascii.h"
@@ -92,6 +93,27 @@ std::string WindowsOnlyMatch(const std::string& name,
   return std::string();
 }
 
+// For each section of the list, how many of that name (ASCII letters in
+// any case) stand before it: the names sorted once, not compared pairwise,
+// and not copied, since the list is as long as the file.
+std::vector<int> Occurrences(const CStringArray& sections) {
+  const auto name = [&sections](size_t i) {
+    return CString(sections.GetAt(static_cast<int>(i)));
+  };
+  std::vector<uint32_t> order(static_cast<size_t>(sections.GetSize()));
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return AsciiTextLess(std::string_view(name(a)), std::string_view(name(b)));
+  });
+  std::vector<int> occurrences(order.size(), 0);
+  for (size_t k = 1; k < order.size(); ++k) {
+    if (SameAsciiText(std::string_view(name(order[k])),
+                      std::string_view(name(order[k - 1]))))
+      occurrences[order[k]] = occurrences[order[k - 1]] + 1;
+  }
+  return occurrences;
+}
+
 bool HasKey(const ScannedBlock* block, const char* name) {
   if (block == nullptr) return false;
   for (const ScannedKey& key : block->keys) {
@@ -102,7 +124,8 @@ bool HasKey(const ScannedBlock* block, const char* name) {
 
 }  // namespace
 
-CJobChecker::CJobChecker(CCheckReport& report) : m_report(report) {}
+CJobChecker::CJobChecker(CCheckReport& report, bool findingsOnly)
+    : m_report(report), m_bFindingsOnly(findingsOnly) {}
 CJobChecker::~CJobChecker() = default;
 
 void CJobChecker::Check(const std::string& jobFile,
@@ -118,29 +141,24 @@ void CJobChecker::Check(const std::string& jobFile,
   // handled twice.
   CStringArray sections;
   ini.GetSectionNames(&sections);
-  std::vector<std::string> seen;
+  const std::vector<int> occurrences = Occurrences(sections);
+  std::vector<bool> found(only.size(), false);
   for (int i = 0; i < sections.GetSize(); ++i) {
     const CString name = sections.GetAt(i);
     if (IsGlobalSection(name)) continue;
     const std::string section(name);
-    const int occurrence = static_cast<int>(std::count_if(
-        seen.begin(), seen.end(),
-        [&](const std::string& s) { return SameAsciiText(s, section); }));
-    seen.push_back(section);
-    const bool wanted =
-        only.empty() ||
-        std::any_of(only.begin(), only.end(), [&](const std::string& s) {
-          return SameAsciiText(s, section);
-        });
-    if (wanted) CheckJob(ini, section, occurrence);
-  }
-  for (const std::string& name : only) {
-    if (std::none_of(seen.begin(), seen.end(), [&](const std::string& s) {
-          return SameAsciiText(s, name);
-        })) {
-      m_report.Add("job-not-found", Severity::kError,
-                   "the job file has no job [" + name + "]");
+    bool wanted = only.empty();
+    for (size_t k = 0; k < only.size(); ++k) {
+      if (!SameAsciiText(only[k], section)) continue;
+      wanted = true;
+      found[k] = true;
     }
+    if (wanted) CheckJob(ini, section, occurrences[static_cast<size_t>(i)]);
+  }
+  for (size_t k = 0; k < only.size(); ++k) {
+    if (found[k]) continue;
+    m_report.Add("job-not-found", Severity::kError,
+                 "the job file has no job [" + only[k] + "]");
   }
 }
 
@@ -286,25 +304,16 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   std::vector<bool> matches;
   job.wouldRun = CheckPaths(check, &matches);
   job.check = std::string(check);
-  job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
+  const ScannedBlock* first = m_scan.FirstBlock(section);
+  // Read as the monitor reads it, only for a job that runs; the others'
+  // comes from the scan, which reads it by the same rules.
+  job.run = job.wouldRun || first == nullptr
+                ? std::string(ini.GetString(section.c_str(), kRunKey, nullptr))
+                : first->run;
 
   // Why.
-  const ScannedBlock* first = m_scan.FirstBlock(section);
   job.hasCheck = HasKey(first, kCheckKey);
-  if (occurrence > 0) {
-    const std::vector<const ScannedBlock*> later = m_scan.LaterBlocks(section);
-    const int line = static_cast<size_t>(occurrence - 1) < later.size()
-                         ? later[occurrence - 1]->line
-                         : 0;
-    Add(job, "duplicate-section", Severity::kWarning,
-        "[" + section + "] stands twice" +
-            (line > 0 && first != nullptr
-                 ? " (lines " + std::to_string(first->line) + " and " +
-                       std::to_string(line) + ")"
-                 : std::string()) +
-            ": it runs twice in each pass, and the keys of the second block "
-            "are ignored");
-  }
+  if (occurrence > 0) AddRepeatedSection(section, occurrence, first, job);
   const std::vector<CString> pieces = SplitCheckValue(check);
   std::string before;
   // A repeated section reads the first block's keys: its findings are
@@ -323,7 +332,25 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
     if (first != nullptr) ExplainKeys(*first, job);
     ExplainRun(job);
   }
-  m_report.jobs.push_back(job);
+  if (!m_bFindingsOnly || !job.findings.empty())
+    m_report.jobs.push_back(std::move(job));
+}
+
+void CJobChecker::AddRepeatedSection(const std::string& section, int occurrence,
+                                     const ScannedBlock* first,
+                                     JobReport& job) const {
+  const std::vector<const ScannedBlock*> later = m_scan.LaterBlocks(section);
+  const int line = static_cast<size_t>(occurrence - 1) < later.size()
+                       ? later[occurrence - 1]->line
+                       : 0;
+  Add(job, "duplicate-section", Severity::kWarning,
+      "[" + section + "] stands twice" +
+          (line > 0 && first != nullptr
+               ? " (lines " + std::to_string(first->line) + " and " +
+                     std::to_string(line) + ")"
+               : std::string()) +
+          ": it runs twice in each pass, and the keys of the second block "
+          "are ignored");
 }
 
 void CJobChecker::ExplainPiece(const std::string& piece,

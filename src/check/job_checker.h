@@ -13,7 +13,9 @@
 
 class CJobChecker {
  public:
-  explicit CJobChecker(CCheckReport& report);
+  // findingsOnly: a job without findings is left out of the report, which
+  // is then fit for a report of findings alone.
+  CJobChecker(CCheckReport& report, bool findingsOnly);
   virtual ~CJobChecker();
 
   // The job file, Delay, every job (or only those named), the registry and
@@ -25,6 +27,10 @@ class CJobChecker {
   void CheckDelay(CIniFile& ini);
   void CheckGlobalKeys();
   void CheckJob(CIniFile& ini, const std::string& section, int occurrence);
+  // The finding of a section that stands again (occurrence from 1); first:
+  // the scan's first block of that name, if it has one.
+  void AddRepeatedSection(const std::string& section, int occurrence,
+                          const ScannedBlock* first, JobReport& job) const;
   // before: the piece in front of this one; last: no piece follows.
   void ExplainPiece(const std::string& piece, const std::string& before,
                     int number, bool last, PieceReport& out, JobReport& job);
@@ -60,6 +66,7 @@ class CJobChecker {
   void CheckLog();
 
   CCheckReport& m_report;
+  const bool m_bFindingsOnly;
   CJobFileScan m_scan;
 };
 

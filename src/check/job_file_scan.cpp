@@ -1,12 +1,11 @@
 #include "job_file_scan.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <string_view>
 
 #include "ascii.h"
 #include "code_page.h"
+#include "job_rules.h"
 
 CJobFileScan::CJobFileScan()
     : m_encoding(TextEncoding::kWindows1252),
@@ -17,59 +16,70 @@ CJobFileScan::~CJobFileScan() = default;
 void CJobFileScan::Scan(const std::string& bytes) {
   m_encoding = DetectTextEncoding(bytes);
   m_nUnmapped = 0;
-  const std::string decoded = DecodeText(bytes, m_encoding, &m_nUnmapped);
-  m_bUtf8Text = m_encoding == TextEncoding::kWindows1252 &&
-                HasHighByte(decoded) && IsUtf8(decoded);
-  Lex(decoded, [&](const ScanEvent& e) {
-    if (e.section) {
-      m_blocks.push_back(ScannedBlock{std::string(e.name), e.line, {}});
-      return;
-    }
-    const ScannedKey key{std::string(e.name), std::string(e.value), e.line,
-                         e.nulInValue};
-    if (m_blocks.empty()) {
-      m_keysBeforeFirstSection.push_back(key);
-    } else {
-      m_blocks.back().keys.push_back(key);
-    }
-  });
+  // A Windows-1252 file is its own text: no copy of it is made.
+  const bool plain = m_encoding == TextEncoding::kWindows1252;
+  const std::string decoded =
+      plain ? std::string() : DecodeText(bytes, m_encoding, &m_nUnmapped);
+  const std::string_view text = plain ? bytes : decoded;
+  m_bUtf8Text = plain && HasHighByte(text) && IsUtf8(text);
+  // Room for every block at once: a "[" per header at most.
+  m_blocks.reserve(
+      static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
+  CProfileLexer::Lex(text, [this](const ProfileLine& line) { Add(line); });
+  m_byName.resize(m_blocks.size());
+  for (size_t i = 0; i < m_byName.size(); ++i) m_byName[i] = i;
+  std::stable_sort(m_byName.begin(), m_byName.end(),
+                   [this](size_t a, size_t b) {
+                     return AsciiTextLess(m_blocks[a].name, m_blocks[b].name);
+                   });
 }
 
-std::string_view CJobFileScan::Trim(std::string_view text) {
-  return TrimProfileBlanks(text);
+void CJobFileScan::Add(const ProfileLine& line) {
+  if (line.kind == ProfileLine::Kind::kHeader) {
+    m_blocks.push_back(
+        ScannedBlock{std::string(line.name), {}, {}, line.number, false});
+    return;
+  }
+  if (!m_blocks.empty() && !m_blocks.back().hasRunLine &&
+      SameAsciiText(line.name, kRunKey)) {
+    ScannedBlock& block = m_blocks.back();
+    block.hasRunLine = true;
+    if (line.kind == ProfileLine::Kind::kKey)
+      block.run = std::string(CProfileLexer::Unquoted(line.value));
+  }
+  if (!HoldsKey(line)) return;
+  const ScannedKey key{std::string(line.name), line.number, line.nulInValue};
+  if (m_blocks.empty()) {
+    m_keysBeforeFirstSection.push_back(key);
+  } else {
+    m_blocks.back().keys.push_back(key);
+  }
 }
 
-std::string_view CJobFileScan::CutAtNul(std::string_view text) {
-  return text.substr(0, text.find('\0'));
-}
-
-size_t CJobFileScan::LineEnd(std::string_view text) {
-  const void* lf = memchr(text.data(), '\n', text.size());
-  const size_t n =
-      lf == nullptr
-          ? text.size()
-          : static_cast<size_t>(static_cast<const char*>(lf) - text.data());
-  const void* cr = memchr(text.data(), '\r', n);
-  return cr == nullptr
-             ? n
-             : static_cast<size_t>(static_cast<const char*>(cr) - text.data());
+std::pair<const size_t*, const size_t*> CJobFileScan::Named(
+    std::string_view name) const {
+  const auto less = [this](size_t a, std::string_view b) {
+    return AsciiTextLess(m_blocks[a].name, b);
+  };
+  const size_t* const begin = m_byName.data();
+  const size_t* const end = begin + m_byName.size();
+  const size_t* const first = std::lower_bound(begin, end, name, less);
+  const size_t* last = first;
+  while (last != end && SameAsciiText(m_blocks[*last].name, name)) ++last;
+  return {first, last};
 }
 
 const ScannedBlock* CJobFileScan::FirstBlock(const std::string& name) const {
-  for (const ScannedBlock& block : m_blocks) {
-    if (SameAsciiText(block.name, name)) return &block;
-  }
-  return nullptr;
+  const auto named = Named(name);
+  return named.first == named.second ? nullptr : &m_blocks[*named.first];
 }
 
 std::vector<const ScannedBlock*> CJobFileScan::LaterBlocks(
     const std::string& name) const {
   std::vector<const ScannedBlock*> later;
-  bool first = true;
-  for (const ScannedBlock& block : m_blocks) {
-    if (!SameAsciiText(block.name, name)) continue;
-    if (!first) later.push_back(&block);
-    first = false;
+  const auto named = Named(name);
+  for (const size_t* at = named.first; at != named.second; ++at) {
+    if (at != named.first) later.push_back(&m_blocks[*at]);
   }
   return later;
 }

@@ -108,7 +108,8 @@ int Check(int argc, char* argv[]) {
   }
   if (options.m_bStatus) return Status(options);
   CCheckReport report;
-  CJobChecker(report).Check(options.m_strJobFile, options.m_jobs);
+  CJobChecker(report, options.m_bQuiet && !options.m_bJson)
+      .Check(options.m_strJobFile, options.m_jobs);
   // Who else may change what the monitor trusts, judged for the monitor's
   // user by name, whether or not this process became that user.
   CWriteAccessJudge(options.m_strUser).Judge(report);

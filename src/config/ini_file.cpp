@@ -50,6 +50,12 @@ uint32_t StrToUl32(const char* text, int radix) {
   return negative ? 0u - value : value;
 }
 
+// Counts the strings of a list into the int behind count.
+int CountString(const char* /*string*/, void* count) {
+  ++*static_cast<int*>(count);
+  return 1;
+}
+
 // A copy of text in a new buffer.
 std::unique_ptr<char[]> Copy(const char* text) {
   const size_t size = strlen(text) + 1;
@@ -143,6 +149,14 @@ void CIniFile::GetSectionNames(CStringArray* names) {
   // Zeroed, so the walk ends even if the platform writes less than it said.
   const std::unique_ptr<char[]> list(new char[length + 1]());
   GetSectionNames(list.get(), length);
+  if (names != nullptr) {
+    // Room for every name at once: an array grown name by name would
+    // hold up to twice the room of a list as long as the file.
+    int count = 0;
+    EnumStringList(list.get(), CountString, &count);
+    names->SetSize(count, -1);
+    names->SetSize(0, -1);
+  }
   EnumStringList(list.get(), AddToStringArray, names);
 }
 

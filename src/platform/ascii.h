@@ -42,4 +42,17 @@ inline bool SameAsciiText(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether a sorts before b, ASCII letters without regard to case, byte by
+// byte: an order in which the names that SameAsciiText equates stand
+// together.
+inline bool AsciiTextLess(std::string_view a, std::string_view b) {
+  const size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < common; ++i) {
+    const unsigned char x = AsciiLower(static_cast<unsigned char>(a[i]));
+    const unsigned char y = AsciiLower(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
 #endif

@@ -23,6 +23,7 @@
 
 #include "ascii.h"
 #include "os_path.h"
+#include "profile_lexer.h"
 #include "profile_text.h"
 #include "text_encoding.h"
 
@@ -199,8 +200,9 @@ size_t CutValueEnd(const CProfileText& profile, const CProfileText::Key& key,
 // section's lines end at the next header, which therefore decides too.
 // A section that is not there can still come at the end: all bytes decide.
 // A value cut to the buffer is decided by the part returned. These are the
-// parse rules of CProfileText::Parse (profile_text.h); the cache table of
-// the unit tests fails when one changes without this function.
+// parse rules of CProfileText::Parse (profile_text.h) and of the lexer it
+// reads lines with (profile_lexer.h); the cache table of the unit tests
+// fails when one changes without this function.
 size_t DecidingLength(const CProfileText& profile, const Query& query) {
   const std::string& bytes = profile.Bytes();
   if (query.section == nullptr) return bytes.size();
@@ -321,9 +323,7 @@ DWORD PlainCopy(std::string_view value, char* buffer, DWORD size) {
 // the length after the opening quote, which costs a real byte at exactly
 // that size ("abc" in 4 bytes gives "ab").
 DWORD CopyValue(std::string_view value, char* buffer, DWORD size) {
-  const bool quoted = value.size() > 1 &&
-                      (value[0] == '"' || value[0] == '\'') &&
-                      value.back() == value[0];
+  const bool quoted = CProfileLexer::Unquoted(value).size() != value.size();
   if (quoted) value.remove_prefix(1);
   size_t length = std::min<size_t>(value.size(), size - 1);
   if (quoted && size >= value.size() && length > 0) --length;
@@ -370,7 +370,7 @@ DWORD KeyList(const CProfileText* profile, const CProfileText::Section* section,
               std::string_view fallback, char* buffer, DWORD size) {
   const auto listed = [profile](const CProfileText::Key& key) {
     return key.valueOffset != CProfileText::kNoValue &&
-           profile->NameOf(key).substr(0, 1) != ";";
+           !CProfileLexer::IsComment(profile->NameOf(key));
   };
   const CProfileText::Key* keys =
       section == nullptr ? nullptr : profile->KeysOf(*section);

@@ -1,24 +1,11 @@
 #include "profile_text.h"
 
-#include <string.h>
-
 #include <utility>
 
 #include "ascii.h"
+#include "profile_lexer.h"
 
 namespace {
-
-void Trim(const char*& begin, const char*& end) {
-  while (begin < end && IsProfileBlank(*begin)) ++begin;
-  while (end > begin && IsProfileBlank(end[-1])) --end;
-}
-
-// Names and values are C strings once parsed: a NUL byte ends them.
-uint32_t LengthToNul(const char* begin, const char* end) {
-  const void* nul = memchr(begin, '\0', static_cast<size_t>(end - begin));
-  return static_cast<uint32_t>(
-      (nul != nullptr ? static_cast<const char*>(nul) : end) - begin);
-}
 
 uint32_t HashName(std::string_view name) {
   uint32_t hash = 2166136261u;  // FNV-1a
@@ -52,25 +39,10 @@ void CProfileText::Parse(std::string&& bytes) {
   Clear();
   m_strBytes = std::move(bytes);
   try {
-    const char* text = m_strBytes.data();
-    const char* const end = text + m_strBytes.size();
+    std::string_view text(m_strBytes);
     // A UTF-8 byte order mark is dropped; the bytes after it stay as they are.
-    if (m_strBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) text += 3;
-    // CR and LF each end a line, so CR LF, LF and CR files all read alike.
-    while (text < end) {
-      const void* lf = memchr(text, '\n', static_cast<size_t>(end - text));
-      const char* lineEnd = lf != nullptr ? static_cast<const char*>(lf) : end;
-      for (;;) {
-        const void* cr =
-            memchr(text, '\r', static_cast<size_t>(lineEnd - text));
-        if (cr == nullptr) break;
-        ParseLine(text, static_cast<const char*>(cr));
-        text = static_cast<const char*>(cr) + 1;
-      }
-      ParseLine(text, lineEnd);
-      if (lf == nullptr) break;
-      text = lineEnd + 1;
-    }
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    CProfileLexer::Lex(text, [this](const ProfileLine& line) { Add(line); });
     // Most files are parsed once and then reused: no spare room is kept.
     m_sections.shrink_to_fit();
     m_keys.shrink_to_fit();
@@ -82,49 +54,24 @@ void CProfileText::Parse(std::string&& bytes) {
   }
 }
 
-void CProfileText::ParseLine(const char* begin, const char* end) {
-  Trim(begin, end);
-  if (begin == end) return;
-  const char* const base = m_strBytes.data();
-  if (*begin == '[') {
-    // The name runs to the last "]"; anything after it is ignored.
-    const void* close = memrchr(begin, ']', static_cast<size_t>(end - begin));
-    if (close != nullptr && close != begin) {
-      const char* nameBegin = begin + 1;
-      const char* nameEnd = static_cast<const char*>(close);
-      Trim(nameBegin, nameEnd);
-      m_sections.push_back(Section{static_cast<uint32_t>(nameBegin - base),
-                                   LengthToNul(nameBegin, nameEnd),
-                                   static_cast<uint32_t>(m_keys.size()), 0});
-      return;
-    }
-  }
-  Section& section = m_sections.back();
-  // Comment lines are stored too: a key starting with ";" is only hidden
-  // from the key list.
-  const void* equals = memchr(begin, '=', static_cast<size_t>(end - begin));
-  if (equals == nullptr) {
-    m_keys.push_back(Key{static_cast<uint32_t>(begin - base),
-                         LengthToNul(begin, end), kNoValue, 0});
-    ++section.keyCount;
+void CProfileText::Add(const ProfileLine& line) {
+  if (line.kind == ProfileLine::Kind::kHeader) {
+    m_sections.push_back(Section{OffsetOf(line.name), LengthOf(line.name),
+                                 static_cast<uint32_t>(m_keys.size()), 0});
     return;
   }
-  const char* nameBegin = begin;
-  const char* nameEnd = static_cast<const char*>(equals);
-  Trim(nameBegin, nameEnd);
+  Section& section = m_sections.back();
+  const bool key = line.kind == ProfileLine::Kind::kKey;
   // Wine keeps no run of keys without a name: such a key right after one
-  // is dropped.
-  if (nameBegin == nameEnd && section.keyCount != 0 &&
+  // is dropped. Comment lines are stored too: a key starting with ";" is
+  // only hidden from the key list.
+  if (key && line.blankName && section.keyCount != 0 &&
       m_keys.back().nameLength == 0) {
     return;
   }
-  const char* valueBegin = static_cast<const char*>(equals) + 1;
-  const char* valueEnd = end;
-  Trim(valueBegin, valueEnd);
-  m_keys.push_back(Key{static_cast<uint32_t>(nameBegin - base),
-                       LengthToNul(nameBegin, nameEnd),
-                       static_cast<uint32_t>(valueBegin - base),
-                       LengthToNul(valueBegin, valueEnd)});
+  m_keys.push_back(Key{OffsetOf(line.name), LengthOf(line.name),
+                       key ? OffsetOf(line.value) : kNoValue,
+                       key ? LengthOf(line.value) : 0});
   ++section.keyCount;
 }
 

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+struct ProfileLine;
+
 class CProfileText {
  public:
   // A line of a section: a key with its value, or a line without "=",
@@ -36,12 +38,14 @@ class CProfileText {
   CProfileText();
   virtual ~CProfileText();
 
-  // Replaces the content with bytes (at most kMaxBytes) and parses them.
-  // The reuse of a parse in profile_posix.cpp (DecidingLength) rests on
-  // three rules kept here: the first section of a name wins, the first line
-  // of a name in it wins, and a section's lines end at the next header. A
-  // change to any of them changes which bytes decide an answer there too.
-  // Throws std::bad_alloc when memory runs out, leaving an empty profile.
+  // Replaces the content with bytes (at most kMaxBytes) and parses them,
+  // line by line as CProfileLexer reads them (profile_lexer.h). The reuse
+  // of a parse in profile_posix.cpp (DecidingLength) rests on three rules:
+  // the first section of a name wins and the first line of a name in it
+  // wins, both kept here, and a section's lines end at the next header,
+  // kept by the lexer. A change to any of them changes which bytes decide
+  // an answer there too. Throws std::bad_alloc when memory runs out,
+  // leaving an empty profile.
   void Parse(std::string&& bytes);
   // Makes this the empty profile and releases the memory held.
   void Clear();
@@ -71,7 +75,14 @@ class CProfileText {
   std::string_view Range(uint32_t offset, uint32_t length) const {
     return std::string_view(m_strBytes.data() + offset, length);
   }
-  void ParseLine(const char* begin, const char* end);
+  // Appends a line of the text being parsed.
+  void Add(const ProfileLine& line);
+  uint32_t OffsetOf(std::string_view text) const {
+    return static_cast<uint32_t>(text.data() - m_strBytes.data());
+  }
+  static uint32_t LengthOf(std::string_view text) {
+    return static_cast<uint32_t>(text.size());
+  }
   void BuildIndex();
 
   std::string m_strBytes;
