@@ -26,6 +26,7 @@
 #include "profile_lexer.h"
 #include "profile_text.h"
 #include "text_encoding.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ const size_t kChunk = 262144;
 
 // The last file read, parsed; valid is false until a parse has completed.
 // A file in Windows-1252 is parsed as its bytes; one in another encoding
-// is decoded first, and its bytes are kept in raw. Files are read through
-// chunk: large, since every call reads the whole file and each read costs
-// a system call, and not on the stack.
+// is decoded first, and its bytes are kept in raw. A file is compared with
+// the cache through chunk: large, since every call reads the whole file and
+// each read costs a system call, and not on the stack.
 struct ProfileCache {
   std::mutex lock;
   CProfileText text;
@@ -97,20 +98,6 @@ Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
       (sniff && sniffer.Result() != encoding))
     return Comparison::kDiffers;
   return Comparison::kSame;
-}
-
-// Appends the rest of fd to bytes; false when a read fails or the whole is
-// too long to be parsed.
-bool ReadToEnd(int fd, std::string& bytes, char* chunk) {
-  for (;;) {
-    const ssize_t got = read(fd, chunk, kChunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    const size_t count = static_cast<size_t>(got);
-    if (count > CProfileText::kMaxBytes - bytes.size()) return false;
-    bytes.append(chunk, count);
-  }
 }
 
 const CProfileText::Section* FindSection(const CProfileText* profile,
@@ -232,8 +219,7 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
 // their parse stays; otherwise the cache is emptied first, so that the old
 // and the new parse never take memory at the same time, and the file is
 // read again whole.
-bool ReadIntoCache(int fd, size_t expected, const Query& query,
-                   ProfileCache& cache) {
+bool ReadIntoCache(int fd, const Query& query, ProfileCache& cache) {
   if (cache.valid) {
     // A decoded file's offsets are not its bytes': all of it decides, and
     // the same bytes are in the same encoding. The bytes that decide in a
@@ -259,8 +245,7 @@ bool ReadIntoCache(int fd, size_t expected, const Query& query,
   cache.text.Clear();
   std::string().swap(cache.raw);
   std::string bytes;
-  bytes.reserve(std::min(expected, CProfileText::kMaxBytes));
-  if (!ReadToEnd(fd, bytes, cache.chunk)) return false;
+  if (!AppendWholeFile(fd, bytes, CProfileText::kMaxBytes)) return false;
   cache.encoding = DetectTextEncoding(bytes);
   cache.firstHighByte = std::string::npos;
   if (cache.encoding == TextEncoding::kWindows1252) {
@@ -298,8 +283,7 @@ const CProfileText* LoadProfile(const char* fileName, const Query& query,
   bool loaded = false;
   try {
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-      loaded =
-          ReadIntoCache(fd, static_cast<size_t>(info.st_size), query, cache);
+      loaded = ReadIntoCache(fd, query, cache);
     }
   } catch (...) {
     // Out of memory goes on to the entry point; the descriptor does not.
