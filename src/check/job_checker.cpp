@@ -301,8 +301,8 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   job.section = section;
   // The decision, with the monitor's code.
   const CString check = ini.GetString(section.c_str(), kCheckKey, nullptr);
-  std::vector<bool> matches;
-  job.wouldRun = CheckPaths(check, &matches);
+  std::vector<CheckedPiece> pieces;
+  job.wouldRun = CheckPaths(check, &pieces);
   job.check = std::string(check);
   const ScannedBlock* first = m_scan.FirstBlock(section);
   // Read as the monitor reads it, only for a job that runs; the others'
@@ -314,15 +314,14 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   // Why.
   job.hasCheck = HasKey(first, kCheckKey);
   if (occurrence > 0) AddRepeatedSection(section, occurrence, first, job);
-  const std::vector<CString> pieces = SplitCheckValue(check);
   std::string before;
   // A repeated section reads the first block's keys: its findings are
   // those of the first, and stand there once.
   JobReport repeated;
   JobReport& explained = occurrence == 0 ? job : repeated;
   for (size_t i = 0; i < pieces.size(); ++i) {
-    PieceReport piece{std::string(pieces[i]), OsPath(pieces[i]), matches[i], "",
-                      ""};
+    PieceReport piece{std::string(pieces[i].path), OsPath(pieces[i].path),
+                      pieces[i].found, "", ""};
     ExplainPiece(piece.text, before, static_cast<int>(i) + 1,
                  i + 1 == pieces.size(), piece, explained);
     before = piece.text;

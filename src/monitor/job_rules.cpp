@@ -54,14 +54,14 @@ std::vector<CString> SplitCheckValue(const CString& check) {
   return pieces;
 }
 
-bool CheckPaths(const CString& check, std::vector<bool>* matches) {
+bool CheckPaths(const CString& check, std::vector<CheckedPiece>* pieces) {
   bool allFound = true;
   // One finder for every piece; it is gone before any command runs.
   CFileFind finder;
   for (const CString& piece : SplitCheckValue(check)) {
     const bool found = finder.FindFile(piece, 0) != 0;
     if (!found) allFound = false;
-    if (matches != nullptr) matches->push_back(found);
+    if (pieces != nullptr) pieces->push_back(CheckedPiece{piece, found});
   }
   return allFound;
 }

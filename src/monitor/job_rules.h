@@ -37,9 +37,14 @@ bool RunsBackToBack(uint32_t length);
 // The pieces of a Check value that get tested, in order: split at every
 // ";", blanks kept, an empty rest after the last ";" left out.
 std::vector<CString> SplitCheckValue(const CString& check);
+// A piece of a Check value and whether it matched.
+struct CheckedPiece {
+  CString path;
+  bool found;
+};
 // True when every piece matches a file or directory (and for no piece).
-// Every piece is tested, also after a miss; matches, when given, receives
-// each piece's answer.
-bool CheckPaths(const CString& check, std::vector<bool>* matches);
+// Every piece is tested, also after a miss; pieces, when given, receives
+// each piece with its answer.
+bool CheckPaths(const CString& check, std::vector<CheckedPiece>* pieces);
 
 #endif
