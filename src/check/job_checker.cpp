@@ -188,6 +188,12 @@ bool CJobChecker::CheckJobFile(const std::string& jobFile) {
     return false;
   }
   m_scan.Scan(bytes);
+  ExplainEncoding();
+  ExplainStrayKeys();
+  return true;
+}
+
+void CJobChecker::ExplainEncoding() {
   m_report.jobFileEncoding = m_scan.m_encoding;
   if (m_scan.m_encoding == TextEncoding::kUtf8) {
     m_report.Add("job-file-utf8", Severity::kInfo,
@@ -212,6 +218,10 @@ bool CJobChecker::CheckJobFile(const std::string& jobFile) {
                      "form: they read as \"?\" on Linux, and as \"?\" or a "
                      "look-alike on Windows");
   }
+}
+
+// Values that a NUL cuts short, and keys before the first section.
+void CJobChecker::ExplainStrayKeys() {
   const auto nulIn = [this](const ScannedKey& key, const std::string& where) {
     if (!key.nulInValue) return;
     m_report.Add("nul-in-value", Severity::kWarning,
@@ -231,7 +241,6 @@ bool CJobChecker::CheckJobFile(const std::string& jobFile) {
                      ") stands before the first section and belongs to no "
                      "job");
   }
-  return true;
 }
 
 void CJobChecker::CheckDelay(CIniFile& ini) {
@@ -400,11 +409,10 @@ CJobChecker::PieceParts CJobChecker::SplitPiece(const std::string& osPath) {
   return parts;
 }
 
-CJobChecker::Miss CJobChecker::ClassifyMiss(const std::string& what,
-                                            const std::string& osPath,
-                                            const PieceParts& parts,
-                                            PieceReport& out, JobReport& job) {
-  // The plainest cause first.
+bool CJobChecker::NeverMatches(const std::string& what,
+                               const std::string& osPath,
+                               const PieceParts& parts, PieceReport& out,
+                               JobReport& job) {
   if (!osPath.empty() &&
       strchr(CFileProbe::Separators(), osPath.back()) != nullptr) {
     out.reason = "ends in a separator";
@@ -412,7 +420,7 @@ CJobChecker::Miss CJobChecker::ClassifyMiss(const std::string& what,
         what +
             " ends in a separator, and such a path matches nothing: this "
             "job can never run");
-    return Miss::kNeverMatches;
+    return true;
   }
   if (HasWildcard(parts.directory)) {
     out.reason = "wildcard in a directory part";
@@ -421,8 +429,17 @@ CJobChecker::Miss CJobChecker::ClassifyMiss(const std::string& what,
             " has a wildcard before its last component: wildcards count "
             "only in the last one, so it never matches and this job can "
             "never run");
-    return Miss::kNeverMatches;
+    return true;
   }
+  return false;
+}
+
+CJobChecker::Miss CJobChecker::ClassifyMiss(const std::string& what,
+                                            const std::string& osPath,
+                                            const PieceParts& parts,
+                                            PieceReport& out, JobReport& job) {
+  // The plainest cause first: the piece's form.
+  if (NeverMatches(what, osPath, parts, out, job)) return Miss::kNeverMatches;
   const PathKind kind = CFileProbe::Kind(parts.osListed);
   if (kind == PathKind::kMissing) {
     out.reason = "directory missing: " + parts.listed;

@@ -24,6 +24,8 @@ class CJobChecker {
 
  private:
   bool CheckJobFile(const std::string& jobFile);
+  void ExplainEncoding();
+  void ExplainStrayKeys();
   void CheckDelay(CIniFile& ini);
   void CheckGlobalKeys();
   void CheckJob(CIniFile& ini, const std::string& section, int occurrence);
@@ -50,6 +52,11 @@ class CJobChecker {
     kExplained,     // the directory is missing or cannot be read
     kNoEntry,       // the directory holds no match: a near name may explain
   };
+  // A piece whose form matches nothing anywhere: a separator at its end, a
+  // wildcard before its last component.
+  static bool NeverMatches(const std::string& what, const std::string& osPath,
+                           const PieceParts& parts, PieceReport& out,
+                           JobReport& job);
   static Miss ClassifyMiss(const std::string& what, const std::string& osPath,
                            const PieceParts& parts, PieceReport& out,
                            JobReport& job);

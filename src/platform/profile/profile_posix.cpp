@@ -215,29 +215,29 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
              : bytes.size();
 }
 
+// Compares the bytes that decide query with the file's. A decoded file's
+// offsets are not its bytes': all of it decides, and the same bytes are in
+// the same encoding. The bytes that decide in a Windows-1252 file read alike
+// in UTF-8 while they are ASCII; only then does the rest of the file not
+// matter to the encoding.
+Comparison CompareWithCache(int fd, const Query& query, ProfileCache& cache) {
+  const bool decoded = cache.encoding != TextEncoding::kWindows1252;
+  const std::string& bytes = decoded ? cache.raw : cache.text.Bytes();
+  const size_t need =
+      decoded ? bytes.size() : DecidingLength(cache.text, query);
+  const bool sniff = !decoded && cache.firstHighByte < need;
+  return CompareWithFile(fd, bytes, need, sniff, cache.encoding, cache.chunk);
+}
+
 // Reads all of fd. When the bytes that decide query equal the cached ones,
 // their parse stays; otherwise the cache is emptied first, so that the old
 // and the new parse never take memory at the same time, and the file is
 // read again whole.
 bool ReadIntoCache(int fd, const Query& query, ProfileCache& cache) {
   if (cache.valid) {
-    // A decoded file's offsets are not its bytes': all of it decides, and
-    // the same bytes are in the same encoding. The bytes that decide in a
-    // Windows-1252 file read alike in UTF-8 while they are ASCII; only
-    // then does the rest of the file not matter to the encoding.
-    const bool decoded = cache.encoding != TextEncoding::kWindows1252;
-    const std::string& bytes = decoded ? cache.raw : cache.text.Bytes();
-    const size_t need =
-        decoded ? bytes.size() : DecidingLength(cache.text, query);
-    const bool sniff = !decoded && cache.firstHighByte < need;
-    switch (
-        CompareWithFile(fd, bytes, need, sniff, cache.encoding, cache.chunk)) {
-      case Comparison::kSame:
-        return true;
-      case Comparison::kFailed:
-        return false;
-      case Comparison::kDiffers:
-        break;
+    const Comparison comparison = CompareWithCache(fd, query, cache);
+    if (comparison != Comparison::kDiffers) {
+      return comparison == Comparison::kSame;
     }
     if (lseek(fd, 0, SEEK_SET) != 0) return false;
   }
