@@ -6,7 +6,10 @@
 #define QUILLSPUR_CHECK_LOG_LINES_H
 
 #include <stddef.h>
+#include <stdint.h>
+#include <string.h>
 
+#include <string>
 #include <string_view>
 
 #include "log_messages.h"
@@ -28,20 +31,91 @@ class CLogLines {
   CLogLines();
   virtual ~CLogLines();
 
-  // Hands each line of bytes, the contents of file (0 or 1), to each. A
-  // template, so that the call per line of a long log costs nothing.
-  template <typename Each>
-  void Read(int file, std::string_view bytes, const Each& each) {
+  // Hands each line of bytes, the contents of file (0 or 1), to reader:
+  // first to its Take, which may take the line it expects off the bytes
+  // with Take below, else to its Line. A template, so that the calls per
+  // line of a long log cost nothing.
+  template <typename Reader>
+  void Read(int file, std::string_view bytes, Reader& reader) {
     LogLine line{file, 0, 0, LineForm::kDamaged, StampTime(), LogMessage()};
     for (std::string_view rest = bytes; !rest.empty();) {
-      Next(rest, line);
-      each(line);
+      if (!reader.Take(*this, rest, line)) {
+        Next(rest, line);
+        reader.Line(line);
+      }
     }
+  }
+
+  // What Take compares a line with after its stamp: the separator, then a
+  // message's prefix.
+  static std::string Head(std::string_view prefix) {
+    return std::string(" - ") + std::string(prefix);
+  }
+  // Takes the first line off rest into line when it is a whole stamped
+  // line whose message is exactly head's prefix then value, the message
+  // kind, as Next would read it; false, with rest and line untouched,
+  // otherwise. Most lines of a log are the one its reader expects: this
+  // costs a comparison of their bytes, not a search for the line end and a
+  // parse.
+  bool Take(std::string_view& rest, std::string_view head,
+            std::string_view value, LogMessageKind kind, LogLine& line) {
+    const size_t at = kStampWidth - 3 + head.size();
+    const size_t end = at + value.size();
+    if (rest.size() <= end + 1) return false;
+    const char* p = rest.data();
+    // The line end as a branch of its own rather than a sum: the next
+    // line's place does not wait for this line's bytes to arrive.
+    size_t next = end + 1;
+    if (p[end] == '\r') {
+      if (p[end + 1] != '\n') return false;
+      next = end + 2;
+    } else if (p[end] != '\n') {
+      return false;
+    }
+    if (!Same(p + kStampWidth - 3, head.data(), head.size()) ||
+        !Same(p + at, value.data(), value.size()) ||
+        !m_clock.Read(rest.substr(0, kStampWidth - 3), line.when)) {
+      return false;
+    }
+    ++line.number;
+    line.sequence = m_nSequence++;
+    line.form = LineForm::kStamped;
+    line.message = LogMessage();
+    line.message.kind = kind;
+    line.message.value = rest.substr(at, value.size());
+    rest.remove_prefix(next);
+    return true;
   }
 
  private:
   // Takes the first line off rest into line.
   void Next(std::string_view& rest, LogLine& line);
+  // Whether the stamp at p is followed by " - ".
+  static bool Separated(const char* p) {
+    return p[kStampWidth - 3] == ' ' && p[kStampWidth - 2] == '-' &&
+           p[kStampWidth - 1] == ' ';
+  }
+  // memcmp's answer for the short texts of a log line, inline: sixteen
+  // bytes at a time, the last ones overlapping those before.
+  static bool Same(const char* a, const char* b, size_t size) {
+    if (size < 16) {
+      if (size < 8) return size == 0 || memcmp(a, b, size) == 0;
+      return Word(a) == Word(b) && Word(a + size - 8) == Word(b + size - 8);
+    }
+    for (size_t i = 0; i + 16 < size; i += 16) {
+      if (((Word(a + i) ^ Word(b + i)) | (Word(a + i + 8) ^ Word(b + i + 8))) !=
+          0) {
+        return false;
+      }
+    }
+    return ((Word(a + size - 16) ^ Word(b + size - 16)) |
+            (Word(a + size - 8) ^ Word(b + size - 8))) == 0;
+  }
+  static uint64_t Word(const char* p) {
+    uint64_t word;
+    memcpy(&word, p, sizeof word);
+    return word;
+  }
 
   size_t m_nSequence;
   CStampClock m_clock;

@@ -37,9 +37,10 @@ class CStampClock {
     const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
     const unsigned second = tens * 10 + ones;
     if (text[16] != ':' || tens > 9 || ones > 9 || second > 60) return false;
-    out = m_lastMinute;
-    out.seconds += second;
-    out.later += second;
+    // Field by field: a copy and then a sum would wait on its own store.
+    out.seconds = m_lastMinute.seconds + second;
+    out.ambiguous = m_lastMinute.ambiguous;
+    out.later = m_lastMinute.later + second;
     return true;
   }
   // A stamp as the log writes it.
