@@ -1,6 +1,6 @@
 #include "job_list.h"
 
-#include <algorithm>
+#include <string.h>
 
 #include "ascii.h"
 #include "file_find.h"
@@ -19,6 +19,20 @@ std::string_view Unquoted(std::string_view value) {
                       (value[0] == '"' || value[0] == '\'') &&
                       value.back() == value[0];
   return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// How many "[" text holds: memchr from one to the next, which a file of
+// thousands of sections passes much faster than a loop over every byte.
+size_t Brackets(std::string_view text) {
+  size_t count = 0;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while ((p = static_cast<const char*>(
+              memchr(p, '[', static_cast<size_t>(end - p)))) != nullptr) {
+    ++count;
+    ++p;
+  }
+  return count;
 }
 
 bool IsKey(std::string_view name, const char* key) {
@@ -108,8 +122,7 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
   const std::string text = DecodeText(bytes, DetectTextEncoding(bytes));
   std::vector<Block> blocks;
   // Room for every section at once: a "[" per header at most.
-  blocks.reserve(
-      static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
+  blocks.reserve(Brackets(text));
   CFirstBlocks first;
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {

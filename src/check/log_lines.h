@@ -87,7 +87,65 @@ class CLogLines {
     return true;
   }
 
+  // Takes lines off rest as Take does for as long as each is the message
+  // kind of head's prefix and the value that expected() gives, stamped in
+  // the minute of the line before (in no hour that repeats) and not before
+  // last; each one's time goes to taken. How many it took; line holds the
+  // last of them. The line's place stays out of memory until the run ends.
+  template <typename Expected, typename Taken>
+  int TakeRun(std::string_view& rest, std::string_view head, int64_t last,
+              const Expected& expected, const Taken& taken, LogMessageKind kind,
+              LogLine& line) {
+    const char* p = rest.data();
+    const char* const stop = p + rest.size();
+    const size_t at = kStampWidth - 3 + head.size();
+    Run run{0, StampTime(), std::string_view()};
+    for (StampTime when;; last = when.seconds) {
+      const std::string_view value = expected();
+      const size_t end = at + value.size();
+      if (static_cast<size_t>(stop - p) <= end + 1) break;
+      size_t next = end + 1;
+      if (p[end] == '\r') {
+        if (p[end + 1] != '\n') break;
+        next = end + 2;
+      } else if (p[end] != '\n') {
+        break;
+      }
+      if (!Same(p + kStampWidth - 3, head.data(), head.size()) ||
+          !Same(p + at, value.data(), value.size()) ||
+          !m_clock.ReadInMinute(p, when) || when.seconds < last) {
+        break;
+      }
+      taken(when.seconds);
+      run = Run{run.count + 1, when, std::string_view(p + at, value.size())};
+      p += next;
+    }
+    EndRun(rest, p, run, kind, line);
+    return run.count;
+  }
+
  private:
+  // A run's lines: how many, and the last one's stamp and value.
+  struct Run {
+    int count;
+    StampTime when;
+    std::string_view value;
+  };
+  // What a run leaves in rest and line: as if each line had been taken on
+  // its own, up to p.
+  void EndRun(std::string_view& rest, const char* p, const Run& run,
+              LogMessageKind kind, LogLine& line) {
+    if (run.count == 0) return;
+    rest.remove_prefix(static_cast<size_t>(p - rest.data()));
+    line.number += run.count;
+    m_nSequence += static_cast<size_t>(run.count);
+    line.sequence = m_nSequence - 1;
+    line.form = LineForm::kStamped;
+    line.when = run.when;
+    line.message = LogMessage();
+    line.message.kind = kind;
+    line.message.value = run.value;
+  }
   // Takes the first line off rest into line.
   void Next(std::string_view& rest, LogLine& line);
   // Whether the stamp at p is followed by " - ".

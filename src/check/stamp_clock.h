@@ -33,13 +33,25 @@ class CStampClock {
     if (!m_bHasLast || text.size() < 19 || !SameMinute(text.data())) {
       return ReadMinute(text, out);
     }
-    const unsigned tens = static_cast<unsigned char>(text[17]) - '0';
-    const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
-    const unsigned second = tens * 10 + ones;
-    if (text[16] != ':' || tens > 9 || ones > 9 || second > 60) return false;
+    unsigned second = 0;
+    if (!Second(text.data(), second)) return false;
     // Field by field: a copy and then a sum would wait on its own store.
     out.seconds = m_lastMinute.seconds + second;
     out.ambiguous = m_lastMinute.ambiguous;
+    out.later = m_lastMinute.later + second;
+    return true;
+  }
+  // The time of the stamp at text (19 bytes) when it lies in the minute of
+  // the last one read and that minute is in no hour that repeats; false,
+  // with nothing read, otherwise. For a run of lines that need no more.
+  bool ReadInMinute(const char* text, StampTime& out) const {
+    unsigned second = 0;
+    if (!m_bHasLast || m_lastMinute.ambiguous || !SameMinute(text) ||
+        !Second(text, second)) {
+      return false;
+    }
+    out.seconds = m_lastMinute.seconds + second;
+    out.ambiguous = false;
     out.later = m_lastMinute.later + second;
     return true;
   }
@@ -60,6 +72,13 @@ class CStampClock {
     memcpy(a, text, sizeof a);
     memcpy(b, m_szLastMinute, sizeof b);
     return a[0] == b[0] && a[1] == b[1];
+  }
+  // The seconds of the stamp at text, ":ss" after its minute.
+  static bool Second(const char* text, unsigned& second) {
+    const unsigned tens = static_cast<unsigned char>(text[17]) - '0';
+    const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
+    second = tens * 10 + ones;
+    return text[16] == ':' && tens <= 9 && ones <= 9 && second <= 60;
   }
   // Any stamp: its minute read, and its hour when that is new too.
   bool ReadMinute(std::string_view text, StampTime& out);

@@ -136,41 +136,42 @@ bool CStatusReader::Take(CLogLines& lines, std::string_view& rest,
 
 bool CStatusReader::TakeChecks(CLogLines& lines, std::string_view& rest,
                                LogLine& line) {
-  // A pass is mostly Checks of the jobs one after the other: they are
-  // taken in a loop that keeps what every line changes until its end.
   const size_t count = m_checkText.size();
-  LogPartStatus& part = Part(line);
-  Run run{m_cursors.back().next, m_nPrevious, 0};
-  bool taken = false;
-  for (;;) {
-    const size_t expected = run.next >= count ? 0 : run.next;
-    if (!lines.Take(rest, m_checkHead, m_checkText[expected],
-                    LogMessageKind::kCheck, line)) {
-      break;
-    }
-    taken = true;
-    const int64_t t = line.when.seconds;
-    if (line.when.ambiguous || !part.hasStamps || t < run.last) {
-      // The stamp needs a closer look: the line goes the whole way.
-      EndRun(run, part, line);
-      Stamp(line);
-      CheckedAt(m_cursors.size() - 1, expected, line);
-      run = Run{m_cursors.back().next, m_nPrevious, 0};
-      continue;
-    }
-    Checks& checks = m_checked[expected];
-    ++checks.count;
-    checks.last = t;
-    run = Run{expected + 1, t, run.lines + 1};
+  const size_t cursor = m_cursors.size() - 1;
+  size_t expected = m_cursors[cursor].next;
+  if (expected >= count) expected = 0;
+  // The first line the whole way, with its stamp read closely.
+  if (!lines.Take(rest, m_checkHead, m_checkText[expected],
+                  LogMessageKind::kCheck, line)) {
+    return false;
   }
-  EndRun(run, part, line);
-  return taken;
+  Stamp(line);
+  CheckedAt(cursor, expected, line);
+  // A pass is mostly Checks of the jobs one after the other: those that
+  // follow in its minute are counted in a loop, which leaves what Stamp,
+  // CheckedAt and Use would leave after its last line.
+  size_t next = expected + 1;
+  int64_t last = m_nPrevious;
+  const int taken = lines.TakeRun(
+      rest, m_checkHead, last,
+      [&] {
+        expected = next >= count ? 0 : next;
+        return m_checkText[expected];
+      },
+      [&](int64_t t) {
+        Checks& checks = m_checked[expected];
+        ++checks.count;
+        checks.last = t;
+        next = expected + 1;
+        last = t;
+      },
+      LogMessageKind::kCheck, line);
+  if (taken > 0) EndRun(Run{next, last, taken}, Part(line), line);
+  return true;
 }
 
 void CStatusReader::EndRun(const Run& run, LogPartStatus& part,
                            const LogLine& line) {
-  // What Stamp, CheckedAt and Use leave after the run's last line.
-  if (run.lines == 0) return;
   m_nWhen = run.last;
   m_nPrevious = run.last;
   part.lines += run.lines;
