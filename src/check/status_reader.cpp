@@ -59,6 +59,8 @@ void CStatusReader::Begin(CJobList& jobs) {
   // The texts move to the report, where they stay while the lines pass.
   m_report.jobs.clear();
   m_report.jobs.resize(jobs.m_jobs.size());
+  m_checkText.reserve(jobs.m_jobs.size());
+  m_runText.reserve(jobs.m_jobs.size());
   for (size_t i = 0; i < jobs.m_jobs.size(); ++i) {
     ListedJob& listed = jobs.m_jobs[i];
     JobStatus& job = m_report.jobs[i];
@@ -66,37 +68,13 @@ void CStatusReader::Begin(CJobList& jobs) {
     job.position = static_cast<int>(i) + 1;
     job.check = std::move(listed.check);
     job.run = std::move(listed.run);
+    m_checkText.push_back(Logged(job.check));
+    m_runText.push_back(Logged(job.run));
   }
-  KeepTexts();
   m_checked.assign(m_report.jobs.size(), Checks());
   m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
   // Before the first start in the window, a monitor is already in a pass.
   m_cursors.push_back(Cursor{0, kUnknown, -1, -1, LinePlace(), 0, false});
-}
-
-void CStatusReader::KeepTexts() {
-  // Each job's Check and Run side by side, job after job, in one string:
-  // a pass compares them in that order.
-  size_t size = 0;
-  for (const JobStatus& job : m_report.jobs) {
-    size += Logged(job.check).size() + Logged(job.run).size();
-  }
-  m_texts.reserve(size);
-  for (const JobStatus& job : m_report.jobs) {
-    m_texts += Logged(job.check);
-    m_texts += Logged(job.run);
-  }
-  m_checkText.reserve(m_report.jobs.size());
-  m_runText.reserve(m_report.jobs.size());
-  const std::string_view texts(m_texts);
-  size_t at = 0;
-  for (const JobStatus& job : m_report.jobs) {
-    const size_t check = Logged(job.check).size();
-    const size_t run = Logged(job.run).size();
-    m_checkText.push_back(texts.substr(at, check));
-    m_runText.push_back(texts.substr(at + check, run));
-    at += check + run;
-  }
 }
 
 bool CStatusReader::Take(CLogLines& lines, std::string_view& rest,

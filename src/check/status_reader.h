@@ -66,8 +66,6 @@ class CStatusReader {
   // Leaves what the run's lines change, as Line would have left it: the
   // stamp and the file's lines as Stamp, the cursor as CheckedAt and Use.
   void EndRun(const Run& run, LogPartStatus& part, const LogLine& line);
-  // The jobs' texts as the log shows them, into m_texts.
-  void KeepTexts();
   // A stamped line's time, read into m_nWhen; it counts for its file.
   void Stamp(const LogLine& line);
   LogPartStatus& Part(const LogLine& line) {
@@ -120,9 +118,7 @@ class CStatusReader {
   int m_nCutAtStart;
   int m_nRepeated;
   LinePlace m_firstRepeated;
-  // Per job its Check and Run as the log shows them, in m_texts; the jobs
-  // by Check.
-  std::string m_texts;
+  // Per job its Check and Run as the log shows them; the jobs by Check.
   std::vector<std::string_view> m_checkText;
   std::vector<std::string_view> m_runText;
   std::unordered_map<std::string_view, std::vector<int>> m_byCheck;
