@@ -35,10 +35,6 @@ size_t Brackets(std::string_view text) {
   return count;
 }
 
-bool IsKey(std::string_view name, const char* key) {
-  return SameAsciiText(name, key);
-}
-
 // A section header as met, and the keys of its first block.
 struct Block {
   std::string_view name;
@@ -118,12 +114,26 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     return false;
   }
   m_bHasModified = CFileProbe::ModifiedTime(osPath, m_nModified);
-  // Read as the profile functions read it: a marked or UTF-8 file decoded.
-  const std::string text = DecodeText(bytes, DetectTextEncoding(bytes));
+  // Read as the profile functions read it: a marked or UTF-8 file decoded,
+  // one in the code page as it is, without a copy.
+  const TextEncoding encoding = DetectTextEncoding(bytes);
+  const std::string decoded = encoding == TextEncoding::kWindows1252
+                                  ? std::string()
+                                  : DecodeText(bytes, encoding);
+  List(encoding == TextEncoding::kWindows1252 ? std::string_view(bytes)
+                                              : std::string_view(decoded));
+  CIniFile ini;
+  ini.SetFileName(profilePath);
+  m_nDelay = ReadDelay(ini);
+  return true;
+}
+
+void CJobList::List(std::string_view text) {
   std::vector<Block> blocks;
   // Room for every section at once: a "[" per header at most.
   blocks.reserve(Brackets(text));
   CFirstBlocks first;
+  const std::string_view checkKey(kCheckKey), runKey(kRunKey);
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
       Block block;
@@ -135,17 +145,14 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     // Keys count in the first block of a section, the first of a name.
     if (blocks.empty() || blocks.back().first != blocks.size() - 1) return;
     Block& block = blocks.back();
-    if (!block.hasCheck && e.name.size() == 5 && IsKey(e.name, kCheckKey)) {
+    if (!block.hasCheck && SameAsciiText(e.name, checkKey)) {
       block.hasCheck = true;
       block.check = Unquoted(e.value);
-    } else if (!block.hasRun && e.name.size() == 3 && IsKey(e.name, kRunKey)) {
+    } else if (!block.hasRun && SameAsciiText(e.name, runKey)) {
       block.hasRun = true;
       block.run = Unquoted(e.value);
     }
   });
-  CIniFile ini;
-  ini.SetFileName(profilePath);
-  m_nDelay = ReadDelay(ini);
   // The sections as the profile functions list them, in file order and
   // each time it stands: a nameless one is not listed.
   m_jobs.reserve(blocks.size());
@@ -160,5 +167,4 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
                                std::string(values.check),
                                std::string(values.run)});
   }
-  return true;
 }

@@ -10,6 +10,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ListedJob {
@@ -30,6 +31,10 @@ class CJobList {
   uint32_t m_nDelay;
   bool m_bHasModified;
   int64_t m_nModified;  // the job file's last change, seconds since the epoch
+
+ private:
+  // The jobs of the job file's text, decoded, into m_jobs.
+  void List(std::string_view text);
 };
 
 #endif
