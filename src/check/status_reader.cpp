@@ -114,21 +114,29 @@ bool CStatusReader::Take(CLogLines& lines, std::string_view& rest,
 
 bool CStatusReader::TakeChecks(CLogLines& lines, std::string_view& rest,
                                LogLine& line) {
-  const size_t count = m_checkText.size();
+  if (Part(line).hasStamps && TakeRun(lines, rest, line)) return true;
+  // The file's first stamp, or one that needs a closer look: the line goes
+  // the whole way.
   const size_t cursor = m_cursors.size() - 1;
   size_t expected = m_cursors[cursor].next;
-  if (expected >= count) expected = 0;
-  // The first line the whole way, with its stamp read closely.
+  if (expected >= m_checkText.size()) expected = 0;
   if (!lines.Take(rest, m_checkHead, m_checkText[expected],
                   LogMessageKind::kCheck, line)) {
     return false;
   }
   Stamp(line);
   CheckedAt(cursor, expected, line);
-  // A pass is mostly Checks of the jobs one after the other: those that
-  // follow in its minute are counted in a loop, which leaves what Stamp,
-  // CheckedAt and Use would leave after its last line.
-  size_t next = expected + 1;
+  return true;
+}
+
+bool CStatusReader::TakeRun(CLogLines& lines, std::string_view& rest,
+                            LogLine& line) {
+  // A pass is mostly Checks of the jobs one after the other: those in the
+  // minute of the line before are counted in a loop, which leaves what
+  // Stamp, CheckedAt and Use would leave after its last line.
+  const size_t count = m_checkText.size();
+  size_t next = m_cursors.back().next;
+  size_t expected = 0;
   int64_t last = m_nPrevious;
   const int taken = lines.TakeRun(
       rest, m_checkHead, last,
@@ -145,7 +153,7 @@ bool CStatusReader::TakeChecks(CLogLines& lines, std::string_view& rest,
       },
       LogMessageKind::kCheck, line);
   if (taken > 0) EndRun(Run{next, last, taken}, Part(line), line);
-  return true;
+  return taken > 0;
 }
 
 void CStatusReader::EndRun(const Run& run, LogPartStatus& part,

@@ -55,14 +55,15 @@ class CStatusReader {
     bool placed;  // has placed a line
   };
 
-  // A run of Checks in the order of the newest monitor's pass, after its
-  // first: the job whose Check comes next, the last stamp, the lines.
+  // A run of Checks in the order of the newest monitor's pass: the job
+  // whose Check comes next, the last stamp, the lines.
   struct Run {
     size_t next;
     int64_t last;
     int lines;
   };
   bool TakeChecks(CLogLines& lines, std::string_view& rest, LogLine& line);
+  bool TakeRun(CLogLines& lines, std::string_view& rest, LogLine& line);
   // Leaves what the run's lines change, as Line would have left it: the
   // stamp and the file's lines as Stamp, the cursor as CheckedAt and Use.
   void EndRun(const Run& run, LogPartStatus& part, const LogLine& line);
