@@ -99,8 +99,10 @@ class CLogLines {
     const char* p = rest.data();
     const char* const stop = p + rest.size();
     const size_t at = kStampWidth - 3 + head.size();
+    // Read once: what the loop stores cannot change it.
+    const StampMinute minute = m_clock.LastMinute();
     Run run{0, StampTime(), std::string_view()};
-    for (StampTime when;; last = when.seconds) {
+    for (StampTime when; minute.usable; last = when.seconds) {
       const std::string_view value = expected();
       const size_t end = at + value.size();
       if (static_cast<size_t>(stop - p) <= end + 1) break;
@@ -112,8 +114,8 @@ class CLogLines {
         break;
       }
       if (!Same(p + kStampWidth - 3, head.data(), head.size()) ||
-          !Same(p + at, value.data(), value.size()) ||
-          !m_clock.ReadInMinute(p, when) || when.seconds < last) {
+          !Same(p + at, value.data(), value.size()) || !minute.Read(p, when) ||
+          when.seconds < last) {
         break;
       }
       taken(when.seconds);
@@ -159,6 +161,11 @@ class CLogLines {
     if (size < 16) {
       if (size < 8) return size == 0 || memcmp(a, b, size) == 0;
       return Word(a) == Word(b) && Word(a + size - 8) == Word(b + size - 8);
+    }
+    if (size <= 32) {
+      return ((Word(a) ^ Word(b)) | (Word(a + 8) ^ Word(b + 8)) |
+              (Word(a + size - 16) ^ Word(b + size - 16)) |
+              (Word(a + size - 8) ^ Word(b + size - 8))) == 0;
     }
     for (size_t i = 0; i + 16 < size; i += 16) {
       if (((Word(a + i) ^ Word(b + i)) | (Word(a + i + 8) ^ Word(b + i + 8))) !=

@@ -21,6 +21,38 @@ struct StampTime {
   int64_t later = 0;
 };
 
+// The seconds of the stamp at text, ":ss" after its minute.
+inline bool StampSecond(const char* text, unsigned& second) {
+  const unsigned tens = static_cast<unsigned char>(text[17]) - '0';
+  const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
+  second = tens * 10 + ones;
+  return text[16] == ':' && tens <= 9 && ones <= 9 && second <= 60;
+}
+
+// A minute of stamps, "dd.mm.yyyy hh:mm" and its time: the stamp of a line
+// in it costs a comparison of two words and its seconds.
+struct StampMinute {
+  bool usable = false;
+  uint64_t words[2] = {0, 0};
+  int64_t seconds = 0;
+  int64_t later = 0;
+
+  // The time of the stamp at text (19 bytes) when it lies in this minute;
+  // false otherwise.
+  bool Read(const char* text, StampTime& out) const {
+    uint64_t a[2];
+    memcpy(a, text, sizeof a);
+    unsigned second = 0;
+    if (a[0] != words[0] || a[1] != words[1] || !StampSecond(text, second)) {
+      return false;
+    }
+    out.seconds = seconds + second;
+    out.ambiguous = false;
+    out.later = later + second;
+    return true;
+  }
+};
+
 class CStampClock {
  public:
   CStampClock();
@@ -34,26 +66,22 @@ class CStampClock {
       return ReadMinute(text, out);
     }
     unsigned second = 0;
-    if (!Second(text.data(), second)) return false;
+    if (!StampSecond(text.data(), second)) return false;
     // Field by field: a copy and then a sum would wait on its own store.
     out.seconds = m_lastMinute.seconds + second;
     out.ambiguous = m_lastMinute.ambiguous;
     out.later = m_lastMinute.later + second;
     return true;
   }
-  // The time of the stamp at text (19 bytes) when it lies in the minute of
-  // the last one read and that minute is in no hour that repeats; false,
-  // with nothing read, otherwise. For a run of lines that need no more.
-  bool ReadInMinute(const char* text, StampTime& out) const {
-    unsigned second = 0;
-    if (!m_bHasLast || m_lastMinute.ambiguous || !SameMinute(text) ||
-        !Second(text, second)) {
-      return false;
-    }
-    out.seconds = m_lastMinute.seconds + second;
-    out.ambiguous = false;
-    out.later = m_lastMinute.later + second;
-    return true;
+  // The minute of the last stamp read, for a run of lines in it; not
+  // usable when there is none or it lies in an hour that repeats.
+  StampMinute LastMinute() const {
+    StampMinute minute;
+    minute.usable = m_bHasLast && !m_lastMinute.ambiguous;
+    memcpy(minute.words, m_szLastMinute, sizeof minute.words);
+    minute.seconds = m_lastMinute.seconds;
+    minute.later = m_lastMinute.later;
+    return minute;
   }
   // A stamp as the log writes it.
   static std::string Format(int64_t seconds);
@@ -72,13 +100,6 @@ class CStampClock {
     memcpy(a, text, sizeof a);
     memcpy(b, m_szLastMinute, sizeof b);
     return a[0] == b[0] && a[1] == b[1];
-  }
-  // The seconds of the stamp at text, ":ss" after its minute.
-  static bool Second(const char* text, unsigned& second) {
-    const unsigned tens = static_cast<unsigned char>(text[17]) - '0';
-    const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
-    second = tens * 10 + ones;
-    return text[16] == ':' && tens <= 9 && ones <= 9 && second <= 60;
   }
   // Any stamp: its minute read, and its hour when that is new too.
   bool ReadMinute(std::string_view text, StampTime& out);
