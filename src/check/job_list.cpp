@@ -50,6 +50,12 @@ struct Block {
 // thousands of sections costs no allocation per section.
 class CFirstBlocks {
  public:
+  // Room for this many sections without growing on the way.
+  explicit CFirstBlocks(size_t sections) {
+    size_t size = 128;
+    while (size < (sections + 1) * 2) size *= 2;
+    m_slots.assign(size, kFree);
+  }
   // The first block named as blocks[index]; index itself when it is new.
   size_t Of(const std::vector<Block>& blocks, size_t index) {
     if ((m_nCount + 1) * 2 > m_slots.size()) Grow(blocks);
@@ -129,10 +135,11 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
 }
 
 void CJobList::List(std::string_view text) {
-  std::vector<Block> blocks;
   // Room for every section at once: a "[" per header at most.
-  blocks.reserve(Brackets(text));
-  CFirstBlocks first;
+  const size_t sections = Brackets(text);
+  std::vector<Block> blocks;
+  blocks.reserve(sections);
+  CFirstBlocks first(sections);
   const std::string_view checkKey(kCheckKey), runKey(kRunKey);
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
