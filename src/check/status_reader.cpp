@@ -173,18 +173,8 @@ void CStatusReader::EndRun(const Run& run, LogPartStatus& part,
 }
 
 void CStatusReader::Line(const LogLine& line) {
-  if (line.form == LineForm::kDamaged) {
-    ++Part(line).lines;
-    Unplaced(line, "damaged or cut");
-    return;
-  }
-  if (line.form == LineForm::kContinuation) {
-    ++Part(line).lines;
-    if (line.message.kind == LogMessageKind::kEnded) {
-      m_report.monitor.ended = true;
-    } else {
-      Unplaced(line, "a continuation line the monitor does not write");
-    }
+  if (line.form != LineForm::kStamped) {
+    Unstamped(line);
     return;
   }
   Stamp(line);
@@ -213,6 +203,17 @@ void CStatusReader::Line(const LogLine& line) {
     case LogMessageKind::kOther:
       Unplaced(line, "not a message of the monitor");
       break;
+  }
+}
+
+void CStatusReader::Unstamped(const LogLine& line) {
+  ++Part(line).lines;
+  if (line.form == LineForm::kDamaged) {
+    Unplaced(line, "damaged or cut");
+  } else if (line.message.kind == LogMessageKind::kEnded) {
+    m_report.monitor.ended = true;
+  } else {
+    Unplaced(line, "a continuation line the monitor does not write");
   }
 }
 

@@ -67,6 +67,8 @@ class CStatusReader {
   // Leaves what the run's lines change, as Line would have left it: the
   // stamp and the file's lines as Stamp, the cursor as CheckedAt and Use.
   void EndRun(const Run& run, LogPartStatus& part, const LogLine& line);
+  // A damaged line or a continuation line.
+  void Unstamped(const LogLine& line);
   // A stamped line's time, read into m_nWhen; it counts for its file.
   void Stamp(const LogLine& line);
   LogPartStatus& Part(const LogLine& line) {
