@@ -63,8 +63,7 @@ class CLogLines {
     const size_t end = at + value.size();
     if (rest.size() <= end + 1) return false;
     const char* p = rest.data();
-    // The line end as a branch of its own rather than a sum: the next
-    // line's place does not wait for this line's bytes to arrive.
+    // CR LF or LF alone, as Next reads them.
     size_t next = end + 1;
     if (p[end] == '\r') {
       if (p[end + 1] != '\n') return false;
