@@ -123,11 +123,10 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
   // Read as the profile functions read it: a marked or UTF-8 file decoded,
   // one in the code page as it is, without a copy.
   const TextEncoding encoding = DetectTextEncoding(bytes);
-  const std::string decoded = encoding == TextEncoding::kWindows1252
-                                  ? std::string()
-                                  : DecodeText(bytes, encoding);
-  List(encoding == TextEncoding::kWindows1252 ? std::string_view(bytes)
-                                              : std::string_view(decoded));
+  m_text = std::make_shared<const std::string>(
+      encoding == TextEncoding::kWindows1252 ? std::move(bytes)
+                                             : DecodeText(bytes, encoding));
+  List(*m_text);
   CIniFile ini;
   ini.SetFileName(profilePath);
   m_nDelay = ReadDelay(ini);
@@ -170,8 +169,7 @@ void CJobList::List(std::string_view text) {
       continue;
     }
     const Block& values = blocks[block.first];
-    m_jobs.push_back(ListedJob{std::string(block.name),
-                               std::string(values.check),
-                               std::string(values.run)});
+    m_jobs.push_back(
+        ListedJob{std::string(block.name), values.check, values.run});
   }
 }

@@ -23,7 +23,7 @@ std::string Success() {
 }
 
 // A value as the log's reading leaves it: a quoted one may end in blanks.
-std::string_view Logged(const std::string& value) {
+std::string_view Logged(std::string_view value) {
   std::string_view text(value);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
@@ -57,6 +57,7 @@ void CStatusReader::Begin(CJobList& jobs) {
   m_bHasModified = jobs.m_bHasModified;
   m_nModified = jobs.m_nModified;
   // The texts move to the report, where they stay while the lines pass.
+  m_report.jobText = jobs.m_text;
   m_report.jobs.clear();
   m_report.jobs.resize(jobs.m_jobs.size());
   m_checkText.reserve(jobs.m_jobs.size());
@@ -66,8 +67,8 @@ void CStatusReader::Begin(CJobList& jobs) {
     JobStatus& job = m_report.jobs[i];
     job.section = std::move(listed.section);
     job.position = static_cast<int>(i) + 1;
-    job.check = std::move(listed.check);
-    job.run = std::move(listed.run);
+    job.check = listed.check;
+    job.run = listed.run;
     m_checkText.push_back(Logged(job.check));
     m_runText.push_back(Logged(job.run));
   }
