@@ -1,6 +1,6 @@
 #include "job_list.h"
 
-#include <algorithm>
+#include <string.h>
 
 #include "ascii.h"
 #include "file_find.h"
@@ -21,8 +21,18 @@ std::string_view Unquoted(std::string_view value) {
   return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
-bool IsKey(std::string_view name, const char* key) {
-  return SameAsciiText(name, key);
+// How many "[" text holds: memchr from one to the next, which a file of
+// thousands of sections passes much faster than a loop over every byte.
+size_t Brackets(std::string_view text) {
+  size_t count = 0;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while ((p = static_cast<const char*>(
+              memchr(p, '[', static_cast<size_t>(end - p)))) != nullptr) {
+    ++count;
+    ++p;
+  }
+  return count;
 }
 
 // A section header as met, and the keys of its first block.
@@ -40,6 +50,12 @@ struct Block {
 // thousands of sections costs no allocation per section.
 class CFirstBlocks {
  public:
+  // Room for this many sections without growing on the way.
+  explicit CFirstBlocks(size_t sections) {
+    size_t size = 128;
+    while (size < (sections + 1) * 2) size *= 2;
+    m_slots.assign(size, kFree);
+  }
   // The first block named as blocks[index]; index itself when it is new.
   size_t Of(const std::vector<Block>& blocks, size_t index) {
     if ((m_nCount + 1) * 2 > m_slots.size()) Grow(blocks);
@@ -104,13 +120,26 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     return false;
   }
   m_bHasModified = CFileProbe::ModifiedTime(osPath, m_nModified);
-  // Read as the profile functions read it: a marked or UTF-8 file decoded.
-  const std::string text = DecodeText(bytes, DetectTextEncoding(bytes));
-  std::vector<Block> blocks;
+  // Read as the profile functions read it: a marked or UTF-8 file decoded,
+  // one in the code page as it is, without a copy.
+  const TextEncoding encoding = DetectTextEncoding(bytes);
+  m_text = std::make_shared<const std::string>(
+      encoding == TextEncoding::kWindows1252 ? std::move(bytes)
+                                             : DecodeText(bytes, encoding));
+  List(*m_text);
+  CIniFile ini;
+  ini.SetFileName(profilePath);
+  m_nDelay = ReadDelay(ini);
+  return true;
+}
+
+void CJobList::List(std::string_view text) {
   // Room for every section at once: a "[" per header at most.
-  blocks.reserve(
-      static_cast<size_t>(std::count(text.begin(), text.end(), '[')));
-  CFirstBlocks first;
+  const size_t sections = Brackets(text);
+  std::vector<Block> blocks;
+  blocks.reserve(sections);
+  CFirstBlocks first(sections);
+  const std::string_view checkKey(kCheckKey), runKey(kRunKey);
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
       Block block;
@@ -122,17 +151,14 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
     // Keys count in the first block of a section, the first of a name.
     if (blocks.empty() || blocks.back().first != blocks.size() - 1) return;
     Block& block = blocks.back();
-    if (!block.hasCheck && e.name.size() == 5 && IsKey(e.name, kCheckKey)) {
+    if (!block.hasCheck && SameAsciiText(e.name, checkKey)) {
       block.hasCheck = true;
       block.check = Unquoted(e.value);
-    } else if (!block.hasRun && e.name.size() == 3 && IsKey(e.name, kRunKey)) {
+    } else if (!block.hasRun && SameAsciiText(e.name, runKey)) {
       block.hasRun = true;
       block.run = Unquoted(e.value);
     }
   });
-  CIniFile ini;
-  ini.SetFileName(profilePath);
-  m_nDelay = ReadDelay(ini);
   // The sections as the profile functions list them, in file order and
   // each time it stands: a nameless one is not listed.
   m_jobs.reserve(blocks.size());
@@ -143,9 +169,7 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
       continue;
     }
     const Block& values = blocks[block.first];
-    m_jobs.push_back(ListedJob{std::string(block.name),
-                               std::string(values.check),
-                               std::string(values.run)});
+    m_jobs.push_back(
+        ListedJob{std::string(block.name), values.check, values.run});
   }
-  return true;
 }

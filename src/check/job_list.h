@@ -9,13 +9,15 @@
 
 #include <stdint.h>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ListedJob {
-  std::string section;  // as listed, Windows-1252
-  std::string check;
-  std::string run;
+  std::string section;     // as listed, Windows-1252
+  std::string_view check;  // in the list's m_text
+  std::string_view run;
 };
 
 class CJobList {
@@ -27,9 +29,16 @@ class CJobList {
   bool Load(const std::string& jobFile, std::string& reason);
 
   std::vector<ListedJob> m_jobs;
+  // The job file's text, decoded, which the jobs' texts point into; it
+  // stays where it is while the list or a copy of the pointer lives.
+  std::shared_ptr<const std::string> m_text;
   uint32_t m_nDelay;
   bool m_bHasModified;
   int64_t m_nModified;  // the job file's last change, seconds since the epoch
+
+ private:
+  // The jobs of the job file's text, decoded, into m_jobs.
+  void List(std::string_view text);
 };
 
 #endif

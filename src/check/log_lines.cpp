@@ -18,9 +18,8 @@ void CLogLines::Next(std::string_view& rest, LogLine& out) {
   out.form = LineForm::kDamaged;
   // A line cut short by a full disk ends without its LF.
   const bool whole = lf != nullptr;
-  if (whole && line.size() >= kStampWidth && line[19] == ' ' &&
-      line[20] == '-' && line[21] == ' ' &&
-      m_clock.Read(line.substr(0, 19), out.when)) {
+  if (whole && line.size() >= kStampWidth && Separated(line.data()) &&
+      m_clock.Read(line.substr(0, kStampWidth - 3), out.when)) {
     out.form = LineForm::kStamped;
   } else if (whole && line.size() >= kStampWidth &&
              line.find_first_not_of(' ') >= kStampWidth) {

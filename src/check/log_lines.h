@@ -6,7 +6,10 @@
 #define QUILLSPUR_CHECK_LOG_LINES_H
 
 #include <stddef.h>
+#include <stdint.h>
+#include <string.h>
 
+#include <string>
 #include <string_view>
 
 #include "log_messages.h"
@@ -28,20 +31,155 @@ class CLogLines {
   CLogLines();
   virtual ~CLogLines();
 
-  // Hands each line of bytes, the contents of file (0 or 1), to each. A
-  // template, so that the call per line of a long log costs nothing.
-  template <typename Each>
-  void Read(int file, std::string_view bytes, const Each& each) {
+  // Hands each line of bytes, the contents of file (0 or 1), to reader:
+  // first to its Take, which may take the line it expects off the bytes
+  // with Take below, else to its Line. A template, so that the calls per
+  // line of a long log cost nothing.
+  template <typename Reader>
+  void Read(int file, std::string_view bytes, Reader& reader) {
     LogLine line{file, 0, 0, LineForm::kDamaged, StampTime(), LogMessage()};
     for (std::string_view rest = bytes; !rest.empty();) {
-      Next(rest, line);
-      each(line);
+      if (!reader.Take(*this, rest, line)) {
+        Next(rest, line);
+        reader.Line(line);
+      }
     }
   }
 
+  // What Take compares a line with after its stamp: the separator, then a
+  // message's prefix.
+  static std::string Head(std::string_view prefix) {
+    return std::string(" - ") + std::string(prefix);
+  }
+  // Takes the first line off rest into line when it is a whole stamped
+  // line whose message is exactly head's prefix then value, the message
+  // kind, as Next would read it; false, with rest and line untouched,
+  // otherwise. Most lines of a log are the one its reader expects: this
+  // costs a comparison of their bytes, not a search for the line end and a
+  // parse.
+  bool Take(std::string_view& rest, std::string_view head,
+            std::string_view value, LogMessageKind kind, LogLine& line) {
+    const size_t at = kStampWidth - 3 + head.size();
+    const size_t end = at + value.size();
+    if (rest.size() <= end + 1) return false;
+    const char* p = rest.data();
+    // CR LF or LF alone, as Next reads them.
+    size_t next = end + 1;
+    if (p[end] == '\r') {
+      if (p[end + 1] != '\n') return false;
+      next = end + 2;
+    } else if (p[end] != '\n') {
+      return false;
+    }
+    if (!Same(p + kStampWidth - 3, head.data(), head.size()) ||
+        !Same(p + at, value.data(), value.size()) ||
+        !m_clock.Read(rest.substr(0, kStampWidth - 3), line.when)) {
+      return false;
+    }
+    ++line.number;
+    line.sequence = m_nSequence++;
+    line.form = LineForm::kStamped;
+    line.message = LogMessage();
+    line.message.kind = kind;
+    line.message.value = rest.substr(at, value.size());
+    rest.remove_prefix(next);
+    return true;
+  }
+
+  // Takes lines off rest as Take does for as long as each is the message
+  // kind of head's prefix and the value that expected() gives, stamped in
+  // the minute of the line before (in no hour that repeats) and not before
+  // last; each one's time goes to taken. How many it took; line holds the
+  // last of them. The line's place stays out of memory until the run ends.
+  template <typename Expected, typename Taken>
+  int TakeRun(std::string_view& rest, std::string_view head, int64_t last,
+              const Expected& expected, const Taken& taken, LogMessageKind kind,
+              LogLine& line) {
+    const char* p = rest.data();
+    const char* const stop = p + rest.size();
+    const size_t at = kStampWidth - 3 + head.size();
+    // Read once: what the loop stores cannot change it.
+    const StampMinute minute = m_clock.LastMinute();
+    Run run{0, StampTime(), std::string_view()};
+    for (StampTime when; minute.usable; last = when.seconds) {
+      const std::string_view value = expected();
+      const size_t end = at + value.size();
+      if (static_cast<size_t>(stop - p) <= end + 1) break;
+      size_t next = end + 1;
+      if (p[end] == '\r') {
+        if (p[end + 1] != '\n') break;
+        next = end + 2;
+      } else if (p[end] != '\n') {
+        break;
+      }
+      if (!Same(p + kStampWidth - 3, head.data(), head.size()) ||
+          !Same(p + at, value.data(), value.size()) || !minute.Read(p, when) ||
+          when.seconds < last) {
+        break;
+      }
+      taken(when.seconds);
+      run = Run{run.count + 1, when, std::string_view(p + at, value.size())};
+      p += next;
+    }
+    EndRun(rest, p, run, kind, line);
+    return run.count;
+  }
+
  private:
+  // A run's lines: how many, and the last one's stamp and value.
+  struct Run {
+    int count;
+    StampTime when;
+    std::string_view value;
+  };
+  // What a run leaves in rest and line: as if each line had been taken on
+  // its own, up to p.
+  void EndRun(std::string_view& rest, const char* p, const Run& run,
+              LogMessageKind kind, LogLine& line) {
+    if (run.count == 0) return;
+    rest.remove_prefix(static_cast<size_t>(p - rest.data()));
+    line.number += run.count;
+    m_nSequence += static_cast<size_t>(run.count);
+    line.sequence = m_nSequence - 1;
+    line.form = LineForm::kStamped;
+    line.when = run.when;
+    line.message = LogMessage();
+    line.message.kind = kind;
+    line.message.value = run.value;
+  }
   // Takes the first line off rest into line.
   void Next(std::string_view& rest, LogLine& line);
+  // Whether the stamp at p is followed by " - ".
+  static bool Separated(const char* p) {
+    return p[kStampWidth - 3] == ' ' && p[kStampWidth - 2] == '-' &&
+           p[kStampWidth - 1] == ' ';
+  }
+  // memcmp's answer for the short texts of a log line, inline: sixteen
+  // bytes at a time, the last ones overlapping those before.
+  static bool Same(const char* a, const char* b, size_t size) {
+    if (size < 16) {
+      if (size < 8) return size == 0 || memcmp(a, b, size) == 0;
+      return Word(a) == Word(b) && Word(a + size - 8) == Word(b + size - 8);
+    }
+    if (size <= 32) {
+      return ((Word(a) ^ Word(b)) | (Word(a + 8) ^ Word(b + 8)) |
+              (Word(a + size - 16) ^ Word(b + size - 16)) |
+              (Word(a + size - 8) ^ Word(b + size - 8))) == 0;
+    }
+    for (size_t i = 0; i + 16 < size; i += 16) {
+      if (((Word(a + i) ^ Word(b + i)) | (Word(a + i + 8) ^ Word(b + i + 8))) !=
+          0) {
+        return false;
+      }
+    }
+    return ((Word(a + size - 16) ^ Word(b + size - 16)) |
+            (Word(a + size - 8) ^ Word(b + size - 8))) == 0;
+  }
+  static uint64_t Word(const char* p) {
+    uint64_t word;
+    memcpy(&word, p, sizeof word);
+    return word;
+  }
 
   size_t m_nSequence;
   CStampClock m_clock;

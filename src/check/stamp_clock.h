@@ -21,6 +21,38 @@ struct StampTime {
   int64_t later = 0;
 };
 
+// The seconds of the stamp at text, ":ss" after its minute.
+inline bool StampSecond(const char* text, unsigned& second) {
+  const unsigned tens = static_cast<unsigned char>(text[17]) - '0';
+  const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
+  second = tens * 10 + ones;
+  return text[16] == ':' && tens <= 9 && ones <= 9 && second <= 60;
+}
+
+// A minute of stamps, "dd.mm.yyyy hh:mm" and its time: the stamp of a line
+// in it costs a comparison of two words and its seconds.
+struct StampMinute {
+  bool usable = false;
+  uint64_t words[2] = {0, 0};
+  int64_t seconds = 0;
+  int64_t later = 0;
+
+  // The time of the stamp at text (19 bytes) when it lies in this minute;
+  // false otherwise.
+  bool Read(const char* text, StampTime& out) const {
+    uint64_t a[2];
+    memcpy(a, text, sizeof a);
+    unsigned second = 0;
+    if (a[0] != words[0] || a[1] != words[1] || !StampSecond(text, second)) {
+      return false;
+    }
+    out.seconds = seconds + second;
+    out.ambiguous = false;
+    out.later = later + second;
+    return true;
+  }
+};
+
 class CStampClock {
  public:
   CStampClock();
@@ -33,14 +65,23 @@ class CStampClock {
     if (!m_bHasLast || text.size() < 19 || !SameMinute(text.data())) {
       return ReadMinute(text, out);
     }
-    const unsigned tens = static_cast<unsigned char>(text[17]) - '0';
-    const unsigned ones = static_cast<unsigned char>(text[18]) - '0';
-    const unsigned second = tens * 10 + ones;
-    if (text[16] != ':' || tens > 9 || ones > 9 || second > 60) return false;
-    out = m_lastMinute;
-    out.seconds += second;
-    out.later += second;
+    unsigned second = 0;
+    if (!StampSecond(text.data(), second)) return false;
+    // Field by field: a copy and then a sum would wait on its own store.
+    out.seconds = m_lastMinute.seconds + second;
+    out.ambiguous = m_lastMinute.ambiguous;
+    out.later = m_lastMinute.later + second;
     return true;
+  }
+  // The minute of the last stamp read, for a run of lines in it; not
+  // usable when there is none or it lies in an hour that repeats.
+  StampMinute LastMinute() const {
+    StampMinute minute;
+    minute.usable = m_bHasLast && !m_lastMinute.ambiguous;
+    memcpy(minute.words, m_szLastMinute, sizeof minute.words);
+    minute.seconds = m_lastMinute.seconds;
+    minute.later = m_lastMinute.later;
+    return minute;
   }
   // A stamp as the log writes it.
   static std::string Format(int64_t seconds);

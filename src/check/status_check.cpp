@@ -27,10 +27,7 @@ bool ReadPart(int file, const std::string& osPath, LogPartStatus& part,
     report.problem = part.file + " cannot be read (" + reason + ")";
     return false;
   }
-  lines.Read(file, bytes, [&](const LogLine& line) {
-    ++part.lines;
-    reader.Line(line);
-  });
+  lines.Read(file, bytes, reader);
   return true;
 }
 

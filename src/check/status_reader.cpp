@@ -1,5 +1,7 @@
 #include "status_reader.h"
 
+#include <stdio.h>
+
 #include <algorithm>
 
 #include "stamp_clock.h"
@@ -13,8 +15,15 @@ const int kNamedLines = 5;
 // is built.
 const int kScansBeforeIndex = 8;
 
+// The outcome of a command that ended well, as the monitor logs it.
+std::string Success() {
+  char text[64];
+  (void)snprintf(text, sizeof text, kOutcomeFormat, 0, 0);
+  return text;
+}
+
 // A value as the log's reading leaves it: a quoted one may end in blanks.
-std::string_view Logged(const std::string& value) {
+std::string_view Logged(std::string_view value) {
   std::string_view text(value);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
@@ -38,13 +47,17 @@ CStatusReader::CStatusReader(CStatusReport& report)
       m_nBeforeChange(0),
       m_nCutAtStart(0),
       m_nRepeated(0),
-      m_nScans(0) {}
+      m_nScans(0),
+      m_checkHead(CLogLines::Head(kCheckPrefix)),
+      m_startHead(CLogLines::Head(kStartPrefix)),
+      m_successHead(CLogLines::Head(Success())) {}
 CStatusReader::~CStatusReader() = default;
 
 void CStatusReader::Begin(CJobList& jobs) {
   m_bHasModified = jobs.m_bHasModified;
   m_nModified = jobs.m_nModified;
   // The texts move to the report, where they stay while the lines pass.
+  m_report.jobText = jobs.m_text;
   m_report.jobs.clear();
   m_report.jobs.resize(jobs.m_jobs.size());
   m_checkText.reserve(jobs.m_jobs.size());
@@ -54,60 +67,128 @@ void CStatusReader::Begin(CJobList& jobs) {
     JobStatus& job = m_report.jobs[i];
     job.section = std::move(listed.section);
     job.position = static_cast<int>(i) + 1;
-    job.check = std::move(listed.check);
-    job.run = std::move(listed.run);
+    job.check = listed.check;
+    job.run = listed.run;
     m_checkText.push_back(Logged(job.check));
     m_runText.push_back(Logged(job.run));
   }
+  m_checked.assign(m_report.jobs.size(), Checks());
   m_lastStartLine.assign(m_report.jobs.size(), kUnknown);
   // Before the first start in the window, a monitor is already in a pass.
   m_cursors.push_back(Cursor{0, kUnknown, -1, -1, LinePlace(), 0, false});
 }
 
-void CStatusReader::Line(const LogLine& line) {
-  if (line.form == LineForm::kDamaged) {
-    Unplaced(line, "damaged or cut");
-    return;
+bool CStatusReader::Take(CLogLines& lines, std::string_view& rest,
+                         LogLine& line) {
+  // Only the newest monitor's next line: the one whose place Use() keeps,
+  // for which the lookups of Checked, StartLogged and Ended find this
+  // cursor and this job. The message's first byte says which it can be.
+  if (m_nLastCursor + 1 != m_cursors.size() || m_checkText.empty() ||
+      rest.size() <= kStampWidth) {
+    return false;
   }
-  if (line.form == LineForm::kContinuation) {
-    if (line.message.kind == LogMessageKind::kEnded) {
-      m_report.monitor.ended = true;
-    } else {
-      Unplaced(line, "a continuation line the monitor does not write");
+  const size_t cursor = m_nLastCursor;
+  const Cursor& c = m_cursors[cursor];
+  const char first = rest[kStampWidth];
+  if (first == m_checkHead[3]) {
+    return c.open < 0 && c.next != kUnknown && TakeChecks(lines, rest, line);
+  }
+  if (first == m_startHead[3]) {
+    if (c.open >= 0 || c.checked < 0 ||
+        !lines.Take(rest, m_startHead,
+                    m_runText[static_cast<size_t>(c.checked)],
+                    LogMessageKind::kStart, line)) {
+      return false;
     }
+    Stamp(line);
+    StartedAt(cursor, line);
+    return true;
+  }
+  if (first != m_successHead[3] || c.open < 0 ||
+      !lines.Take(rest, m_successHead, {}, LogMessageKind::kOutcome, line)) {
+    return false;
+  }
+  Stamp(line);
+  EndedAt(cursor, line);
+  return true;
+}
+
+bool CStatusReader::TakeChecks(CLogLines& lines, std::string_view& rest,
+                               LogLine& line) {
+  if (Part(line).hasStamps && TakeRun(lines, rest, line)) return true;
+  // The file's first stamp, or one that needs a closer look: the line goes
+  // the whole way.
+  const size_t cursor = m_cursors.size() - 1;
+  size_t expected = m_cursors[cursor].next;
+  if (expected >= m_checkText.size()) expected = 0;
+  if (!lines.Take(rest, m_checkHead, m_checkText[expected],
+                  LogMessageKind::kCheck, line)) {
+    return false;
+  }
+  Stamp(line);
+  CheckedAt(cursor, expected, line);
+  return true;
+}
+
+bool CStatusReader::TakeRun(CLogLines& lines, std::string_view& rest,
+                            LogLine& line) {
+  // A pass is mostly Checks of the jobs one after the other: those in the
+  // minute of the line before are counted in a loop, which leaves what
+  // Stamp, CheckedAt and Use would leave after its last line.
+  const size_t count = m_checkText.size();
+  size_t next = m_cursors.back().next;
+  size_t expected = 0;
+  int64_t last = m_nPrevious;
+  const int taken = lines.TakeRun(
+      rest, m_checkHead, last,
+      [&] {
+        expected = next >= count ? 0 : next;
+        return m_checkText[expected];
+      },
+      [&](int64_t t) {
+        Checks& checks = m_checked[expected];
+        ++checks.count;
+        checks.last = t;
+        next = expected + 1;
+        last = t;
+      },
+      LogMessageKind::kCheck, line);
+  if (taken > 0) EndRun(Run{next, last, taken}, Part(line), line);
+  return taken > 0;
+}
+
+void CStatusReader::EndRun(const Run& run, LogPartStatus& part,
+                           const LogLine& line) {
+  m_nWhen = run.last;
+  m_nPrevious = run.last;
+  part.lines += run.lines;
+  part.last = run.last;
+  m_report.monitor.lastLine = run.last;
+  m_report.monitor.ended = false;
+  Cursor& c = m_cursors.back();
+  c.next = run.next;
+  c.checked = static_cast<int>(run.next - 1);
+  c.placed = true;
+  m_nLastPlaced = line.sequence;
+  m_bHasPlaced = true;
+}
+
+void CStatusReader::Line(const LogLine& line) {
+  if (line.form != LineForm::kStamped) {
+    Unstamped(line);
     return;
   }
-  int64_t t = line.when.seconds;
-  if (line.when.ambiguous && m_bHasPrevious && t < m_nPrevious) {
-    t = line.when.later;
-    if (m_nRepeated++ == 0) m_firstRepeated = Place(line);
-  } else if (m_bHasPrevious && t < m_nPrevious && !m_bWentBack) {
-    m_bWentBack = true;
-    m_report.Note("stamps-go-back",
-                  Where(Place(line)) + " is stamped " +
-                      std::to_string(m_nPrevious - t) +
-                      " s before the line above it: the clock was set "
-                      "back; lines are read in their order");
-  }
-  m_nWhen = t;
-  m_nPrevious = t;
-  m_bHasPrevious = true;
-  LogPartStatus& part = line.file == 0 ? m_report.old : m_report.log;
-  if (!part.hasStamps) part.first = t;
-  part.hasStamps = true;
-  part.last = t;
-  m_report.monitor.hasLine = true;
-  m_report.monitor.lastLine = t;
-  m_report.monitor.ended = false;
+  Stamp(line);
   switch (line.message.kind) {
     case LogMessageKind::kStarted:
       Started();
       break;
     case LogMessageKind::kConfigMissing:
-      m_report.Note("job-file-missing",
-                    "at " + CStampClock::Format(t) +
-                        " the monitor did not find its job file '" +
-                        std::string(line.message.value) + "' and ended");
+      m_report.Note("job-file-missing", "at " + CStampClock::Format(m_nWhen) +
+                                            " the monitor did not find its "
+                                            "job file '" +
+                                            std::string(line.message.value) +
+                                            "' and ended");
       break;
     case LogMessageKind::kCheck:
       Checked(line);
@@ -124,6 +205,43 @@ void CStatusReader::Line(const LogLine& line) {
       Unplaced(line, "not a message of the monitor");
       break;
   }
+}
+
+void CStatusReader::Unstamped(const LogLine& line) {
+  ++Part(line).lines;
+  if (line.form == LineForm::kDamaged) {
+    Unplaced(line, "damaged or cut");
+  } else if (line.message.kind == LogMessageKind::kEnded) {
+    m_report.monitor.ended = true;
+  } else {
+    Unplaced(line, "a continuation line the monitor does not write");
+  }
+}
+
+void CStatusReader::Stamp(const LogLine& line) {
+  int64_t t = line.when.seconds;
+  if (line.when.ambiguous && m_bHasPrevious && t < m_nPrevious) {
+    t = line.when.later;
+    if (m_nRepeated++ == 0) m_firstRepeated = Place(line);
+  } else if (m_bHasPrevious && t < m_nPrevious && !m_bWentBack) {
+    m_bWentBack = true;
+    m_report.Note("stamps-go-back",
+                  Where(Place(line)) + " is stamped " +
+                      std::to_string(m_nPrevious - t) +
+                      " s before the line above it: the clock was set "
+                      "back; lines are read in their order");
+  }
+  m_nWhen = t;
+  m_nPrevious = t;
+  m_bHasPrevious = true;
+  LogPartStatus& part = Part(line);
+  ++part.lines;
+  if (!part.hasStamps) part.first = t;
+  part.hasStamps = true;
+  part.last = t;
+  m_report.monitor.hasLine = true;
+  m_report.monitor.lastLine = t;
+  m_report.monitor.ended = false;
 }
 
 void CStatusReader::Started() {
@@ -154,77 +272,85 @@ void CStatusReader::Started() {
 }
 
 void CStatusReader::Checked(const LogLine& line) {
-  const std::string_view text = line.message.value;
-  const size_t count = m_report.jobs.size();
-  size_t chosen = kUnknown, position = kUnknown;
+  size_t position = kUnknown;
+  size_t chosen = Expecting(line.message.value, position);
+  if (chosen == kUnknown) chosen = Resynchronise(line, position);
+  if (chosen != kUnknown) CheckedAt(chosen, position, line);
+}
+
+size_t CStatusReader::Expecting(std::string_view text, size_t& position) const {
+  const size_t count = m_checkText.size();
   for (size_t k = m_cursors.size(); k-- > 0 && count > 0;) {
     const Cursor& c = m_cursors[k];
     if (c.open >= 0 || c.next == kUnknown) continue;
     const size_t expected = c.next >= count ? 0 : c.next;
     if (m_checkText[expected] == text) {
-      chosen = k;
       position = expected;
-      break;
+      return k;
     }
   }
-  if (chosen == kUnknown) {
-    const size_t first = FindCheck(text, kUnknown);
-    if (first == kUnknown) {
-      // The monitor's place in its pass is lost until it shows again.
-      if (m_nLastCursor < m_cursors.size()) {
-        m_cursors[m_nLastCursor].checked = -1;
-        m_cursors[m_nLastCursor].next = kUnknown;
-      }
-      const bool before = m_bHasModified && m_nWhen < m_nModified;
-      if (before) ++m_nBeforeChange;
-      Unplaced(line, before ? "a Check of no job, written before the job "
-                              "file was last changed"
-                            : "a Check of no job in the job file");
-      return;
+  return kUnknown;
+}
+
+size_t CStatusReader::Resynchronise(const LogLine& line, size_t& position) {
+  const std::string_view text = line.message.value;
+  const size_t first = FindCheck(text, kUnknown);
+  if (first == kUnknown) {
+    // The monitor's place in its pass is lost until it shows again.
+    if (m_nLastCursor < m_cursors.size()) {
+      m_cursors[m_nLastCursor].checked = -1;
+      m_cursors[m_nLastCursor].next = kUnknown;
     }
-    // Out of the order of a pass: resynchronise the newest free monitor,
-    // or, when every one waits for an outcome, this is another writer.
-    for (size_t k = m_cursors.size(); k-- > 0;) {
-      if (m_cursors[k].open < 0) {
-        chosen = k;
-        break;
-      }
-    }
-    if (chosen == kUnknown) {
-      if (!m_report.twoWriters) {
-        m_report.Note("two-monitors",
-                      Where(Place(line)) + " checks a job while the start at " +
-                          Where(m_cursors.back().openLine) +
-                          " awaits its outcome: two monitors write this "
-                          "log (or an outcome was lost)");
-      }
-      m_report.twoWriters = true;
-      m_cursors.push_back(Cursor{m_cursors.back().generation, kUnknown, -1, -1,
-                                 LinePlace(), 0, false});
-      chosen = m_cursors.size() - 1;
-    }
-    const Cursor& c = m_cursors[chosen];
-    position = c.next == kUnknown ? first : FindCheck(text, c.next);
-    if (c.next != kUnknown) {
-      if (m_nOutOfOrder++ < kNamedLines) {
-        const size_t expected = c.next >= count ? 0 : c.next;
-        m_report.Note("out-of-order",
-                      Where(Place(line)) + " checks [" +
-                          m_report.jobs[position].section +
-                          "] where a pass "
-                          "of the job file as it is now checks [" +
-                          m_report.jobs[expected].section + "]");
-      }
-    }
+    const bool before = m_bHasModified && m_nWhen < m_nModified;
+    if (before) ++m_nBeforeChange;
+    Unplaced(line, before ? "a Check of no job, written before the job "
+                            "file was last changed"
+                          : "a Check of no job in the job file");
+    return kUnknown;
   }
-  Cursor& c = m_cursors[chosen];
+  const size_t chosen = FreeCursor(line);
+  const Cursor& c = m_cursors[chosen];
+  position = c.next == kUnknown ? first : FindCheck(text, c.next);
+  if (c.next != kUnknown && m_nOutOfOrder++ < kNamedLines) {
+    const size_t count = m_checkText.size();
+    const size_t expected = c.next >= count ? 0 : c.next;
+    m_report.Note("out-of-order", Where(Place(line)) + " checks [" +
+                                      m_report.jobs[position].section +
+                                      "] where a pass "
+                                      "of the job file as it is now checks [" +
+                                      m_report.jobs[expected].section + "]");
+  }
+  return chosen;
+}
+
+size_t CStatusReader::FreeCursor(const LogLine& line) {
+  // Out of the order of a pass: resynchronise the newest free monitor,
+  // or, when every one waits for an outcome, this is another writer.
+  for (size_t k = m_cursors.size(); k-- > 0;) {
+    if (m_cursors[k].open < 0) return k;
+  }
+  if (!m_report.twoWriters) {
+    m_report.Note("two-monitors",
+                  Where(Place(line)) + " checks a job while the start at " +
+                      Where(m_cursors.back().openLine) +
+                      " awaits its outcome: two monitors write this "
+                      "log (or an outcome was lost)");
+  }
+  m_report.twoWriters = true;
+  m_cursors.push_back(Cursor{m_cursors.back().generation, kUnknown, -1, -1,
+                             LinePlace(), 0, false});
+  return m_cursors.size() - 1;
+}
+
+void CStatusReader::CheckedAt(size_t cursor, size_t position,
+                              const LogLine& line) {
+  Cursor& c = m_cursors[cursor];
   c.next = position + 1;
   c.checked = static_cast<int>(position);
-  JobStatus& job = m_report.jobs[position];
-  ++job.checks;
-  job.hasChecked = true;
-  job.lastChecked = m_nWhen;
-  Use(chosen, line);
+  Checks& checks = m_checked[position];
+  ++checks.count;
+  checks.last = m_nWhen;
+  Use(cursor, line);
 }
 
 size_t CStatusReader::FindCheck(std::string_view text, size_t next) {
@@ -278,7 +404,11 @@ void CStatusReader::StartLogged(const LogLine& line) {
     Unplaced(line, "a start that follows no check of a job with this Run");
     return;
   }
-  Cursor& c = m_cursors[chosen];
+  StartedAt(chosen, line);
+}
+
+void CStatusReader::StartedAt(size_t cursor, const LogLine& line) {
+  Cursor& c = m_cursors[cursor];
   const size_t position = static_cast<size_t>(c.checked);
   c.checked = -1;
   JobStatus& job = m_report.jobs[position];
@@ -286,7 +416,7 @@ void CStatusReader::StartLogged(const LogLine& line) {
   job.hasStarted = true;
   job.lastStarted = m_nWhen;
   m_lastStartLine[position] = line.sequence;
-  if (text.empty()) {
+  if (line.message.value.empty()) {
     // Nothing runs, so nothing can hang.
     job.outcome = Outcome::kNoCommand;
   } else {
@@ -295,7 +425,7 @@ void CStatusReader::StartLogged(const LogLine& line) {
     c.openLine = Place(line);
     c.openSince = m_nWhen;
   }
-  Use(chosen, line);
+  Use(cursor, line);
 }
 
 void CStatusReader::Ended(const LogLine& line) {
@@ -311,7 +441,13 @@ void CStatusReader::Ended(const LogLine& line) {
     Unplaced(line, "an outcome without its start");
     return;
   }
-  Cursor& c = m_cursors[chosen];
+  EndedAt(chosen, line);
+}
+
+void CStatusReader::EndedAt(size_t cursor, const LogLine& line) {
+  const LogMessage& message = line.message;
+  const bool startFailed = message.kind == LogMessageKind::kStartFailed;
+  Cursor& c = m_cursors[cursor];
   const size_t position = static_cast<size_t>(c.open);
   JobStatus& job = m_report.jobs[position];
   const bool failed = startFailed || message.code != 0;
@@ -333,7 +469,7 @@ void CStatusReader::Ended(const LogLine& line) {
   job.longestRun = std::max(job.longestRun, run);
   m_report.monitor.longestRun = std::max(m_report.monitor.longestRun, run);
   c.open = -1;
-  Use(chosen, line);
+  Use(cursor, line);
 }
 
 void CStatusReader::Unplaced(const LogLine& line, const std::string& why) {
@@ -369,6 +505,11 @@ void CStatusReader::Use(size_t cursor, const LogLine& line) {
 }
 
 void CStatusReader::End() {
+  for (size_t i = 0; i < m_checked.size(); ++i) {
+    m_report.jobs[i].checks = m_checked[i].count;
+    m_report.jobs[i].hasChecked = m_checked[i].count > 0;
+    m_report.jobs[i].lastChecked = m_checked[i].last;
+  }
   // The last line is a start without its outcome: the monitor is in Run.
   // An earlier one whose monitor went on lost its outcome, unless a second
   // monitor may still be running it.
@@ -384,6 +525,10 @@ void CStatusReader::End() {
       status.outcome = Outcome::kNoOutcome;
     }
   }
+  Totals();
+}
+
+void CStatusReader::Totals() {
   if (m_report.unplaced > kNamedLines) {
     m_report.Note("unplaced", std::to_string(m_report.unplaced) +
                                   " lines in all cannot be placed");

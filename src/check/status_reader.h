@@ -23,10 +23,14 @@ class CStatusReader {
   explicit CStatusReader(CStatusReport& report);
   virtual ~CStatusReader();
 
-  // Begin with the jobs, whose texts it takes; each line in the files'
-  // order; End.
+  // Begin with the jobs, whose texts it takes; the lines of each file in
+  // the files' order, through CLogLines::Read; End.
   void Begin(CJobList& jobs);
+  // Takes the next line off rest when it is the one that the monitor's
+  // place in its pass says comes next, and places it as Line would.
+  bool Take(CLogLines& lines, std::string_view& rest, LogLine& line);
   void Line(const LogLine& line);
+  // Also counts the jobs' checks into the report, kept apart until then.
   void End();
 
  private:
@@ -34,6 +38,11 @@ class CStatusReader {
     int file = 0;
     int number = 0;
     size_t sequence = static_cast<size_t>(-1);
+  };
+  // A job's checks, apart from its status: a pass counts one for every job.
+  struct Checks {
+    int64_t last = 0;
+    int count = 0;
   };
   // One monitor's place in its pass.
   struct Cursor {
@@ -46,11 +55,40 @@ class CStatusReader {
     bool placed;  // has placed a line
   };
 
+  // A run of Checks in the order of the newest monitor's pass: the job
+  // whose Check comes next, the last stamp, the lines.
+  struct Run {
+    size_t next;
+    int64_t last;
+    int lines;
+  };
+  bool TakeChecks(CLogLines& lines, std::string_view& rest, LogLine& line);
+  bool TakeRun(CLogLines& lines, std::string_view& rest, LogLine& line);
+  // Leaves what the run's lines change, as Line would have left it: the
+  // stamp and the file's lines as Stamp, the cursor as CheckedAt and Use.
+  void EndRun(const Run& run, LogPartStatus& part, const LogLine& line);
+  // A damaged line or a continuation line.
+  void Unstamped(const LogLine& line);
+  // A stamped line's time, read into m_nWhen; it counts for its file.
+  void Stamp(const LogLine& line);
+  LogPartStatus& Part(const LogLine& line) {
+    return line.file == 0 ? m_report.old : m_report.log;
+  }
   void Started();
   void Checked(const LogLine& line);
+  // The free cursor whose pass checks this Check next, and the job; -1.
+  size_t Expecting(std::string_view text, size_t& position) const;
+  // A Check out of the order of any pass: the cursor it resynchronises,
+  // and the job, or -1 when it cannot be placed.
+  size_t Resynchronise(const LogLine& line, size_t& position);
+  // The newest free cursor, or a new one for a second writer.
+  size_t FreeCursor(const LogLine& line);
+  void CheckedAt(size_t cursor, size_t position, const LogLine& line);
   void StartLogged(const LogLine& line);
+  void StartedAt(size_t cursor, const LogLine& line);
   // An outcome, or a failure to start.
   void Ended(const LogLine& line);
+  void EndedAt(size_t cursor, const LogLine& line);
   void Unplaced(const LogLine& line, const std::string& why);
   // The cursor placed line.
   void Use(size_t cursor, const LogLine& line);
@@ -61,6 +99,8 @@ class CStatusReader {
   // The job with this Check that a pass at next checks first: the first at
   // or after next, else the first; -1 when no job has it.
   size_t FindCheck(std::string_view text, size_t next);
+  // The notes that sum the window up.
+  void Totals();
   static LinePlace Place(const LogLine& line);
   static std::string Where(const LinePlace& line);
 
@@ -85,8 +125,13 @@ class CStatusReader {
   std::vector<std::string_view> m_checkText;
   std::vector<std::string_view> m_runText;
   std::unordered_map<std::string_view, std::vector<int>> m_byCheck;
-  int m_nScans;  // lookups by a scan, before m_byCheck is made
+  int m_nScans;                   // lookups by a scan, before m_byCheck is made
+  std::vector<Checks> m_checked;  // per job, moved to it at End
   std::vector<size_t> m_lastStartLine;  // per job, its last start's sequence
+  // What Take compares lines with after their stamps.
+  std::string m_checkHead;
+  std::string m_startHead;
+  std::string m_successHead;  // the outcome iRC 0, errno 0
 };
 
 #endif

@@ -7,7 +7,9 @@
 
 #include <stdint.h>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // How a job's last start ended.
@@ -24,8 +26,9 @@ enum class Outcome {
 struct JobStatus {
   std::string section;
   int position = 0;  // among the jobs, from 1
-  std::string check;
-  std::string run;
+  // In the report's jobText.
+  std::string_view check;
+  std::string_view run;
   int checks = 0;
   int starts = 0;
   int failures = 0;
@@ -85,6 +88,8 @@ class CStatusReport {
   virtual ~CStatusReport();
 
   std::string jobFile;
+  // The job file's text, decoded, which the jobs' texts point into.
+  std::shared_ptr<const std::string> jobText;
   std::string problem;  // why nothing could be said; empty when read
   uint32_t delay = 60;
   int64_t now = 0;
