@@ -1,4 +1,4 @@
-#include "check_options.h"
+#include "check/check_options.h"
 
 #include <string.h>
 
@@ -24,6 +24,14 @@ bool ReadCount(const std::string& text, long long& out) {
   }
   out = std::stoll(text);
   return true;
+}
+
+std::string NotANumber(const std::string& option, const std::string& value) {
+  std::string error = option;
+  error += " needs a whole number, not \"";
+  error += value;
+  error += "\"";
+  return error;
 }
 
 }  // namespace
@@ -133,7 +141,7 @@ bool CCheckOptions::Parse(int argc, char* argv[], std::string& error) {
     const std::string value = joined ? joinedValue : std::string(argv[i]);
     if (target.value != nullptr) *target.value = value;
     if (target.number != nullptr && !ReadCount(value, *target.number)) {
-      error = arg + " needs a whole number, not \"" + value + "\"";
+      error = NotANumber(arg, value);
       return false;
     }
   }

@@ -1,8 +1,8 @@
-#include "status_report.h"
+#include "check/status_report.h"
 
 #include <algorithm>
 
-#include "stamp_clock.h"
+#include "check/stamp_clock.h"
 
 CStatusReport::CStatusReport() = default;
 CStatusReport::~CStatusReport() = default;
@@ -32,6 +32,23 @@ void CStatusReport::Judge(const StatusLimits& limits) {
     return;
   }
   std::vector<std::string> critical, warning;
+  JudgeMonitor(critical, warning);
+  const int failing = Failing();
+  if (failingLimit > 0 && failing >= failingLimit) {
+    warning.push_back(std::to_string(failing) + " of " +
+                      std::to_string(jobs.size()) +
+                      " jobs failing: " + FailingNames());
+  }
+  if (twoWriters) warning.push_back("two monitors write one log");
+  level = !critical.empty()  ? StatusLevel::kCritical
+          : !warning.empty() ? StatusLevel::kWarning
+                             : StatusLevel::kOk;
+  reasons = critical;
+  reasons.insert(reasons.end(), warning.begin(), warning.end());
+}
+
+void CStatusReport::JudgeMonitor(std::vector<std::string>& critical,
+                                 std::vector<std::string>& warning) const {
   const long long silence = Silence();
   const std::string delayText = "Delay is " + std::to_string(delay) + " s";
   if (!monitor.hasLine) {
@@ -60,27 +77,20 @@ void CStatusReport::Judge(const StatusLimits& limits) {
     critical.push_back("no line for " + Duration(silence) + " while " +
                        delayText);
   }
-  const int failing = Failing();
-  if (failingLimit > 0 && failing >= failingLimit) {
-    std::string names;
-    for (const JobStatus& job : jobs) {
-      if (!job.failing) continue;
-      if (names.size() > 200) {
-        names += ", ...";
-        break;
-      }
-      names += (names.empty() ? "" : ", ") + std::string("[") + job.section +
-               "] since " + CStampClock::Short(job.failingSince, now);
+}
+
+std::string CStatusReport::FailingNames() const {
+  std::string names;
+  for (const JobStatus& job : jobs) {
+    if (!job.failing) continue;
+    if (names.size() > 200) {
+      names += ", ...";
+      break;
     }
-    warning.push_back(std::to_string(failing) + " of " +
-                      std::to_string(jobs.size()) + " jobs failing: " + names);
+    names += (names.empty() ? "" : ", ") + std::string("[") + job.section +
+             "] since " + CStampClock::Short(job.failingSince, now);
   }
-  if (twoWriters) warning.push_back("two monitors write one log");
-  level = !critical.empty()  ? StatusLevel::kCritical
-          : !warning.empty() ? StatusLevel::kWarning
-                             : StatusLevel::kOk;
-  reasons = critical;
-  reasons.insert(reasons.end(), warning.begin(), warning.end());
+  return names;
 }
 
 const char* LevelName(StatusLevel level) {

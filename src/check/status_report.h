@@ -113,6 +113,13 @@ class CStatusReport {
   // Seconds since the last line; -1 when there is none.
   long long Silence() const;
   void Judge(const StatusLimits& limits);
+
+ private:
+  // What the newest lines say of the monitor: silent, ended or hung.
+  void JudgeMonitor(std::vector<std::string>& critical,
+                    std::vector<std::string>& warning) const;
+  // The failing jobs, named up to about 200 bytes.
+  std::string FailingNames() const;
 };
 
 const char* LevelName(StatusLevel level);

@@ -1,4 +1,4 @@
-#include "log_messages.h"
+#include "log/log_messages.h"
 
 #include <string.h>
 
@@ -73,44 +73,28 @@ bool MatchFormat(std::string_view format, std::string_view text,
   return text.empty();
 }
 
-}  // namespace
+// A Check line, most of a log, is compared with its prefix's fixed size. The
+// prefixes end in a blank, which went with the others when no value follows.
+bool IsCheckLine(std::string_view message) {
+  const size_t size = sizeof kCheckPrefix - 1;
+  return (message.size() >= size &&
+          memcmp(message.data(), kCheckPrefix, size) == 0) ||
+         (message.size() == size - 1 &&
+          memcmp(message.data(), kCheckPrefix, size - 1) == 0);
+}
 
-void ParseLogMessage(std::string_view message, LogMessage& out) {
-  out = LogMessage();
-  // A write cut short leaves blanks at the end of the line before it.
-  while (!message.empty() && message.back() == ' ') message.remove_suffix(1);
-  const std::string_view check(kCheckPrefix), start(kStartPrefix),
-      open(kConfigMissingOpen), close(kConfigMissingClose);
-  // The prefixes end in a blank, which went with the others when no value
-  // follows.
-  const auto prefixed = [&](std::string_view prefix) {
-    return StartsWith(message, prefix) ||
-           message == prefix.substr(0, prefix.size() - 1);
-  };
-  // A Check line, most of a log, is compared with its prefix's fixed size.
-  const auto checkLine = [&] {
-    const size_t size = sizeof kCheckPrefix - 1;
-    return (message.size() >= size &&
-            memcmp(message.data(), kCheckPrefix, size) == 0) ||
-           (message.size() == size - 1 &&
-            memcmp(message.data(), kCheckPrefix, size - 1) == 0);
-  };
-  // Each message begins with a byte of its own: only the one whose first
-  // byte stands there is tried.
-  const char first = message.empty() ? '\0' : message[0];
-  if (first == check[0] && checkLine()) {
-    out.kind = LogMessageKind::kCheck;
-    out.value = message.substr(std::min(message.size(), check.size()));
-  } else if (first == start[0] && prefixed(start)) {
-    out.kind = LogMessageKind::kStart;
-    out.value = message.substr(std::min(message.size(), start.size()));
-  } else if (first == kStartedMessage[0] && message == kStartedMessage) {
-    out.kind = LogMessageKind::kStarted;
-  } else if (first == kEndedMessage[0] && message == kEndedMessage) {
-    out.kind = LogMessageKind::kEnded;
-  } else if (first == open[0] && StartsWith(message, open) &&
-             message.size() >= open.size() + close.size() &&
-             message.substr(message.size() - close.size()) == close) {
+bool IsPrefixed(std::string_view message, std::string_view prefix) {
+  return StartsWith(message, prefix) ||
+         message == prefix.substr(0, prefix.size() - 1);
+}
+
+// The messages that are formats or enclose their value.
+void ParseFormatted(std::string_view message, LogMessage& out) {
+  const std::string_view open(kConfigMissingOpen), close(kConfigMissingClose);
+  const char first = message[0];
+  if (first == open[0] && StartsWith(message, open) &&
+      message.size() >= open.size() + close.size() &&
+      message.substr(message.size() - close.size()) == close) {
     out.kind = LogMessageKind::kConfigMissing;
     out.value = message.substr(open.size(),
                                message.size() - open.size() - close.size());
@@ -123,5 +107,31 @@ void ParseLogMessage(std::string_view message, LogMessage& out) {
                          nullptr)) {
     out.kind = LogMessageKind::kStartFailed;
     out.code = -1;
+  }
+}
+
+}  // namespace
+
+void ParseLogMessage(std::string_view message, LogMessage& out) {
+  out = LogMessage();
+  // A write cut short leaves blanks at the end of the line before it.
+  while (!message.empty() && message.back() == ' ') message.remove_suffix(1);
+  if (message.empty()) return;
+  const std::string_view check(kCheckPrefix), start(kStartPrefix);
+  // Each message begins with a byte of its own: only the one whose first
+  // byte stands there is tried.
+  const char first = message[0];
+  if (first == check[0] && IsCheckLine(message)) {
+    out.kind = LogMessageKind::kCheck;
+    out.value = message.substr(std::min(message.size(), check.size()));
+  } else if (first == start[0] && IsPrefixed(message, start)) {
+    out.kind = LogMessageKind::kStart;
+    out.value = message.substr(std::min(message.size(), start.size()));
+  } else if (first == kStartedMessage[0] && message == kStartedMessage) {
+    out.kind = LogMessageKind::kStarted;
+  } else if (first == kEndedMessage[0] && message == kEndedMessage) {
+    out.kind = LogMessageKind::kEnded;
+  } else {
+    ParseFormatted(message, out);
   }
 }
