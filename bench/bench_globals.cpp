@@ -4,7 +4,7 @@
 // starting the benchmark never reads or changes the machine's own.
 #include <stdlib.h>
 
-#include "globals.h"
+#include "monitor/globals.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #ifndef QUILLSPUR_BENCH_COUNTING_READER_H
 #define QUILLSPUR_BENCH_COUNTING_READER_H
 
-#include "profile_reader.h"
+#include "config/profile_reader.h"
 
 class CCountingReader : public CProfileReader {
  public:

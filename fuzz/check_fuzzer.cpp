@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "afx_string.h"
-#include "afx_string_array.h"
-#include "check_report.h"
+#include "check/check_report.h"
+#include "check/job_checker.h"
+#include "check/json_report.h"
+#include "check/text_report.h"
+#include "config/ini_file.h"
+#include "framework/afx_string.h"
+#include "framework/afx_string_array.h"
 #include "fuzz_check.h"
-#include "ini_file.h"
-#include "job_checker.h"
-#include "job_rules.h"
-#include "json_report.h"
-#include "text_report.h"
+#include "monitor/job_rules.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "afx_string_array.h"
+#include "config/ini_file.h"
+#include "framework/afx_string_array.h"
 #include "fuzz_check.h"
-#include "ini_file.h"
-#include "profile_text.h"
-#include "text_encoding.h"
+#include "platform/missing/profile/profile_text.h"
+#include "platform/text_encoding.h"
 
 namespace {
 

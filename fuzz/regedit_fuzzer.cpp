@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "code_page.h"
 #include "fuzz_check.h"
-#include "regedit_file.h"
-#include "regedit_syntax.h"
-#include "text_encoding.h"
+#include "platform/code_page.h"
+#include "platform/missing/registry_store/regedit_file.h"
+#include "platform/missing/registry_store/regedit_syntax.h"
+#include "platform/text_encoding.h"
 
 namespace {
 

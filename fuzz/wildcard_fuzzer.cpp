@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/wildcard.h"
 #include "fuzz_check.h"
-#include "wildcard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "check_report.h"
+#include "check/check_report.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "text_encoding.h"
+#include "platform/text_encoding.h"
 
 enum class Severity { kError, kWarning, kInfo };
 

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "command_lookup.h"
+#include "check/command_lookup.h"
 
 namespace {
 

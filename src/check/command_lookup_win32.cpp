@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "command_lookup.h"
+#include "check/command_lookup.h"
 
 namespace {
 

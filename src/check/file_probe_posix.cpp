@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "file_probe.h"
-#include "whole_file.h"
+#include "check/file_probe.h"
+#include "platform/whole_file.h"
 
 PathKind CFileProbe::Kind(const std::string& path) {
   struct stat info;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "file_probe.h"
+#include "check/file_probe.h"
 
 namespace {
 

@@ -1,22 +1,22 @@
-#include "job_checker.h"
+#include "check/job_checker.h"
 
 #include <string.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "afx_string_array.h"
-#include "ascii.h"
-#include "command_lookup.h"
-#include "file_find.h"
-#include "file_probe.h"
-#include "install_path.h"
-#include "job_rules.h"
-#include "key_spelling.h"
-#include "log_file.h"
-#include "os_path.h"
-#include "registry_probe.h"
-#include "wildcard.h"
+#include "check/command_lookup.h"
+#include "check/file_probe.h"
+#include "check/key_spelling.h"
+#include "check/registry_probe.h"
+#include "framework/afx_string_array.h"
+#include "framework/file_find.h"
+#include "framework/wildcard.h"
+#include "log/log_file.h"
+#include "monitor/job_rules.h"
+#include "platform/ascii.h"
+#include "platform/os_path.h"
+#include "registry/install_path.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "check_report.h"
-#include "ini_file.h"
-#include "job_file_scan.h"
+#include "check/check_report.h"
+#include "check/job_file_scan.h"
+#include "config/ini_file.h"
 
 class CJobChecker {
  public:

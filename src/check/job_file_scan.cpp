@@ -1,11 +1,11 @@
-#include "job_file_scan.h"
+#include "check/job_file_scan.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "ascii.h"
-#include "code_page.h"
-#include "job_rules.h"
+#include "monitor/job_rules.h"
+#include "platform/ascii.h"
+#include "platform/code_page.h"
 
 CJobFileScan::CJobFileScan()
     : m_encoding(TextEncoding::kWindows1252),

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "profile/profile_lexer.h"
-#include "text_encoding.h"
+#include "platform/profile_lexer.h"
+#include "platform/text_encoding.h"
 
 struct ScannedKey {
   std::string name;

@@ -1,15 +1,15 @@
-#include "job_list.h"
+#include "check/job_list.h"
 
 #include <string.h>
 
-#include "ascii.h"
-#include "file_find.h"
-#include "file_probe.h"
-#include "ini_file.h"
-#include "job_file_scan.h"
-#include "job_rules.h"
-#include "os_path.h"
-#include "text_encoding.h"
+#include "check/file_probe.h"
+#include "check/job_file_scan.h"
+#include "config/ini_file.h"
+#include "framework/file_find.h"
+#include "monitor/job_rules.h"
+#include "platform/ascii.h"
+#include "platform/os_path.h"
+#include "platform/text_encoding.h"
 
 namespace {
 

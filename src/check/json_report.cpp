@@ -1,10 +1,10 @@
-#include "json_report.h"
+#include "check/json_report.h"
 
 #include <stdio.h>
 
-#include "code_page.h"
-#include "json_text.h"
-#include "os_path.h"
+#include "check/json_text.h"
+#include "platform/code_page.h"
+#include "platform/os_path.h"
 
 namespace {
 

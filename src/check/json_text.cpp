@@ -1,8 +1,8 @@
-#include "json_text.h"
+#include "check/json_text.h"
 
 #include <stdio.h>
 
-#include "code_page.h"
+#include "platform/code_page.h"
 
 void AddJsonText(std::string& out, std::string_view text) {
   out += '"';

@@ -1,10 +1,10 @@
-#include "key_spelling.h"
+#include "check/key_spelling.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "ascii.h"
-#include "job_rules.h"
+#include "monitor/job_rules.h"
+#include "platform/ascii.h"
 
 size_t EditDistance(std::string_view a, std::string_view b) {
   const auto same = [](char x, char y) {

@@ -1,4 +1,4 @@
-#include "log_lines.h"
+#include "check/log_lines.h"
 
 #include <string.h>
 

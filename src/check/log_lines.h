@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "log_messages.h"
-#include "stamp_clock.h"
+#include "check/stamp_clock.h"
+#include "log/log_messages.h"
 
 enum class LineForm { kStamped, kContinuation, kDamaged };
 

@@ -6,20 +6,20 @@
 #include <exception>
 #include <string>
 
-#include "arguments.h"
-#include "check_options.h"
-#include "check_report.h"
-#include "file_probe.h"
-#include "job_checker.h"
-#include "json_report.h"
-#include "os_path.h"
-#include "stamp_clock.h"
-#include "status_check.h"
-#include "status_forms.h"
-#include "text_report.h"
-#include "user_switch.h"
-#include "utf8_console.h"
-#include "write_access_judge.h"
+#include "check/check_options.h"
+#include "check/check_report.h"
+#include "check/file_probe.h"
+#include "check/job_checker.h"
+#include "check/json_report.h"
+#include "check/stamp_clock.h"
+#include "check/status_check.h"
+#include "check/status_forms.h"
+#include "check/text_report.h"
+#include "check/user_switch.h"
+#include "check/write_access_judge.h"
+#include "platform/arguments.h"
+#include "platform/os_path.h"
+#include "platform/utf8_console.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "registry_probe.h"
+#include "check/registry_probe.h"
 
 #include <windows.h>
 
@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "afx_string.h"
-#include "install_path.h"
-#include "registry_value.h"
+#include "framework/afx_string.h"
+#include "registry/install_path.h"
+#include "registry/registry_value.h"
 
 namespace {
 

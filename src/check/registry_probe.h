@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "check_report.h"
+#include "check/check_report.h"
 
 class CRegistryProbe {
  public:

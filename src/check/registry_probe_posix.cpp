@@ -2,8 +2,8 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include "registry_probe.h"
-#include "registry_store.h"
+#include "check/registry_probe.h"
+#include "platform/missing/registry_store/registry_store.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "install_path.h"
-#include "registry_probe.h"
+#include "check/registry_probe.h"
+#include "registry/install_path.h"
 
 void CRegistryProbe::DescribeStore(RegistryReport& registry) {
   registry.store = "the Windows registry";

@@ -1,4 +1,4 @@
-#include "stamp_clock.h"
+#include "check/stamp_clock.h"
 
 #include <stdio.h>
 #include <string.h>

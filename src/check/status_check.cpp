@@ -1,14 +1,14 @@
-#include "status_check.h"
+#include "check/status_check.h"
 
-#include "file_probe.h"
-#include "install_path.h"
-#include "job_list.h"
-#include "job_rules.h"
-#include "log_file.h"
-#include "log_lines.h"
-#include "os_path.h"
-#include "registry_probe.h"
-#include "status_reader.h"
+#include "check/file_probe.h"
+#include "check/job_list.h"
+#include "check/log_lines.h"
+#include "check/registry_probe.h"
+#include "check/status_reader.h"
+#include "log/log_file.h"
+#include "monitor/job_rules.h"
+#include "platform/os_path.h"
+#include "registry/install_path.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "status_report.h"
+#include "check/status_report.h"
 
 class CStatusCheck {
  public:

@@ -1,13 +1,13 @@
-#include "status_forms.h"
+#include "check/status_forms.h"
 
 #include <stdio.h>
 
 #include <algorithm>
 
-#include "ascii.h"
-#include "code_page.h"
-#include "json_text.h"
-#include "stamp_clock.h"
+#include "check/json_text.h"
+#include "check/stamp_clock.h"
+#include "platform/ascii.h"
+#include "platform/code_page.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "status_report.h"
+#include "check/status_report.h"
 
 class CStatusForms {
  public:

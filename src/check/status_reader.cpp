@@ -1,10 +1,10 @@
-#include "status_reader.h"
+#include "check/status_reader.h"
 
 #include <stdio.h>
 
 #include <algorithm>
 
-#include "stamp_clock.h"
+#include "check/stamp_clock.h"
 
 namespace {
 

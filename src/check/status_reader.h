@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "job_list.h"
-#include "log_lines.h"
-#include "status_report.h"
+#include "check/job_list.h"
+#include "check/log_lines.h"
+#include "check/status_report.h"
 
 class CStatusReader {
  public:

@@ -1,7 +1,7 @@
-#include "text_report.h"
+#include "check/text_report.h"
 
-#include "install_path.h"
-#include "os_path.h"
+#include "platform/os_path.h"
+#include "registry/install_path.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "check_report.h"
+#include "check/check_report.h"
 
 class CTextReport {
  public:

@@ -2,7 +2,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "user_switch.h"
+#include "check/user_switch.h"
 
 bool CUserSwitch::SwitchTo(const std::string& user, std::string& error) {
   const struct passwd* entry = getpwnam(user.c_str());

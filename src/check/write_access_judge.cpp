@@ -1,8 +1,8 @@
-#include "write_access_judge.h"
+#include "check/write_access_judge.h"
 
 #include <algorithm>
 
-#include "os_path.h"
+#include "platform/os_path.h"
 
 namespace {
 

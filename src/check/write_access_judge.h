@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "check_report.h"
+#include "check/check_report.h"
 
 // What the monitor trusts; each has a finding code of its own.
 enum class Trusted { kJobFile, kRegistryStore, kLogDirectory };

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "os_path.h"
-#include "write_access_judge.h"
+#include "check/write_access_judge.h"
+#include "platform/os_path.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "install_path.h"
-#include "os_path.h"
-#include "write_access_judge.h"
+#include "check/write_access_judge.h"
+#include "platform/os_path.h"
+#include "registry/install_path.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ini_file.h"
+#include "config/ini_file.h"
 
 #include <mbstring.h>
 #include <stdint.h>

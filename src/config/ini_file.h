@@ -8,9 +8,9 @@
 
 #include <windows.h>
 
-#include "afx_string.h"
-#include "afx_string_array.h"
-#include "profile_reader.h"
+#include "config/profile_reader.h"
+#include "framework/afx_string.h"
+#include "framework/afx_string_array.h"
 
 class CIniFile {
  public:

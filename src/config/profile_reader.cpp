@@ -1,4 +1,4 @@
-#include "profile_reader.h"
+#include "config/profile_reader.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "afx_string.h"
+#include "framework/afx_string.h"
 
 #include <stdarg.h>
 #include <stdio.h>

@@ -1,4 +1,4 @@
-#include "afx_string_array.h"
+#include "framework/afx_string_array.h"
 
 CStringArray::CStringArray() = default;
 CStringArray::~CStringArray() = default;

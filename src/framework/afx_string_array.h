@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "afx_string.h"
+#include "framework/afx_string.h"
 
 class CStringArray {
  public:

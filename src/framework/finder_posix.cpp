@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "file_find.h"
-#include "code_page.h"
-#include "path_cleanup.h"
-#include "wildcard.h"
+#include "framework/file_find.h"
+#include "framework/wildcard.h"
+#include "platform/code_page.h"
+#include "platform/path_cleanup.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // for a pattern do not count, so "dir\*" needs a real entry in dir.
 #include <windows.h>
 
-#include "file_find.h"
-#include "wildcard.h"
+#include "framework/file_find.h"
+#include "framework/wildcard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wildcard.h"
+#include "framework/wildcard.h"
 
 #include <string.h>
 

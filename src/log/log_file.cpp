@@ -1,12 +1,12 @@
-#include "log_file.h"
+#include "log/log_file.h"
 
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 
-#include "log_writer.h"
-#include "os_path.h"
+#include "log/log_writer.h"
+#include "platform/os_path.h"
 
 CLogFile::CLogFile() : m_nMaxSize(0) {}
 CLogFile::~CLogFile() = default;

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "afx_string.h"
+#include "framework/afx_string.h"
 
 class CLogFile {
  public:

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "log_writer.h"
-#include "seams.h"
+#include "log/log_writer.h"
+#include "platform/seams.h"
 
 size_t CLogWriter::WriteOnce(const char* line, size_t length) {
   const size_t allowed = std::min(length, seams::LogWriteAllowed(length));

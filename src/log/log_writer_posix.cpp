@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "directory_lock.h"
-#include "log_writer.h"
-#include "seams.h"
+#include "log/log_writer.h"
+#include "platform/directory_lock.h"
+#include "platform/seams.h"
 
 namespace {
 

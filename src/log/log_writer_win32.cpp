@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "ascii.h"
-#include "log_writer.h"
-#include "seams.h"
+#include "log/log_writer.h"
+#include "platform/ascii.h"
+#include "platform/seams.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // One translation unit, so that the order of construction is the order
 // written here.
-#include "globals.h"
+#include "monitor/globals.h"
 
 CLogFile theLog;
 CString theLogDirectory;

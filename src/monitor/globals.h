@@ -3,10 +3,10 @@
 #ifndef QUILLSPUR_MONITOR_GLOBALS_H
 #define QUILLSPUR_MONITOR_GLOBALS_H
 
-#include "afx_string.h"
-#include "install_path.h"
-#include "log_file.h"
-#include "win_app.h"
+#include "framework/afx_string.h"
+#include "framework/win_app.h"
+#include "log/log_file.h"
+#include "registry/install_path.h"
 
 extern CLogFile theLog;
 extern CString theLogDirectory;

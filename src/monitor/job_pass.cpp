@@ -1,12 +1,12 @@
-#include "job_pass.h"
+#include "monitor/job_pass.h"
 
 #include <errno.h>
 
-#include "afx_string_array.h"
-#include "command.h"
-#include "globals.h"
-#include "job_rules.h"
-#include "log_messages.h"
+#include "framework/afx_string_array.h"
+#include "log/log_messages.h"
+#include "monitor/globals.h"
+#include "monitor/job_rules.h"
+#include "platform/command.h"
 
 void RunJobPass(CIniFile& ini) {
   // The only listing in this pass: sections added meanwhile wait for the next.

@@ -6,8 +6,8 @@
 #ifndef QUILLSPUR_MONITOR_JOB_PASS_H
 #define QUILLSPUR_MONITOR_JOB_PASS_H
 
-#include "afx_string.h"
-#include "ini_file.h"
+#include "config/ini_file.h"
+#include "framework/afx_string.h"
 
 // One pass over the sections of the file behind ini, in file order.
 void RunJobPass(CIniFile& ini);

@@ -1,8 +1,8 @@
-#include "job_rules.h"
+#include "monitor/job_rules.h"
 
 #include <mbstring.h>
 
-#include "file_find.h"
+#include "framework/file_find.h"
 
 const char kGlobalSection[] = "Quillspur";
 const char kDelayKey[] = "Delay";

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "afx_string.h"
-#include "ini_file.h"
+#include "config/ini_file.h"
+#include "framework/afx_string.h"
 
 // The global section, also the base name of the log files.
 extern const char kGlobalSection[];

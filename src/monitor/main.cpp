@@ -1,8 +1,8 @@
 // Quillspur: watches for files and starts programs when they have arrived.
-#include "arguments.h"
-#include "command.h"
-#include "monitor.h"
-#include "win_app.h"
+#include "framework/win_app.h"
+#include "monitor/monitor.h"
+#include "platform/arguments.h"
+#include "platform/command.h"
 
 int main(int argc, char* argv[]) {
   PrepareProcessSignals();

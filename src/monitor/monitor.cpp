@@ -1,16 +1,16 @@
-#include "monitor.h"
+#include "monitor/monitor.h"
 
 #include <stdio.h>
 
 #include <new>
 
-#include "command.h"
-#include "file_find.h"
-#include "globals.h"
-#include "job_pass.h"
-#include "job_rules.h"
-#include "log_messages.h"
-#include "startup_memory.h"
+#include "framework/file_find.h"
+#include "log/log_messages.h"
+#include "monitor/globals.h"
+#include "monitor/job_pass.h"
+#include "monitor/job_rules.h"
+#include "platform/command.h"
+#include "platform/startup_memory.h"
 
 namespace {
 

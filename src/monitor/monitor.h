@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "ini_file.h"
+#include "config/ini_file.h"
 
 // The framework's initialisation; AfxWinInit in the program, a stand-in
 // in tests.

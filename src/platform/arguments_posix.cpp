@@ -1,8 +1,8 @@
-#include "arguments.h"
+#include "platform/arguments.h"
 
 #include <string.h>
 
-#include "code_page.h"
+#include "platform/code_page.h"
 
 void TakeSystemArguments(int argc, char* argv[]) {
   for (int i = 1; i < argc; ++i) {

@@ -1,4 +1,4 @@
-#include "arguments.h"
+#include "platform/arguments.h"
 
 void TakeSystemArguments(int /*argc*/, char* /*argv*/[]) {}
 

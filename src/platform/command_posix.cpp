@@ -1,4 +1,4 @@
-#include "command.h"
+#include "platform/command.h"
 
 #include <errno.h>
 #include <signal.h>
@@ -10,7 +10,7 @@
 
 #include <string_view>
 
-#include "code_page.h"
+#include "platform/code_page.h"
 
 extern char** environ;
 

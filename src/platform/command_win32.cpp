@@ -1,4 +1,4 @@
-#include "command.h"
+#include "platform/command.h"
 
 #include <stdlib.h>
 

@@ -1,4 +1,4 @@
-#include "directory_lock.h"
+#include "platform/directory_lock.h"
 
 #include <errno.h>
 #include <fcntl.h>

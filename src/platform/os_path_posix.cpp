@@ -1,7 +1,7 @@
-#include "os_path.h"
+#include "platform/os_path.h"
 
-#include "code_page.h"
-#include "path_cleanup.h"
+#include "platform/code_page.h"
+#include "platform/path_cleanup.h"
 
 std::string OsPath(const char* path) {
   return SystemName(CleanWin32Path(path == nullptr ? "" : path));

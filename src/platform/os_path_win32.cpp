@@ -1,4 +1,4 @@
-#include "os_path.h"
+#include "platform/os_path.h"
 
 std::string OsPath(const char* path) {
   return std::string(path == nullptr ? "" : path);

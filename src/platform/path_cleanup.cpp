@@ -1,10 +1,10 @@
-#include "path_cleanup.h"
+#include "platform/path_cleanup.h"
 
 #include <sys/stat.h>
 
 #include <vector>
 
-#include "code_page.h"
+#include "platform/code_page.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "profile_lexer.h"
+#include "platform/profile_lexer.h"
 
-#include "ascii.h"
+#include "platform/ascii.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "seams.h"
+#include "platform/seams.h"
 
 namespace seams {
 

@@ -1,7 +1,7 @@
 #include <malloc.h>
 
-#include "registry_store.h"
-#include "startup_memory.h"
+#include "platform/missing/registry_store/registry_store.h"
+#include "platform/startup_memory.h"
 
 void ReleaseStartUpMemory() {
   CRegistryStore::ReleaseShared();

@@ -1,3 +1,3 @@
-#include "startup_memory.h"
+#include "platform/startup_memory.h"
 
 void ReleaseStartUpMemory() {}

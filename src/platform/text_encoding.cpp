@@ -1,11 +1,11 @@
-#include "text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <stdint.h>
 #include <string.h>
 
 #include <utility>
 
-#include "code_page.h"
+#include "platform/code_page.h"
 
 namespace {
 

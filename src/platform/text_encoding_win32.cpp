@@ -1,3 +1,3 @@
-#include "text_encoding.h"
+#include "platform/text_encoding.h"
 
 bool DecodesUnmarkedUtf8() { return false; }

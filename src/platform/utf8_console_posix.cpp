@@ -1,3 +1,3 @@
-#include "utf8_console.h"
+#include "platform/utf8_console.h"
 
 void ShowUtf8OnConsole() {}

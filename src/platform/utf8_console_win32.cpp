@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "utf8_console.h"
+#include "platform/utf8_console.h"
 
 void ShowUtf8OnConsole() {
   // Only a console has a code page; a pipe or a file takes the bytes as they

@@ -1,4 +1,4 @@
-#include "whole_file.h"
+#include "platform/whole_file.h"
 
 #include <errno.h>
 #include <sys/stat.h>

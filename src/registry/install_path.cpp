@@ -1,12 +1,12 @@
-#include "install_path.h"
+#include "registry/install_path.h"
 
 #include <windows.h>
 
 #include <new>
 
-#include "registry_key.h"
-#include "registry_value.h"
-#include "win_app.h"
+#include "framework/win_app.h"
+#include "registry/registry_key.h"
+#include "registry/registry_value.h"
 
 namespace {
 

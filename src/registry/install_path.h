@@ -5,7 +5,7 @@
 #ifndef QUILLSPUR_REGISTRY_INSTALL_PATH_H
 #define QUILLSPUR_REGISTRY_INSTALL_PATH_H
 
-#include "afx_string.h"
+#include "framework/afx_string.h"
 
 class CInstallPath {
  public:

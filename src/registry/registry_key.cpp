@@ -1,11 +1,11 @@
-#include "registry_key.h"
+#include "registry/registry_key.h"
 
 #include <mbstring.h>
 #include <string.h>
 
 #include <new>
 
-#include "registry_value.h"
+#include "registry/registry_value.h"
 
 namespace {
 

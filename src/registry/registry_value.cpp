@@ -1,10 +1,10 @@
-#include "registry_value.h"
+#include "registry/registry_value.h"
 
 #include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "registry_key.h"
+#include "registry/registry_key.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "event_reporter.h"
+#include "service/event_reporter.h"
 
 #include <vector>
 

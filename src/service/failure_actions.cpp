@@ -1,4 +1,4 @@
-#include "failure_actions.h"
+#include "service/failure_actions.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 //   quillspur-service --jobs FILE [--directory DIR] [--restart-delay SECONDS]
 #include <stdio.h>
 
-#include "service_host.h"
-#include "service_settings.h"
+#include "service/service_host.h"
+#include "service/service_settings.h"
 
 int main(int argc, char* argv[]) {
   ServiceSettings settings;

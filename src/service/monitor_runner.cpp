@@ -1,4 +1,4 @@
-#include "monitor_runner.h"
+#include "service/monitor_runner.h"
 
 #include <vector>
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "event_reporter.h"
-#include "output_log.h"
-#include "service_settings.h"
+#include "service/event_reporter.h"
+#include "service/output_log.h"
+#include "service/service_settings.h"
 
 // Keeps the monitor running for the service: starts quillspur.exe, which
 // stands beside this program, with the job file, in the working directory,

@@ -1,4 +1,4 @@
-#include "output_log.h"
+#include "service/output_log.h"
 
 OutputLog::OutputLog(const std::string& directory) {
   std::string prefix = directory;

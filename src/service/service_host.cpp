@@ -1,10 +1,10 @@
-#include "service_host.h"
+#include "service/service_host.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "failure_actions.h"
 #include "messages.h"
+#include "service/failure_actions.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <mutex>
 
-#include "event_reporter.h"
-#include "monitor_runner.h"
-#include "service_settings.h"
+#include "service/event_reporter.h"
+#include "service/monitor_runner.h"
+#include "service/service_settings.h"
 
 // The service's side of the service manager: sets the service's failure
 // actions, says the service is running once the monitor can be run, serves

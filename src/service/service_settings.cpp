@@ -1,4 +1,4 @@
-#include "service_settings.h"
+#include "service/service_settings.h"
 
 #include <vector>
 

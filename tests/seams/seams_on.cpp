@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "allocation_seam.h"
-#include "seams.h"
+#include "platform/seams.h"
 #include "seams_control.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "afx_string.h"
-#include "afx_string_array.h"
+#include "framework/afx_string.h"
+#include "framework/afx_string_array.h"
 
 TEST(CString, FindLeftRightMidSplitAsTheJobPassDoes) {
   const CString text("a;bc;");

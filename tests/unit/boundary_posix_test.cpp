@@ -8,11 +8,11 @@
 #include <string>
 #include <thread>
 
-#include "arguments.h"
-#include "file_find.h"
+#include "framework/file_find.h"
+#include "platform/arguments.h"
+#include "platform/text_encoding.h"
+#include "platform/whole_file.h"
 #include "temp_dir.h"
-#include "text_encoding.h"
-#include "whole_file.h"
 
 using namespace std::string_literals;
 

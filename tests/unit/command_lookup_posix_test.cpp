@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "command_lookup.h"
+#include "check/command_lookup.h"
 #include "temp_dir.h"
 
 namespace {

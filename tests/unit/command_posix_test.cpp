@@ -2,7 +2,7 @@
 
 #include <errno.h>
 
-#include "command.h"
+#include "platform/command.h"
 
 TEST(RunCommandLine, GivesTheShellsNumberForExitAndSignal) {
   struct {

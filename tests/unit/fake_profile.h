@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "profile_reader.h"
+#include "config/profile_reader.h"
 
 class MapProfile : public CProfileReader {
  public:

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "file_find.h"
+#include "framework/file_find.h"
 #include "temp_dir.h"
 
 namespace {

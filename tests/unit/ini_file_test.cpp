@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ini_file.h"
+#include "config/ini_file.h"
 #include "temp_dir.h"
 
 namespace {

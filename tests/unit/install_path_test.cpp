@@ -5,7 +5,7 @@
 #include <string>
 
 #include "allocation_seam.h"
-#include "install_path.h"
+#include "registry/install_path.h"
 #include "registry_fixture.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "allocation_seam.h"
 #include "fake_profile.h"
-#include "globals.h"
-#include "job_pass.h"
-#include "log_messages.h"
+#include "log/log_messages.h"
+#include "monitor/globals.h"
+#include "monitor/job_pass.h"
 #include "temp_dir.h"
 
 namespace {

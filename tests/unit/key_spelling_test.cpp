@@ -1,4 +1,4 @@
-#include "key_spelling.h"
+#include "check/key_spelling.h"
 
 #include <gtest/gtest.h>
 

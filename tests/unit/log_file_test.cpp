@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "log_file.h"
-#include "log_writer.h"
+#include "log/log_file.h"
+#include "log/log_writer.h"
 #include "seams_control.h"
 #include "temp_dir.h"
 

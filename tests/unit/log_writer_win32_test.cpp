@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "log_writer.h"
+#include "log/log_writer.h"
 #include "temp_dir.h"
 
 // A writer that holds the log's mutex makes another wait, about a second

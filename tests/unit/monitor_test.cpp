@@ -2,8 +2,8 @@
 
 #include <stdint.h>
 
-#include "globals.h"
-#include "monitor.h"
+#include "monitor/globals.h"
+#include "monitor/monitor.h"
 #include "temp_dir.h"
 
 // Cycles are measured in milliseconds of the tick clock, which counts from

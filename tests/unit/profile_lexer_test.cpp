@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "profile/profile_lexer.h"
+#include "platform/profile_lexer.h"
 
 using namespace std::string_literals;
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "temp_dir.h"
-#include "text_encoding.h"
 
 using namespace std::string_literals;
 

@@ -1,9 +1,9 @@
 #include <ctype.h>
 #include <string.h>
 
+#include "registry/registry_key.h"
+#include "registry/registry_value.h"
 #include "registry_fixture.h"
-#include "registry_key.h"
-#include "registry_value.h"
 
 namespace {
 

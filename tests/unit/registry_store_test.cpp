@@ -12,10 +12,10 @@
 #include <functional>
 #include <string>
 
-#include "code_page.h"
-#include "registry_key.h"
-#include "registry_value.h"
-#include "registry_store.h"
+#include "platform/code_page.h"
+#include "platform/missing/registry_store/registry_store.h"
+#include "registry/registry_key.h"
+#include "registry/registry_value.h"
 #include "temp_dir.h"
 
 using namespace std::string_literals;

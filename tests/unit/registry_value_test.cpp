@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "registry_key.h"
-#include "registry_value.h"
+#include "registry/registry_key.h"
+#include "registry/registry_value.h"
 
 namespace {
 

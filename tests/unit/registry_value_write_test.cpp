@@ -2,9 +2,9 @@
 // data that do not fill their type.
 #include <string.h>
 
+#include "registry/registry_key.h"
+#include "registry/registry_value.h"
 #include "registry_fixture.h"
-#include "registry_key.h"
-#include "registry_value.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <random>
 
-#include "code_page.h"
+#include "platform/code_page.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 // so that starting the tests never reads or changes the machine's own.
 #include <stdlib.h>
 
-#include "globals.h"
+#include "monitor/globals.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <mbstring.h>
 #include <string.h>
 
-#include "ascii.h"
+#include "platform/ascii.h"
 
 extern "C" unsigned char* _mbsnbcpy(unsigned char* dest,
                                     const unsigned char* src, size_t count) {

@@ -10,8 +10,8 @@
 
 #include <exception>
 
-#include "seams.h"
-#include "whole_file.h"
+#include "platform/seams.h"
+#include "platform/whole_file.h"
 
 namespace {
 

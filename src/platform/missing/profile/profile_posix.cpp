@@ -21,12 +21,12 @@
 #include <string_view>
 #include <utility>
 
-#include "ascii.h"
-#include "os_path.h"
-#include "profile_lexer.h"
-#include "profile_text.h"
-#include "text_encoding.h"
-#include "whole_file.h"
+#include "platform/ascii.h"
+#include "platform/missing/profile/profile_text.h"
+#include "platform/os_path.h"
+#include "platform/profile_lexer.h"
+#include "platform/text_encoding.h"
+#include "platform/whole_file.h"
 
 namespace {
 

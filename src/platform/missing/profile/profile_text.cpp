@@ -1,9 +1,9 @@
-#include "profile_text.h"
+#include "platform/missing/profile/profile_text.h"
 
 #include <utility>
 
-#include "ascii.h"
-#include "profile_lexer.h"
+#include "platform/ascii.h"
+#include "platform/profile_lexer.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "regedit_file.h"
+#include "platform/missing/registry_store/regedit_file.h"
 
 #include <mbstring.h>
 
 #include <algorithm>
 #include <set>
 
-#include "code_page.h"
-#include "regedit_syntax.h"
+#include "platform/code_page.h"
+#include "platform/missing/registry_store/regedit_syntax.h"
 
 namespace {
 

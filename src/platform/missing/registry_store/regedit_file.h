@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "text_encoding.h"
+#include "platform/text_encoding.h"
 
 // One value of a key: its name ("" for the unnamed value), type and bytes.
 struct RegeditValue {

@@ -1,4 +1,4 @@
-#include "regedit_syntax.h"
+#include "platform/missing/registry_store/regedit_syntax.h"
 
 #include <mbstring.h>
 #include <stdio.h>

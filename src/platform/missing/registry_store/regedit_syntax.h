@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "regedit_file.h"
+#include "platform/missing/registry_store/regedit_file.h"
 
 // Equal without regard to the case of ASCII letters, as registry names are.
 bool SameRegistryName(const std::string& a, const std::string& b);

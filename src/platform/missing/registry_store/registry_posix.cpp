@@ -12,8 +12,8 @@
 #include <memory>
 #include <set>
 
-#include "regedit_syntax.h"
-#include "registry_store.h"
+#include "platform/missing/registry_store/regedit_syntax.h"
+#include "platform/missing/registry_store/registry_store.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "registry_store.h"
+#include "platform/missing/registry_store/registry_store.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -11,9 +11,9 @@
 #include <memory>
 #include <string_view>
 
-#include "directory_lock.h"
-#include "seams.h"
-#include "whole_file.h"
+#include "platform/directory_lock.h"
+#include "platform/seams.h"
+#include "platform/whole_file.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "regedit_file.h"
+#include "platform/missing/registry_store/regedit_file.h"
 
 class CRegistryStore {
  public:
