@@ -9,17 +9,10 @@
 #include "monitor/job_rules.h"
 #include "platform/ascii.h"
 #include "platform/os_path.h"
+#include "platform/profile_lexer.h"
 #include "platform/text_encoding.h"
 
 namespace {
-
-// The profile functions' reading of a scanned value.
-std::string_view Unquoted(std::string_view value) {
-  const bool quoted = value.size() > 1 &&
-                      (value[0] == '"' || value[0] == '\'') &&
-                      value.back() == value[0];
-  return quoted ? value.substr(1, value.size() - 2) : value;
-}
 
 // How many "[" text holds: memchr from one to the next, which a file of
 // thousands of sections passes much faster than a loop over every byte.
@@ -153,10 +146,10 @@ void CJobList::List(std::string_view text) {
     Block& block = blocks.back();
     if (!block.hasCheck && SameAsciiText(e.name, checkKey)) {
       block.hasCheck = true;
-      block.check = Unquoted(e.value);
+      block.check = CProfileLexer::Unquoted(e.value);
     } else if (!block.hasRun && SameAsciiText(e.name, runKey)) {
       block.hasRun = true;
-      block.run = Unquoted(e.value);
+      block.run = CProfileLexer::Unquoted(e.value);
     }
   });
   // The sections as the profile functions list them, in file order and
