@@ -314,11 +314,11 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   job.wouldRun = CheckPaths(check, &pieces);
   job.check = std::string(check);
   const ScannedBlock* first = m_scan.FirstBlock(section);
-  // Read as the monitor reads it, only for a job that runs; the others'
-  // comes from the scan, which reads it by the same rules.
-  job.run = job.wouldRun || first == nullptr
-                ? std::string(ini.GetString(section.c_str(), kRunKey, nullptr))
-                : first->run;
+  // Read as the monitor reads it, for every job: the scan's blocks are
+  // found by the section's name as written, the profile functions' by the
+  // name trimmed of its blanks, and the two part where a header's name
+  // ends in a blank before a NUL.
+  job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
 
   // Why.
   job.hasCheck = HasKey(first, kCheckKey);

@@ -36,16 +36,8 @@ void CJobFileScan::Scan(const std::string& bytes) {
 
 void CJobFileScan::Add(const ProfileLine& line) {
   if (line.kind == ProfileLine::Kind::kHeader) {
-    m_blocks.push_back(
-        ScannedBlock{std::string(line.name), {}, {}, line.number, false});
+    m_blocks.push_back(ScannedBlock{std::string(line.name), {}, line.number});
     return;
-  }
-  if (!m_blocks.empty() && !m_blocks.back().hasRunLine &&
-      SameAsciiText(line.name, kRunKey)) {
-    ScannedBlock& block = m_blocks.back();
-    block.hasRunLine = true;
-    if (line.kind == ProfileLine::Kind::kKey)
-      block.run = std::string(CProfileLexer::Unquoted(line.value));
   }
   if (!HoldsKey(line)) return;
   const ScannedKey key{std::string(line.name), line.number, line.nulInValue};

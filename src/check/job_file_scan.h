@@ -1,8 +1,7 @@
 // CJobFileScan: a lexical pass over the job file's bytes, with the profile
 // functions' syntax rules, for what they cannot show: a section's second
 // block, keys before the first section, a key that stands twice, the
-// encoding; and the Run of a job that does not run, which the monitor never
-// reads. It explains; it never decides whether a job runs.
+// encoding. It explains; it never decides whether a job runs.
 #ifndef QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 #define QUILLSPUR_CHECK_JOB_FILE_SCAN_H
 
@@ -25,12 +24,7 @@ struct ScannedKey {
 struct ScannedBlock {
   std::string name;
   std::vector<ScannedKey> keys;
-  // Run as the profile functions read it here: the first line of that
-  // name, one pair of quotes around the value removed; "" when there is
-  // none or it has no "=".
-  std::string run;
   int line;
-  bool hasRunLine;
 };
 
 // A section header or a key, as the lexical pass meets it; the texts point
