@@ -38,7 +38,8 @@ class CProfileText {
   CProfileText();
   virtual ~CProfileText();
 
-  // Replaces the content with bytes (at most kMaxBytes) and parses them,
+  // Replaces the content with text (at most kMaxBytes), decoded and
+  // without its byte order mark, and parses it,
   // line by line as CProfileLexer reads them (profile_lexer.h). The reuse
   // of a parse in profile_posix.cpp (DecidingLength) rests on three rules:
   // the first section of a name wins and the first line of a name in it
