@@ -70,15 +70,13 @@ bool IsTextType(DWORD type) {
 CRegeditFile::CRegeditFile()
     : m_encoding(TextEncoding::kWindows1252),
       m_strEol("\n"),
-      m_bChanged(false),
-      m_bValuesKnown(false) {}
+      m_bChanged(false) {}
 
 CRegeditFile::~CRegeditFile() = default;
 
 bool CRegeditFile::Parse(const std::string& text) {
   m_entries.clear();
   m_bChanged = false;
-  m_bValuesKnown = false;
   m_strEol = "\n";
   m_encoding = TextEncoding::kWindows1252;
   m_strMark.clear();
@@ -173,23 +171,19 @@ std::vector<std::string> CRegeditFile::SubKeys(const std::string& path) const {
   return children;
 }
 
-const std::vector<RegeditValue>& CRegeditFile::Values(
-    const std::string& path) const {
-  if (m_bValuesKnown && m_strValuesPath == path) return m_values;
+std::vector<RegeditValue> CRegeditFile::Values(const std::string& path) const {
   // From the end, so that the first of a name met is its last in the file.
   std::set<std::string, NameLess> seen;
-  m_values.clear();
+  std::vector<RegeditValue> values;
   for (size_t i = m_entries.size(); i > 0; --i) {
     const Entry& entry = m_entries[i - 1];
     if (entry.kind == kValue && SameRegistryName(entry.key, path) &&
         seen.insert(entry.value.name).second) {
-      m_values.push_back(entry.value);
+      values.push_back(entry.value);
     }
   }
-  std::reverse(m_values.begin(), m_values.end());
-  m_strValuesPath = path;
-  m_bValuesKnown = true;
-  return m_values;
+  std::reverse(values.begin(), values.end());
+  return values;
 }
 
 void CRegeditFile::AddKey(const std::string& path) {
@@ -280,10 +274,7 @@ void CRegeditFile::AddEntry(const std::string& raw, const std::string& line,
   m_entries.push_back(entry);
 }
 
-void CRegeditFile::Touch() {
-  m_bChanged = true;
-  m_bValuesKnown = false;
-}
+void CRegeditFile::Touch() { m_bChanged = true; }
 
 size_t CRegeditFile::FindValue(const std::string& path,
                                const std::string& name) const {

@@ -42,9 +42,8 @@ class CRegeditFile {
   // The names of the key's direct sub-keys, each once.
   std::vector<std::string> SubKeys(const std::string& path) const;
   // The values of a key in file order; a name given twice counts once, at
-  // its last place, with its last data, as an import would leave it. Valid
-  // until the next change or the next call for another key.
-  const std::vector<RegeditValue>& Values(const std::string& path) const;
+  // its last place, with its last data, as an import would leave it.
+  std::vector<RegeditValue> Values(const std::string& path) const;
   // Adds a section for the key unless it has one.
   void AddKey(const std::string& path);
   // Replaces the value in place, or appends it to the key's last section.
@@ -85,10 +84,6 @@ class CRegeditFile {
   std::string m_strMark;  // the byte order mark before the first line
   std::string m_strEol;   // the line end of the file, kept for new lines
   bool m_bChanged;
-  // The last key's values, so that enumerating a key lists it once.
-  mutable bool m_bValuesKnown;
-  mutable std::string m_strValuesPath;
-  mutable std::vector<RegeditValue> m_values;
 };
 
 #endif

@@ -27,6 +27,10 @@ struct OpenKey {
   std::shared_ptr<const CRegeditFile> enumerated = nullptr;
   DWORD nextIndex = 0;
   unsigned long updates = 0;
+  // The key's values in the store last listed, so that a query of the key
+  // and the enumeration after it list it once between them.
+  std::shared_ptr<const CRegeditFile> listed = nullptr;
+  std::vector<RegeditValue> values = {};
 };
 
 const REGSAM kWriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
@@ -88,6 +92,16 @@ LONG LoadKey(const OpenKey& open, std::shared_ptr<const CRegeditFile>& file) {
   const LONG result = CRegistryStore(open.store).LoadShared(file);
   if (result != ERROR_SUCCESS) return result;
   return file->KeyExists(open.path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+// The key's values in file, listed again only when file is another store.
+const std::vector<RegeditValue>& ListedValues(
+    OpenKey& open, const std::shared_ptr<const CRegeditFile>& file) {
+  if (open.listed != file) {
+    open.values = file->Values(open.path);
+    open.listed = file;
+  }
+  return open.values;
 }
 
 // The full path of the open key that root stands for; empty for a root.
@@ -199,7 +213,7 @@ extern "C" LONG RegQueryInfoKeyA(
     LPDWORD securityDescriptor,
     PFILETIME /*lastWriteTime: not kept*/) noexcept {
   return Guarded([&]() -> LONG {
-    const OpenKey* open = Lookup(key);
+    OpenKey* open = Lookup(key);
     if (open == nullptr) return ERROR_INVALID_HANDLE;
     std::shared_ptr<const CRegeditFile> file;
     const LONG status = LoadKey(*open, file);
@@ -218,7 +232,7 @@ extern "C" LONG RegQueryInfoKeyA(
     SetIf(subKeys, children.size());
     SetIf(maxSubKeyLength, longest);
     size_t longestName = 0, longestData = 0;
-    const std::vector<RegeditValue>& list = file->Values(open->path);
+    const std::vector<RegeditValue>& list = ListedValues(*open, file);
     for (const RegeditValue& value : list) {
       longestName = std::max(longestName, value.name.size());
       longestData = std::max(longestData, value.data.size());
@@ -287,17 +301,23 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
     std::shared_ptr<const CRegeditFile> file;
     const LONG status = EnumeratedStore(*open, index, file);
     if (status != ERROR_SUCCESS) return status;
-    const std::vector<RegeditValue>& list = file->Values(open->path);
-    if (index >= list.size()) {
-      open->enumerated = nullptr;
-      return ERROR_NO_MORE_ITEMS;
-    }
+    const RegeditValue* value = nullptr;
+    if (index < ListedValues(*open, file).size()) value = &open->values[index];
     // Kept up to the last value only, so that no handle holds an old store.
-    open->enumerated = index + 1 < list.size() ? file : nullptr;
+    open->enumerated =
+        value != nullptr && index + 1 < open->values.size() ? file : nullptr;
     open->nextIndex = index + 1;
     open->updates = CRegistryStore::Updates();
-    return CopyEnumeratedValue(list[index], valueName, valueNameLength, type,
-                               data, dataLength);
+    const LONG copied =
+        value == nullptr ? ERROR_NO_MORE_ITEMS
+                         : CopyEnumeratedValue(*value, valueName,
+                                               valueNameLength, type, data,
+                                               dataLength);
+    if (open->enumerated == nullptr) {
+      open->listed = nullptr;
+      std::vector<RegeditValue>().swap(open->values);
+    }
+    return copied;
   });
 }
 
