@@ -9,9 +9,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "check/file_reader.h"
 #include "check/stamp_clock.h"
 #include "log/log_messages.h"
 
@@ -31,19 +33,37 @@ class CLogLines {
   CLogLines();
   virtual ~CLogLines();
 
-  // Hands each line of bytes, the contents of file (0 or 1), to reader:
-  // first to its Take, which may take the line it expects off the bytes
-  // with Take below, else to its Line. A template, so that the calls per
-  // line of a long log cost nothing.
+  // Hands each line of file (0 or 1), read from in, to reader: first to
+  // its Take, which may take the line it expects off the bytes with Take
+  // below, else to its Line. The file is read in steps into one buffer and
+  // the whole lines of each step handed on while they are in the cache; a
+  // line longer than the buffer grows it, and only the file's last line
+  // may come without its LF. A line's bytes last until the next one is
+  // handed on. False, with the reason, when a read fails. A template, so
+  // that the calls per line of a long log cost nothing.
   template <typename Reader>
-  void Read(int file, std::string_view bytes, Reader& reader) {
+  bool Read(int file, CFileReader& in, Reader& reader, std::string& reason) {
     LogLine line{file, 0, 0, LineForm::kDamaged, StampTime(), LogMessage()};
-    for (std::string_view rest = bytes; !rest.empty();) {
-      if (!reader.Take(*this, rest, line)) {
-        Next(rest, line);
-        reader.Line(line);
-      }
+    if (!m_pRoom) {
+      m_pRoom.reset(new char[kStep]);
+      m_nRoom = kStep;
     }
+    size_t kept = 0;  // the bytes of a line whose end is still to come
+    for (size_t got = 0;; kept += got) {
+      if (kept == m_nRoom) Grow(kept);
+      char* const room = m_pRoom.get();
+      if (!in.Read(room + kept, m_nRoom - kept, got, reason)) return false;
+      if (got == 0) break;
+      const size_t end = LinesEnd(room + kept, got);
+      if (end == 0) continue;
+      const size_t whole = kept + end;
+      Lines(std::string_view(room, whole), reader, line);
+      got -= end;
+      memmove(room, room + whole, got);
+      kept = 0;
+    }
+    Lines(std::string_view(m_pRoom.get(), kept), reader, line);
+    return true;
   }
 
   // What Take compares a line with after its stamp: the separator, then a
@@ -147,6 +167,28 @@ class CLogLines {
     line.message.kind = kind;
     line.message.value = run.value;
   }
+  // What a read of the log asks for; grown for a longer line.
+  static constexpr size_t kStep = size_t{128} * 1024;
+
+  // Hands each line of bytes to reader, as Read describes.
+  template <typename Reader>
+  void Lines(std::string_view bytes, Reader& reader, LogLine& line) {
+    for (std::string_view rest = bytes; !rest.empty();) {
+      if (!reader.Take(*this, rest, line)) {
+        Next(rest, line);
+        reader.Line(line);
+      }
+    }
+  }
+  // The length of bytes up to and with its last LF; 0 when it has none.
+  static size_t LinesEnd(const char* bytes, size_t size) {
+    for (size_t i = size; i > 0; --i) {
+      if (bytes[i - 1] == '\n') return i;
+    }
+    return 0;
+  }
+  // Twice the room, the first kept bytes moved along.
+  void Grow(size_t kept);
   // Takes the first line off rest into line.
   void Next(std::string_view& rest, LogLine& line);
   // Whether the stamp at p is followed by " - ".
@@ -183,6 +225,9 @@ class CLogLines {
 
   size_t m_nSequence;
   CStampClock m_clock;
+  // The buffer that the files are read into, made at the first read.
+  std::unique_ptr<char[]> m_pRoom;
+  size_t m_nRoom;
 };
 
 #endif
