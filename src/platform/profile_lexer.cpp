@@ -11,8 +11,8 @@ std::string_view Trimmed(const char* begin, const char* end) {
 }
 
 // Names and values are C strings to the profile functions: a NUL ends them.
-std::string_view CutAtNul(std::string_view text) {
-  const void* nul = memchr(text.data(), '\0', text.size());
+std::string_view CutAtNul(std::string_view text, bool hasNul) {
+  const void* nul = hasNul ? memchr(text.data(), '\0', text.size()) : nullptr;
   return nul == nullptr
              ? text
              : text.substr(0, static_cast<size_t>(
@@ -21,7 +21,8 @@ std::string_view CutAtNul(std::string_view text) {
 
 }  // namespace
 
-bool CProfileLexer::Read(const char* begin, const char* end, int number,
+bool CProfileLexer::Read(const char* begin, const char* end,
+                         const char* equals, bool hasNul, int number,
                          ProfileLine& line) {
   const std::string_view text = Trimmed(begin, end);
   if (text.empty()) return false;
@@ -30,22 +31,22 @@ bool CProfileLexer::Read(const char* begin, const char* end, int number,
     const size_t close = text.rfind(']');
     if (close != std::string_view::npos && close != 0) {
       line.kind = ProfileLine::Kind::kHeader;
-      line.name = CutAtNul(Trimmed(text.data() + 1, text.data() + close));
+      line.name =
+          CutAtNul(Trimmed(text.data() + 1, text.data() + close), hasNul);
       return true;
     }
   }
-  const void* equals = memchr(text.data(), '=', text.size());
+  // The first "=" of the line is that of its text: trimming takes blanks.
   if (equals == nullptr) {
-    line.name = CutAtNul(text);
+    line.name = CutAtNul(text, hasNul);
     return true;
   }
-  const char* const split = static_cast<const char*>(equals);
-  const std::string_view name = Trimmed(text.data(), split);
-  const std::string_view value = Trimmed(split + 1, text.data() + text.size());
+  const std::string_view name = Trimmed(text.data(), equals);
+  const std::string_view value = Trimmed(equals + 1, text.data() + text.size());
   line.kind = ProfileLine::Kind::kKey;
-  line.name = CutAtNul(name);
+  line.name = CutAtNul(name, hasNul);
   line.blankName = name.empty();
-  line.value = CutAtNul(value);
+  line.value = CutAtNul(value, hasNul);
   line.nulInValue = line.value.size() != value.size();
   return true;
 }
