@@ -135,9 +135,9 @@ void CJobList::List(std::string_view text) {
   const std::string_view checkKey(kCheckKey), runKey(kRunKey);
   CJobFileScan::Lex(text, [&](const ScanEvent& e) {
     if (e.section) {
-      Block block;
-      block.name = e.name;
-      blocks.push_back(block);
+      // In place: a copy read back at once would wait on its own stores.
+      blocks.emplace_back();
+      blocks.back().name = e.name;
       blocks.back().first = first.Of(blocks, blocks.size() - 1);
       return;
     }
