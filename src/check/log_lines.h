@@ -123,6 +123,9 @@ class CLogLines {
     const char* const stop = p + rest.size();
     const size_t at = kStampWidth - 3 + head.size();
     Run run{0, StampTime(), std::string_view()};
+    // The stamp of the line before, as words: most lines of a run repeat
+    // it, and their time is then its time, read once.
+    uint64_t stamp[3] = {~uint64_t{0}, ~uint64_t{0}, ~uint64_t{0}};
     for (StampTime when;; last = when.seconds) {
       const std::string_view value = expected();
       const size_t end = at + value.size();
@@ -135,8 +138,8 @@ class CLogLines {
         break;
       }
       if (!prefix.At(p + kStampWidth - 3) ||
-          !Same(p + at, value.data(), value.size()) || !minute.Read(p, when) ||
-          when.seconds < last) {
+          !Same(p + at, value.data(), value.size()) ||
+          !SameStamp(p, stamp, minute, when, last)) {
         break;
       }
       taken(when.seconds);
@@ -169,6 +172,21 @@ class CLogLines {
     size_t size;
     uint64_t words[4] = {0, 0, 0, 0};
   };
+  // Whether the stamp at p (19 bytes) lies in minute and not before last,
+  // its time in when; one that is the stamp before, whose words stamp
+  // holds and whose time when holds, is not read again.
+  static bool SameStamp(const char* p, uint64_t (&stamp)[3],
+                        const StampMinute& minute, StampTime& when,
+                        int64_t last) {
+    const uint64_t words[3] = {Word(p), Word(p + 8), Word(p + 11)};
+    if (((words[0] ^ stamp[0]) | (words[1] ^ stamp[1]) |
+         (words[2] ^ stamp[2])) == 0) {
+      return true;
+    }
+    if (!minute.Read(p, when) || when.seconds < last) return false;
+    memcpy(stamp, words, sizeof words);
+    return true;
+  }
   // A run's lines: how many, and the last one's stamp and value.
   struct Run {
     int count;
