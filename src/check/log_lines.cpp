@@ -2,8 +2,15 @@
 
 #include <string.h>
 
-CLogLines::CLogLines() : m_nSequence(0) {}
+CLogLines::CLogLines() : m_nSequence(0), m_nRoom(0) {}
 CLogLines::~CLogLines() = default;
+
+void CLogLines::Grow(size_t kept) {
+  std::unique_ptr<char[]> room(new char[m_nRoom * 2]);
+  memcpy(room.get(), m_pRoom.get(), kept);
+  m_pRoom = std::move(room);
+  m_nRoom *= 2;
+}
 
 void CLogLines::Next(std::string_view& rest, LogLine& out) {
   const char* lf =

@@ -9,9 +9,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "check/file_reader.h"
 #include "check/stamp_clock.h"
 #include "log/log_messages.h"
 
@@ -31,19 +33,37 @@ class CLogLines {
   CLogLines();
   virtual ~CLogLines();
 
-  // Hands each line of bytes, the contents of file (0 or 1), to reader:
-  // first to its Take, which may take the line it expects off the bytes
-  // with Take below, else to its Line. A template, so that the calls per
-  // line of a long log cost nothing.
+  // Hands each line of file (0 or 1), read from in, to reader: first to
+  // its Take, which may take the line it expects off the bytes with Take
+  // below, else to its Line. The file is read in steps into one buffer and
+  // the whole lines of each step handed on while they are in the cache; a
+  // line longer than the buffer grows it, and only the file's last line
+  // may come without its LF. A line's bytes last until the next one is
+  // handed on. False, with the reason, when a read fails. A template, so
+  // that the calls per line of a long log cost nothing.
   template <typename Reader>
-  void Read(int file, std::string_view bytes, Reader& reader) {
+  bool Read(int file, CFileReader& in, Reader& reader, std::string& reason) {
     LogLine line{file, 0, 0, LineForm::kDamaged, StampTime(), LogMessage()};
-    for (std::string_view rest = bytes; !rest.empty();) {
-      if (!reader.Take(*this, rest, line)) {
-        Next(rest, line);
-        reader.Line(line);
-      }
+    if (!m_pRoom) {
+      m_pRoom.reset(new char[kStep]);
+      m_nRoom = kStep;
     }
+    size_t kept = 0;  // the bytes of a line whose end is still to come
+    for (size_t got = 0;; kept += got) {
+      if (kept == m_nRoom) Grow(kept);
+      char* const room = m_pRoom.get();
+      if (!in.Read(room + kept, m_nRoom - kept, got, reason)) return false;
+      if (got == 0) break;
+      const size_t end = LinesEnd(room + kept, got);
+      if (end == 0) continue;
+      const size_t whole = kept + end;
+      Lines(std::string_view(room, whole), reader, line);
+      got -= end;
+      memmove(room, room + whole, got);
+      kept = 0;
+    }
+    Lines(std::string_view(m_pRoom.get(), kept), reader, line);
+    return true;
   }
 
   // What Take compares a line with after its stamp: the separator, then a
@@ -95,13 +115,18 @@ class CLogLines {
   int TakeRun(std::string_view& rest, std::string_view head, int64_t last,
               const Expected& expected, const Taken& taken, LogMessageKind kind,
               LogLine& line) {
+    // Read once: what the loop stores cannot change it.
+    const StampMinute minute = m_clock.LastMinute();
+    const Pattern prefix(head);
+    if (!minute.usable || !prefix.usable) return 0;
     const char* p = rest.data();
     const char* const stop = p + rest.size();
     const size_t at = kStampWidth - 3 + head.size();
-    // Read once: what the loop stores cannot change it.
-    const StampMinute minute = m_clock.LastMinute();
     Run run{0, StampTime(), std::string_view()};
-    for (StampTime when; minute.usable; last = when.seconds) {
+    // The stamp of the line before, as words: most lines of a run repeat
+    // it, and their time is then its time, read once.
+    uint64_t stamp[3] = {~uint64_t{0}, ~uint64_t{0}, ~uint64_t{0}};
+    for (StampTime when;; last = when.seconds) {
       const std::string_view value = expected();
       const size_t end = at + value.size();
       if (static_cast<size_t>(stop - p) <= end + 1) break;
@@ -112,9 +137,9 @@ class CLogLines {
       } else if (p[end] != '\n') {
         break;
       }
-      if (!Same(p + kStampWidth - 3, head.data(), head.size()) ||
-          !Same(p + at, value.data(), value.size()) || !minute.Read(p, when) ||
-          when.seconds < last) {
+      if (!prefix.At(p + kStampWidth - 3) ||
+          !Same(p + at, value.data(), value.size()) ||
+          !SameStamp(p, stamp, minute, when, last)) {
         break;
       }
       taken(when.seconds);
@@ -126,6 +151,42 @@ class CLogLines {
   }
 
  private:
+  // A text of 16 to 32 bytes as the four words that Same compares, held
+  // apart from the bytes: a loop that stores cannot make it read them again.
+  struct Pattern {
+    explicit Pattern(std::string_view text)
+        : usable(text.size() >= 16 && text.size() <= 32), size(text.size()) {
+      if (!usable) return;
+      words[0] = Word(text.data());
+      words[1] = Word(text.data() + 8);
+      words[2] = Word(text.data() + size - 16);
+      words[3] = Word(text.data() + size - 8);
+    }
+    // Whether the bytes at p are the text.
+    bool At(const char* p) const {
+      return ((Word(p) ^ words[0]) | (Word(p + 8) ^ words[1]) |
+              (Word(p + size - 16) ^ words[2]) |
+              (Word(p + size - 8) ^ words[3])) == 0;
+    }
+    bool usable;
+    size_t size;
+    uint64_t words[4] = {0, 0, 0, 0};
+  };
+  // Whether the stamp at p (19 bytes) lies in minute and not before last,
+  // its time in when; one that is the stamp before, whose words stamp
+  // holds and whose time when holds, is not read again.
+  static bool SameStamp(const char* p, uint64_t (&stamp)[3],
+                        const StampMinute& minute, StampTime& when,
+                        int64_t last) {
+    const uint64_t words[3] = {Word(p), Word(p + 8), Word(p + 11)};
+    if (((words[0] ^ stamp[0]) | (words[1] ^ stamp[1]) |
+         (words[2] ^ stamp[2])) == 0) {
+      return true;
+    }
+    if (!minute.Read(p, when) || when.seconds < last) return false;
+    memcpy(stamp, words, sizeof words);
+    return true;
+  }
   // A run's lines: how many, and the last one's stamp and value.
   struct Run {
     int count;
@@ -147,6 +208,28 @@ class CLogLines {
     line.message.kind = kind;
     line.message.value = run.value;
   }
+  // What a read of the log asks for; grown for a longer line.
+  static constexpr size_t kStep = size_t{128} * 1024;
+
+  // Hands each line of bytes to reader, as Read describes.
+  template <typename Reader>
+  void Lines(std::string_view bytes, Reader& reader, LogLine& line) {
+    for (std::string_view rest = bytes; !rest.empty();) {
+      if (!reader.Take(*this, rest, line)) {
+        Next(rest, line);
+        reader.Line(line);
+      }
+    }
+  }
+  // The length of bytes up to and with its last LF; 0 when it has none.
+  static size_t LinesEnd(const char* bytes, size_t size) {
+    for (size_t i = size; i > 0; --i) {
+      if (bytes[i - 1] == '\n') return i;
+    }
+    return 0;
+  }
+  // Twice the room, the first kept bytes moved along.
+  void Grow(size_t kept);
   // Takes the first line off rest into line.
   void Next(std::string_view& rest, LogLine& line);
   // Whether the stamp at p is followed by " - ".
@@ -183,6 +266,9 @@ class CLogLines {
 
   size_t m_nSequence;
   CStampClock m_clock;
+  // The buffer that the files are read into, made at the first read.
+  std::unique_ptr<char[]> m_pRoom;
+  size_t m_nRoom;
 };
 
 #endif

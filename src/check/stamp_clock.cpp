@@ -76,6 +76,8 @@ bool CStampClock::ReadMinute(std::string_view text, StampTime& out) {
 }
 
 StampTime CStampClock::ReadHour(const HourKey& key) {
+  StampTime hour;
+  if (StandardHour(key, hour.seconds)) return hour;
   struct tm local = {};
   local.tm_year = key.year - 1900;
   local.tm_mon = key.month - 1;
@@ -84,7 +86,6 @@ StampTime CStampClock::ReadHour(const HourKey& key) {
   time_t summer = 0, winter = 0, any = 0;
   const bool isSummer = MakeTime(local, 1, summer);
   const bool isWinter = MakeTime(local, 0, winter);
-  StampTime hour;
   if (isSummer && isWinter && summer != winter) {
     hour.ambiguous = true;
     hour.seconds = static_cast<int64_t>(summer < winter ? summer : winter);

@@ -105,6 +105,11 @@ class CStampClock {
   bool ReadMinute(std::string_view text, StampTime& out);
   // The start of that hour, and whether it repeats.
   static StampTime ReadHour(const HourKey& key);
+  // The start of an hour of standard time two days from any change of the
+  // zone's offset, most hours of a log, as mktime reads it but without
+  // its search for a summer-time reading, which in a zone without one
+  // converts some 900 times; false when the hour is not such a one.
+  static bool StandardHour(const HourKey& key, int64_t& seconds);
 
   // "dd.mm.yyyy hh" and "dd.mm.yyyy hh:mm" of a stamp.
   static constexpr size_t kHourWidth = 13;

@@ -1,6 +1,7 @@
 #include "check/status_check.h"
 
 #include "check/file_probe.h"
+#include "check/file_reader.h"
 #include "check/job_list.h"
 #include "check/log_lines.h"
 #include "check/registry_probe.h"
@@ -12,22 +13,19 @@
 
 namespace {
 
-// Reads one of the two files into bytes, whose room the next one reuses,
-// and hands its lines to the reader; false, with report.problem set, when
-// it is there and cannot be read.
+// Hands the lines of one of the two files to the reader; false, with
+// report.problem set, when it is there and cannot be read.
 bool ReadPart(int file, const std::string& osPath, LogPartStatus& part,
-              std::string& bytes, CLogLines& lines, CStatusReader& reader,
-              CStatusReport& report) {
+              CLogLines& lines, CStatusReader& reader, CStatusReport& report) {
   part.exists = CFileProbe::Kind(osPath) != PathKind::kMissing;
   if (!part.exists) return true;
   std::string reason;
-  bytes.clear();
-  part.read = CFileProbe::Read(osPath, bytes, reason);
+  CFileReader in;
+  part.read = in.Open(osPath, reason) && lines.Read(file, in, reader, reason);
   if (!part.read) {
     report.problem = part.file + " cannot be read (" + reason + ")";
     return false;
   }
-  lines.Read(file, bytes, reader);
   return true;
 }
 
@@ -55,11 +53,10 @@ void CStatusCheck::Run(const std::string& jobFile, int64_t now,
   CLogLines lines;
   CStatusReader reader(report);
   reader.Begin(jobs);
-  std::string bytes;
-  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, bytes, lines,
-                reader, report) ||
-      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, bytes, lines,
-                reader, report)) {
+  if (!ReadPart(0, OsPath(report.old.file.c_str()), report.old, lines, reader,
+                report) ||
+      !ReadPart(1, OsPath(report.log.file.c_str()), report.log, lines, reader,
+                report)) {
     return;
   }
   if (!report.log.exists && !report.old.exists) {

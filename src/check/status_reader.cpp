@@ -136,6 +136,9 @@ bool CStatusReader::TakeRun(CLogLines& lines, std::string_view& rest,
   // minute of the line before are counted in a loop, which leaves what
   // Stamp, CheckedAt and Use would leave after its last line.
   const size_t count = m_checkText.size();
+  // Held apart from the members, which the loop's stores could change.
+  const std::string_view* const texts = m_checkText.data();
+  Checks* const checked = m_checked.data();
   size_t next = m_cursors.back().next;
   size_t expected = 0;
   int64_t last = m_nPrevious;
@@ -143,10 +146,10 @@ bool CStatusReader::TakeRun(CLogLines& lines, std::string_view& rest,
       rest, m_checkHead, last,
       [&] {
         expected = next >= count ? 0 : next;
-        return m_checkText[expected];
+        return texts[expected];
       },
       [&](int64_t t) {
-        Checks& checks = m_checked[expected];
+        Checks& checks = checked[expected];
         ++checks.count;
         checks.last = t;
         next = expected + 1;

@@ -5,9 +5,12 @@
 #ifndef QUILLSPUR_PLATFORM_PROFILE_LEXER_H
 #define QUILLSPUR_PLATFORM_PROFILE_LEXER_H
 
+#include <stdint.h>
 #include <string.h>
 
 #include <string_view>
+
+#include "platform/ascii.h"
 
 // A line that is not blank, its texts pointing into the text lexed.
 struct ProfileLine {
@@ -55,9 +58,73 @@ class CProfileLexer {
   }
 
  private:
-  // The line [begin, end), which holds no CR or LF; false when it is blank.
-  static bool Read(const char* begin, const char* end, int number,
-                   ProfileLine& line);
+  // The line [begin, end), which holds no CR or LF; equals is its first
+  // "=" or null, and hasNul whether a NUL stands in it. False when it is
+  // blank.
+  // Inline, as the lexer's loop is: a call per line would cost as much.
+  static bool Read(const char* begin, const char* end, const char* equals,
+                   bool hasNul, int number, ProfileLine& line) {
+    const std::string_view text = Trimmed(begin, end);
+    if (text.empty()) return false;
+    line = ProfileLine{ProfileLine::Kind::kText, {}, {}, false, false, number};
+    if (text.front() == '[') {
+      const size_t close = text.rfind(']');
+      if (close != std::string_view::npos && close != 0) {
+        line.kind = ProfileLine::Kind::kHeader;
+        line.name =
+            CutAtNul(Trimmed(text.data() + 1, text.data() + close), hasNul);
+        return true;
+      }
+    }
+    // The first "=" of the line is that of its text: trimming takes blanks.
+    if (equals == nullptr) {
+      line.name = CutAtNul(text, hasNul);
+      return true;
+    }
+    const std::string_view name = Trimmed(text.data(), equals);
+    const std::string_view value =
+        Trimmed(equals + 1, text.data() + text.size());
+    line.kind = ProfileLine::Kind::kKey;
+    line.name = CutAtNul(name, hasNul);
+    line.blankName = name.empty();
+    line.value = CutAtNul(value, hasNul);
+    line.nulInValue = line.value.size() != value.size();
+    return true;
+  }
+  static std::string_view Trimmed(const char* begin, const char* end) {
+    while (begin < end && IsProfileBlank(*begin)) ++begin;
+    while (end > begin && IsProfileBlank(end[-1])) --end;
+    return std::string_view(begin, static_cast<size_t>(end - begin));
+  }
+  // Names and values are C strings to the profile functions: a NUL ends
+  // them.
+  static std::string_view CutAtNul(std::string_view text, bool hasNul) {
+    const void* nul = hasNul ? memchr(text.data(), '\0', text.size()) : nullptr;
+    return nul == nullptr
+               ? text
+               : text.substr(0,
+                             static_cast<size_t>(static_cast<const char*>(nul) -
+                                                 text.data()));
+  }
+  // The first CR, LF or NUL at or after p, or end: eight bytes a step, as
+  // a file of thousands of short lines is passed much faster than by a
+  // search per line for each of them.
+  static const char* Stop(const char* p, const char* end) {
+    for (; end - p >= 8; p += 8) {
+      uint64_t word;
+      memcpy(&word, p, sizeof word);
+      if ((HasZero(word ^ 0x0d0d0d0d0d0d0d0dULL) |
+           HasZero(word ^ 0x0a0a0a0a0a0a0a0aULL) | HasZero(word)) != 0) {
+        break;
+      }
+    }
+    while (p < end && *p != '\r' && *p != '\n' && *p != '\0') ++p;
+    return p;
+  }
+  // Not 0 when a byte of word is 0.
+  static uint64_t HasZero(uint64_t word) {
+    return (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+  }
 };
 
 template <typename Each>
@@ -67,22 +134,22 @@ void CProfileLexer::Lex(std::string_view text, const Each& each) {
   int number = 0;
   ProfileLine line;
   while (at < end) {
-    // One search for LF per LF-ended line, then its CRs: a CR file is not
-    // searched for LF once per line.
-    const void* lf = memchr(at, '\n', static_cast<size_t>(end - at));
-    const char* lineEnd = lf != nullptr ? static_cast<const char*>(lf) : end;
-    bool afterCr = false;
-    for (const void* cr;
-         (cr = memchr(at, '\r', static_cast<size_t>(lineEnd - at))) != nullptr;
-         afterCr = true) {
-      if (Read(at, static_cast<const char*>(cr), ++number, line)) each(line);
-      at = static_cast<const char*>(cr) + 1;
+    // A NUL ends no line, only the texts in it.
+    const char* lineEnd = Stop(at, end);
+    bool hasNul = false;
+    while (lineEnd < end && *lineEnd == '\0') {
+      hasNul = true;
+      lineEnd = Stop(lineEnd + 1, end);
     }
-    // A CR right before the LF ended this line already.
-    if (!(afterCr && at == lineEnd) && Read(at, lineEnd, ++number, line))
+    const void* equals = memchr(at, '=', static_cast<size_t>(lineEnd - at));
+    if (Read(at, lineEnd, static_cast<const char*>(equals), hasNul, ++number,
+             line)) {
       each(line);
-    if (lf == nullptr) break;
+    }
+    if (lineEnd == end) break;
+    // CR LF ends one line, CR or LF alone one each.
     at = lineEnd + 1;
+    if (*lineEnd == '\r' && at < end && *at == '\n') ++at;
   }
 }
 
