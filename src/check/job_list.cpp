@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "check/file_probe.h"
-#include "check/job_file_scan.h"
 #include "config/ini_file.h"
 #include "framework/file_find.h"
 #include "monitor/job_rules.h"
@@ -49,6 +48,17 @@ class CFirstBlocks {
     while (size < (sections + 1) * 2) size *= 2;
     m_slots.assign(size, kFree);
   }
+  // The first block named name, or kNone.
+  size_t Find(const std::vector<Block>& blocks, std::string_view name) const {
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = Hash(name) & mask; m_slots[slot] != kFree;
+         slot = (slot + 1) & mask) {
+      if (SameAsciiText(blocks[m_slots[slot]].name, name))
+        return m_slots[slot];
+    }
+    return kNone;
+  }
+  static constexpr size_t kNone = static_cast<size_t>(-1);
   // The first block named as blocks[index]; index itself when it is new.
   size_t Of(const std::vector<Block>& blocks, size_t index) {
     if ((m_nCount + 1) * 2 > m_slots.size()) Grow(blocks);
@@ -156,35 +166,45 @@ void CJobList::List(std::string_view text) {
   blocks.reserve(sections);
   CFirstBlocks first(sections);
   const std::string_view checkKey(kCheckKey), runKey(kRunKey);
-  CJobFileScan::Lex(text, [&](const ScanEvent& e) {
-    if (e.section) {
+  CProfileLexer::Lex(text, [&](const ProfileLine& line) {
+    if (line.kind == ProfileLine::Kind::kHeader) {
       // In place: a copy read back at once would wait on its own stores.
       blocks.emplace_back();
-      blocks.back().name = e.name;
+      blocks.back().name = line.name;
       blocks.back().first = first.Of(blocks, blocks.size() - 1);
       return;
     }
-    // Keys count in the first block of a section, the first of a name.
+    // Keys count in the first block of a section, the first line of a
+    // name; a line without "=" holds no value and hides any later one.
     if (blocks.empty() || blocks.back().first != blocks.size() - 1) return;
     Block& block = blocks.back();
-    if (!block.hasCheck && SameAsciiText(e.name, checkKey)) {
+    const std::string_view value = line.kind == ProfileLine::Kind::kKey
+                                       ? CProfileLexer::Unquoted(line.value)
+                                       : std::string_view();
+    if (!block.hasCheck && SameAsciiText(line.name, checkKey)) {
       block.hasCheck = true;
-      block.check = CProfileLexer::Unquoted(e.value);
-    } else if (!block.hasRun && SameAsciiText(e.name, runKey)) {
+      block.check = value;
+    } else if (!block.hasRun && SameAsciiText(line.name, runKey)) {
       block.hasRun = true;
-      block.run = CProfileLexer::Unquoted(e.value);
+      block.run = value;
     }
   });
   // The sections as the profile functions list them, in file order and
   // each time it stands: a nameless one is not listed.
   m_jobs.reserve(blocks.size());
+  const Block none;
   for (const Block& block : blocks) {
     if (block.name.empty() ||
         (block.name.size() == 9 &&
          IsGlobalSection(std::string(block.name).c_str()))) {
       continue;
     }
-    const Block& values = blocks[block.first];
+    // The profile functions look a name up without its blanks: a header
+    // whose name a NUL cut after a blank reads the keys of another block.
+    const std::string_view asked = TrimProfileBlanks(block.name);
+    size_t at = block.first;
+    if (asked.size() != block.name.size()) at = first.Find(blocks, asked);
+    const Block& values = at == CFirstBlocks::kNone ? none : blocks[at];
     m_jobs.push_back(
         ListedJob{std::string(block.name), values.check, values.run});
   }
