@@ -314,11 +314,11 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   job.wouldRun = CheckPaths(check, &pieces);
   job.check = std::string(check);
   const ScannedBlock* first = m_scan.FirstBlock(section);
-  // Read as the monitor reads it, for every job: the scan's blocks are
-  // found by the section's name as written, the profile functions' by the
-  // name trimmed of its blanks, and the two part where a header's name
-  // ends in a blank before a NUL.
-  job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
+  // The monitor reads Run only for a job that starts: from the scan where
+  // it can vouch for the profile functions' answer, without another read
+  // of the whole file.
+  if (!m_scan.ReadRun(section, job.run))
+    job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
 
   // Why.
   job.hasCheck = HasKey(first, kCheckKey);

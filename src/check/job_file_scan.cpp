@@ -36,9 +36,11 @@ void CJobFileScan::Scan(const std::string& bytes) {
 
 void CJobFileScan::Add(const ProfileLine& line) {
   if (line.kind == ProfileLine::Kind::kHeader) {
-    m_blocks.push_back(ScannedBlock{std::string(line.name), {}, line.number});
+    m_blocks.push_back(
+        ScannedBlock{std::string(line.name), {}, line.number, {}, false});
     return;
   }
+  if (!m_blocks.empty()) NoteRun(line, m_blocks.back());
   if (!HoldsKey(line)) return;
   const ScannedKey key{std::string(line.name), line.number, line.nulInValue};
   if (m_blocks.empty()) {
@@ -46,6 +48,13 @@ void CJobFileScan::Add(const ProfileLine& line) {
   } else {
     m_blocks.back().keys.push_back(key);
   }
+}
+
+void CJobFileScan::NoteRun(const ProfileLine& line, ScannedBlock& block) {
+  if (block.runLine || !SameAsciiText(line.name, kRunKey)) return;
+  block.runLine = true;
+  if (line.kind == ProfileLine::Kind::kKey)
+    block.run = std::string(CProfileLexer::Unquoted(line.value));
 }
 
 std::pair<const size_t*, const size_t*> CJobFileScan::Named(
@@ -62,8 +71,17 @@ std::pair<const size_t*, const size_t*> CJobFileScan::Named(
 }
 
 const ScannedBlock* CJobFileScan::FirstBlock(const std::string& name) const {
-  const auto named = Named(name);
+  std::string_view asked;
+  if (!CProfileLexer::LookUpName(name, asked)) return nullptr;
+  const auto named = Named(asked);
   return named.first == named.second ? nullptr : &m_blocks[*named.first];
+}
+
+bool CJobFileScan::ReadRun(const std::string& section, std::string& run) const {
+  if (m_encoding != TextEncoding::kWindows1252) return false;
+  const ScannedBlock* block = FirstBlock(section);
+  run = block != nullptr ? block->run : std::string();
+  return true;
 }
 
 std::vector<const ScannedBlock*> CJobFileScan::LaterBlocks(

@@ -25,6 +25,10 @@ struct ScannedBlock {
   std::string name;
   std::vector<ScannedKey> keys;
   int line;
+  // Run as the profile functions read it here: the value of the first line
+  // of that name, unquoted; empty when that line has no "=".
+  std::string run;
+  bool runLine;  // a line of that name stands in the block
 };
 
 // A section header or a key, as the lexical pass meets it; the texts point
@@ -50,10 +54,16 @@ class CJobFileScan {
   template <typename Each>
   static void Lex(std::string_view text, const Each& each);
 
-  // The blocks of the first section of this name (ASCII letters in any
-  // case), and of every later one; null when there is none.
+  // The block that the profile functions read the keys of a section of
+  // this name from (CProfileLexer::LookUpName); null when there is none.
   const ScannedBlock* FirstBlock(const std::string& name) const;
+  // The blocks after the first whose name is this one as written, ASCII
+  // letters in any case.
   std::vector<const ScannedBlock*> LaterBlocks(const std::string& name) const;
+  // The section's Run as the profile functions read it; false when the
+  // scan cannot vouch for it: a decoded file, which Windows decodes its
+  // own way.
+  bool ReadRun(const std::string& section, std::string& run) const;
   // Whether the scan takes line as a key: comment lines, lines without
   // "=" and keys without a name hold none.
   static bool HoldsKey(const ProfileLine& line) {
@@ -72,6 +82,7 @@ class CJobFileScan {
 
  private:
   void Add(const ProfileLine& line);
+  static void NoteRun(const ProfileLine& line, ScannedBlock& block);
   // The blocks of that name, in file order: a run of m_byName.
   std::pair<const size_t*, const size_t*> Named(std::string_view name) const;
 

@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+#include "platform/ascii.h"
+
 // A line that is not blank, its texts pointing into the text lexed.
 struct ProfileLine {
   enum class Kind {
@@ -29,7 +31,8 @@ struct ProfileLine {
 class CProfileLexer {
  public:
   // Calls each(const ProfileLine&) for every line of text that is not
-  // blank, in order. CR and LF each end a line, so CR LF, LF and CR files
+  // blank, in order, after a UTF-8 byte order mark if text begins with
+  // one. CR and LF each end a line, so CR LF, LF and CR files
   // read alike. A header's name runs to its last "]"; anything after that
   // is ignored, and a line that opens with "[" but has no "]" after it is
   // a key or a text line. Every line after a header belongs to its section
@@ -48,6 +51,21 @@ class CProfileLexer {
     return quoted ? value.substr(1, value.size() - 2) : value;
   }
 
+  // Wine hands the ANSI names on as counted UTF-16 strings: a longer
+  // section or key name than these can hold finds nothing.
+  static constexpr size_t kMaxNameLength = 32766;
+
+  // The name that a value's section or key is looked up by: the name asked
+  // for without blanks at either end; false when it finds nothing for its
+  // length. The first section whose name equals it, ASCII letters in any
+  // case, holds the value, and there the first line of that name, which
+  // has none when it lacks "=". The check's scan finds blocks by it too.
+  static bool LookUpName(std::string_view asked, std::string_view& name) {
+    if (asked.size() > kMaxNameLength) return false;
+    name = TrimProfileBlanks(asked);
+    return true;
+  }
+
   // A comment: a key or text line whose name begins with ";". The profile
   // functions keep it as a key, but never list it.
   static bool IsComment(std::string_view name) {
@@ -62,6 +80,8 @@ class CProfileLexer {
 
 template <typename Each>
 void CProfileLexer::Lex(std::string_view text, const Each& each) {
+  // A UTF-8 byte order mark is dropped; the bytes after it stay as they are.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const char* at = text.data();
   const char* const end = at + text.size();
   int number = 0;

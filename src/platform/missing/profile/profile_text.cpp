@@ -39,10 +39,8 @@ void CProfileText::Parse(std::string&& bytes) {
   Clear();
   m_strBytes = std::move(bytes);
   try {
-    std::string_view text(m_strBytes);
-    // A UTF-8 byte order mark is dropped; the bytes after it stay as they are.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    CProfileLexer::Lex(text, [this](const ProfileLine& line) { Add(line); });
+    CProfileLexer::Lex(m_strBytes,
+                       [this](const ProfileLine& line) { Add(line); });
     // Most files are parsed once and then reused: no spare room is kept.
     m_sections.shrink_to_fit();
     m_keys.shrink_to_fit();
