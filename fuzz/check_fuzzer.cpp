@@ -217,9 +217,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CJobFileScan scan;
   scan.Scan(std::string(reinterpret_cast<const char*>(data), size));
   for (const Decision& decision : decisions) {
-    const ScannedBlock* block = scan.FirstBlock(decision.section);
-    FUZZ_CHECK((block != nullptr ? block->run : std::string()) ==
-               decision.run);
+    const size_t block = scan.FirstBlock(decision.section);
+    FUZZ_CHECK((block != CJobFileScan::kNone
+                    ? std::string(scan.BlockAt(block).run)
+                    : std::string()) == decision.run);
   }
   FUZZ_CHECK(chdir(g_start.c_str()) == 0);
   return 0;
