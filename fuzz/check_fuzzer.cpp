@@ -3,8 +3,9 @@
 // whose installation path is that directory. Both renderings are produced,
 // the JSON one well formed and valid UTF-8, and every job's verdict is the
 // monitor's own decision, job for job in order, with the Run that the
-// profile functions read. A check that keeps only the jobs with findings
-// gives the same report of findings.
+// profile functions read; the scan's block of each job, whose keys explain
+// it, holds that Run too, in a decoded file as well. A check that keeps
+// only the jobs with findings gives the same report of findings.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -17,6 +18,7 @@
 
 #include "check/check_report.h"
 #include "check/job_checker.h"
+#include "check/job_file_scan.h"
 #include "check/json_report.h"
 #include "check/text_report.h"
 #include "config/ini_file.h"
@@ -211,6 +213,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(report.jobs[i].section == decisions[i].section);
     FUZZ_CHECK(report.jobs[i].wouldRun == decisions[i].runs);
     FUZZ_CHECK(report.jobs[i].run == decisions[i].run);
+  }
+  CJobFileScan scan;
+  scan.Scan(std::string(reinterpret_cast<const char*>(data), size));
+  for (const Decision& decision : decisions) {
+    const size_t block = scan.FirstBlock(decision.section);
+    FUZZ_CHECK((block != CJobFileScan::kNone
+                    ? std::string(scan.BlockAt(block).run)
+                    : std::string()) == decision.run);
   }
   FUZZ_CHECK(chdir(g_start.c_str()) == 0);
   return 0;

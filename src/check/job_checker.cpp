@@ -43,16 +43,14 @@ bool Matches(const std::string& name, const std::string& pattern,
 
 // A finding for each key that stands twice in a block: the first counts.
 void AddDuplicateKeys(const ScannedBlock& block, std::vector<Finding>& out) {
-  for (size_t i = 0; i < block.keys.size(); ++i) {
-    for (size_t k = 0; k < i; ++k) {
-      if (!SameAsciiText(block.keys[k].name, block.keys[i].name)) continue;
-      out.push_back(Finding{
-          "duplicate-key", Severity::kWarning,
-          "key " + block.keys[i].name + " stands twice (lines " +
-              std::to_string(block.keys[k].line) + " and " +
-              std::to_string(block.keys[i].line) + "): the first counts"});
-      break;
-    }
+  for (const ScannedKey* key = block.keys; key != block.keys + block.keyCount;
+       ++key) {
+    if (key->firstLine == 0) continue;
+    out.push_back(Finding{"duplicate-key", Severity::kWarning,
+                          "key " + key->name + " stands twice (lines " +
+                              std::to_string(key->firstLine) + " and " +
+                              std::to_string(key->line) +
+                              "): the first counts"});
   }
 }
 
@@ -112,14 +110,6 @@ std::vector<int> Occurrences(const CStringArray& sections) {
       occurrences[order[k]] = occurrences[order[k - 1]] + 1;
   }
   return occurrences;
-}
-
-bool HasKey(const ScannedBlock* block, const char* name) {
-  if (block == nullptr) return false;
-  for (const ScannedKey& key : block->keys) {
-    if (SameAsciiText(key.name, name)) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -231,9 +221,10 @@ void CJobChecker::ExplainStrayKeys() {
                      "read");
   };
   for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) nulIn(key, "");
-  for (const ScannedBlock& block : m_scan.m_blocks) {
-    for (const ScannedKey& key : block.keys)
-      nulIn(key, " in [" + block.name + "]");
+  for (size_t i = 0; i < m_scan.BlockCount(); ++i) {
+    const ScannedBlock block = m_scan.BlockAt(i);
+    for (size_t k = 0; k < block.keyCount; ++k)
+      nulIn(block.keys[k], " in [" + std::string(block.name) + "]");
   }
   for (const ScannedKey& key : m_scan.m_keysBeforeFirstSection) {
     m_report.Add("key-before-section", Severity::kWarning,
@@ -271,10 +262,12 @@ void CJobChecker::CheckDelay(CIniFile& ini) {
 }
 
 void CJobChecker::CheckGlobalKeys() {
-  for (const ScannedBlock& block : m_scan.m_blocks) {
-    if (!IsGlobalSection(block.name.c_str())) continue;
-    if (m_report.globalSection.empty()) m_report.globalSection = block.name;
-    if (&block != m_scan.FirstBlock(block.name)) {
+  for (size_t i = 0; i < m_scan.BlockCount(); ++i) {
+    const ScannedBlock block = m_scan.BlockAt(i);
+    const std::string name(block.name);
+    if (!IsGlobalSection(name.c_str())) continue;
+    if (m_report.globalSection.empty()) m_report.globalSection = name;
+    if (i != m_scan.FirstBlock(name)) {
       m_report.Add("duplicate-section", Severity::kWarning,
                    "the global section stands again at line " +
                        std::to_string(block.line) +
@@ -282,12 +275,12 @@ void CJobChecker::CheckGlobalKeys() {
       continue;
     }
     AddDuplicateKeys(block, m_report.findings);
-    for (const ScannedKey& key : block.keys) {
+    for (size_t k = 0; k < block.keyCount; ++k) {
+      const ScannedKey& key = block.keys[k];
       if (SameAsciiText(key.name, kDelayKey)) continue;
       const std::string meant = MeantKey(key.name);
       std::string message = "key " + key.name + " (line " +
-                            std::to_string(key.line) + ") in [" + block.name +
-                            "] ";
+                            std::to_string(key.line) + ") in [" + name + "] ";
       if (meant == kDelayKey) {
         m_report.Add("misspelt-key", Severity::kWarning,
                      message + "looks like a misspelt Delay" +
@@ -313,31 +306,27 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
   std::vector<CheckedPiece> pieces;
   job.wouldRun = CheckPaths(check, &pieces);
   job.check = std::string(check);
-  const ScannedBlock* first = m_scan.FirstBlock(section);
-  // Read as the monitor reads it, for every job: the scan's blocks are
-  // found by the section's name as written, the profile functions' by the
-  // name trimmed of its blanks, and the two part where a header's name
-  // ends in a blank before a NUL.
-  job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
+  const size_t firstIndex = m_scan.FirstBlock(section);
+  const bool scanned = firstIndex != CJobFileScan::kNone;
+  const ScannedBlock first = scanned
+                                 ? m_scan.BlockAt(firstIndex)
+                                 : ScannedBlock{{}, 0, false, {}, nullptr, 0};
+  // The monitor reads Run only for a job that starts: from the scan where
+  // it can vouch for the profile functions' answer, without another read
+  // of the whole file.
+  if (!m_scan.ReadRun(section, job.run))
+    job.run = std::string(ini.GetString(section.c_str(), kRunKey, nullptr));
 
   // Why.
-  job.hasCheck = HasKey(first, kCheckKey);
-  if (occurrence > 0) AddRepeatedSection(section, occurrence, first, job);
-  std::string before;
+  job.hasCheck = first.hasCheck;
+  if (occurrence > 0)
+    AddRepeatedSection(section, occurrence, scanned ? &first : nullptr, job);
   // A repeated section reads the first block's keys: its findings are
   // those of the first, and stand there once.
   JobReport repeated;
-  JobReport& explained = occurrence == 0 ? job : repeated;
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    PieceReport piece{std::string(pieces[i].path), OsPath(pieces[i].path),
-                      pieces[i].found, "", ""};
-    ExplainPiece(piece.text, before, static_cast<int>(i) + 1,
-                 i + 1 == pieces.size(), piece, explained);
-    before = piece.text;
-    job.pieces.push_back(piece);
-  }
+  ExplainPieces(pieces, occurrence == 0 ? job : repeated, job.pieces);
   if (occurrence == 0) {
-    if (first != nullptr) ExplainKeys(*first, job);
+    if (scanned) ExplainKeys(first, job);
     ExplainRun(job);
   }
   if (!m_bFindingsOnly || !job.findings.empty())
@@ -347,9 +336,9 @@ void CJobChecker::CheckJob(CIniFile& ini, const std::string& section,
 void CJobChecker::AddRepeatedSection(const std::string& section, int occurrence,
                                      const ScannedBlock* first,
                                      JobReport& job) const {
-  const std::vector<const ScannedBlock*> later = m_scan.LaterBlocks(section);
+  const std::vector<int> later = m_scan.LaterLines(section);
   const int line = static_cast<size_t>(occurrence - 1) < later.size()
-                       ? later[occurrence - 1]->line
+                       ? later[static_cast<size_t>(occurrence - 1)]
                        : 0;
   Add(job, "duplicate-section", Severity::kWarning,
       "[" + section + "] stands twice" +
@@ -359,6 +348,20 @@ void CJobChecker::AddRepeatedSection(const std::string& section, int occurrence,
                : std::string()) +
           ": it runs twice in each pass, and the keys of the second block "
           "are ignored");
+}
+
+void CJobChecker::ExplainPieces(const std::vector<CheckedPiece>& pieces,
+                                JobReport& explained,
+                                std::vector<PieceReport>& out) {
+  std::string before;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    PieceReport piece{std::string(pieces[i].path), OsPath(pieces[i].path),
+                      pieces[i].found, "", ""};
+    ExplainPiece(piece.text, before, static_cast<int>(i) + 1,
+                 i + 1 == pieces.size(), piece, explained);
+    before = piece.text;
+    out.push_back(piece);
+  }
 }
 
 void CJobChecker::ExplainPiece(const std::string& piece,
@@ -525,7 +528,8 @@ void CJobChecker::AddBlankHints(const std::string& what,
 
 void CJobChecker::ExplainKeys(const ScannedBlock& block, JobReport& job) {
   AddDuplicateKeys(block, job.findings);
-  for (const ScannedKey& key : block.keys) {
+  for (size_t k = 0; k < block.keyCount; ++k) {
+    const ScannedKey& key = block.keys[k];
     if (SameAsciiText(key.name, kCheckKey) ||
         SameAsciiText(key.name, kRunKey)) {
       continue;

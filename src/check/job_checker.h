@@ -10,6 +10,7 @@
 #include "check/check_report.h"
 #include "check/job_file_scan.h"
 #include "config/ini_file.h"
+#include "monitor/job_rules.h"
 
 class CJobChecker {
  public:
@@ -33,6 +34,9 @@ class CJobChecker {
   // the scan's first block of that name, if it has one.
   void AddRepeatedSection(const std::string& section, int occurrence,
                           const ScannedBlock* first, JobReport& job) const;
+  // Each piece of a Check into out, its findings into explained.
+  void ExplainPieces(const std::vector<CheckedPiece>& pieces,
+                     JobReport& explained, std::vector<PieceReport>& out);
   // before: the piece in front of this one; last: no piece follows.
   void ExplainPiece(const std::string& piece, const std::string& before,
                     int number, bool last, PieceReport& out, JobReport& job);

@@ -32,7 +32,8 @@ struct ProfileLine {
 class CProfileLexer {
  public:
   // Calls each(const ProfileLine&) for every line of text that is not
-  // blank, in order. CR and LF each end a line, so CR LF, LF and CR files
+  // blank, in order; text is decoded, its byte order mark gone with the
+  // decoding. CR and LF each end a line, so CR LF, LF and CR files
   // read alike. A header's name runs to its last "]"; anything after that
   // is ignored, and a line that opens with "[" but has no "]" after it is
   // a key or a text line. Every line after a header belongs to its section
@@ -49,6 +50,21 @@ class CProfileLexer {
                         (value[0] == '"' || value[0] == '\'') &&
                         value.back() == value[0];
     return quoted ? value.substr(1, value.size() - 2) : value;
+  }
+
+  // Wine hands the ANSI names on as counted UTF-16 strings: a longer
+  // section or key name than these can hold finds nothing.
+  static constexpr size_t kMaxNameLength = 32766;
+
+  // The name that a value's section or key is looked up by: the name asked
+  // for without blanks at either end; false when it finds nothing for its
+  // length. The first section whose name equals it, ASCII letters in any
+  // case, holds the value, and there the first line of that name, which
+  // has none when it lacks "=". The check's scan finds blocks by it too.
+  static bool LookUpName(std::string_view asked, std::string_view& name) {
+    if (asked.size() > kMaxNameLength) return false;
+    name = TrimProfileBlanks(asked);
+    return true;
   }
 
   // A comment: a key or text line whose name begins with ";". The profile

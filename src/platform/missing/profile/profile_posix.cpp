@@ -55,10 +55,6 @@ ProfileCache& Cache() {
   return cache;
 }
 
-// Wine hands the ANSI arguments on as counted UTF-16 strings; a longer
-// section or key name than these can hold finds nothing.
-const size_t kMaxNameLength = 32766;
-
 bool ParentIsDirectory(const std::string& path) {
   const size_t slash = path.rfind('/');
   const std::string parent = slash == std::string::npos
@@ -102,7 +98,8 @@ Comparison CompareWithFile(int fd, const std::string& bytes, size_t need,
 
 const CProfileText::Section* FindSection(const CProfileText* profile,
                                          std::string_view name) {
-  if (profile == nullptr || name.size() > kMaxNameLength) return nullptr;
+  if (profile == nullptr || name.size() > CProfileLexer::kMaxNameLength)
+    return nullptr;
   return profile->FindSection(name);
 }
 
@@ -110,12 +107,12 @@ const CProfileText::Section* FindSection(const CProfileText* profile,
 // of a repeated section are lost.
 const CProfileText::Key* FindKey(const CProfileText& profile,
                                  const char* section, const char* key) {
-  if (strlen(section) > kMaxNameLength || strlen(key) > kMaxNameLength)
+  std::string_view sectionName, name;
+  if (!CProfileLexer::LookUpName(section, sectionName) ||
+      !CProfileLexer::LookUpName(key, name))
     return nullptr;
-  const CProfileText::Section* found =
-      FindSection(&profile, TrimProfileBlanks(section));
+  const CProfileText::Section* found = FindSection(&profile, sectionName);
   if (found == nullptr) return nullptr;
-  const std::string_view name = TrimProfileBlanks(key);
   const CProfileText::Key* keys = profile.KeysOf(*found);
   for (uint32_t i = 0; i < found->keyCount; ++i) {
     if (SameProfileName(profile.NameOf(keys[i]), name)) return &keys[i];
@@ -194,10 +191,11 @@ size_t DecidingLength(const CProfileText& profile, const Query& query) {
   const std::string& bytes = profile.Bytes();
   if (query.section == nullptr) return bytes.size();
   const CProfileText::Section* section = nullptr;
+  std::string_view name;
   if (query.key == nullptr) {
     section = FindSection(&profile, query.section);
-  } else if (strlen(query.section) <= kMaxNameLength) {
-    section = FindSection(&profile, TrimProfileBlanks(query.section));
+  } else if (CProfileLexer::LookUpName(query.section, name)) {
+    section = FindSection(&profile, name);
   }
   if (section == nullptr) return bytes.size();
   if (query.key != nullptr) {

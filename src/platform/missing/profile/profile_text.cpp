@@ -41,7 +41,16 @@ void CProfileText::Parse(std::string&& bytes) {
   try {
     // The text as decoded: a byte order mark went with the decoding, and
     // U+00EF U+00BB U+00BF at the start of UTF-16 text stay three
-    // characters, as Windows reads them.
+    // characters, as Windows reads them. The tables are sized by a first
+    // pass before they are filled: one that grows leaves the room it
+    // outgrew behind, as much again as itself, and that room is still held
+    // when the next thing is read.
+    size_t sections = m_sections.size(), keys = 0;
+    CProfileLexer::Lex(m_strBytes, [&](const ProfileLine& line) {
+      ++(line.kind == ProfileLine::Kind::kHeader ? sections : keys);
+    });
+    m_sections.reserve(sections);
+    m_keys.reserve(keys);
     CProfileLexer::Lex(m_strBytes,
                        [this](const ProfileLine& line) { Add(line); });
     // Most files are parsed once and then reused: no spare room is kept.
@@ -78,7 +87,9 @@ void CProfileText::Add(const ProfileLine& line) {
 
 void CProfileText::BuildIndex() {
   size_t slots = 8;
-  while (slots < 2 * m_sections.size()) slots *= 2;
+  // At most three quarters full: a probe stays short, and a table of
+  // thousands of sections takes half the room it would at half full.
+  while (slots * 3 < m_sections.size() * 4) slots *= 2;
   m_index.assign(slots, 0);
   const size_t mask = slots - 1;
   for (uint32_t i = 0; i < m_sections.size(); ++i) {
