@@ -199,11 +199,14 @@ void CJobList::List(std::string_view text) {
          IsGlobalSection(std::string(block.name).c_str()))) {
       continue;
     }
-    // The profile functions look a name up without its blanks: a header
-    // whose name a NUL cut after a blank reads the keys of another block.
-    const std::string_view asked = TrimProfileBlanks(block.name);
-    size_t at = block.first;
-    if (asked.size() != block.name.size()) at = first.Find(blocks, asked);
+    // The profile functions' lookup: a header whose name a NUL cut after a
+    // blank reads the keys of another block, one too long those of none.
+    std::string_view asked;
+    size_t at = CFirstBlocks::kNone;
+    if (CProfileLexer::LookUpName(block.name, asked)) {
+      at = asked.size() == block.name.size() ? block.first
+                                             : first.Find(blocks, asked);
+    }
     const Block& values = at == CFirstBlocks::kNone ? none : blocks[at];
     m_jobs.push_back(
         ListedJob{std::string(block.name), values.check, values.run});
