@@ -53,8 +53,7 @@ class CFirstBlocks {
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = Hash(name) & mask; m_slots[slot] != kFree;
          slot = (slot + 1) & mask) {
-      if (SameAsciiText(blocks[m_slots[slot]].name, name))
-        return m_slots[slot];
+      if (SameAsciiText(blocks[m_slots[slot]].name, name)) return m_slots[slot];
     }
     return kNone;
   }
@@ -125,6 +124,32 @@ class CFirstBlocks {
   size_t m_nCount = 0;
 };
 
+// The sections as the profile functions list them, in file order and each
+// time it stands: a nameless one is not listed. Each with the Check and Run
+// that the profile functions' lookup reads: a header whose name a NUL cut
+// after a blank reads the keys of another block, one too long those of
+// none.
+void AddJobs(const std::vector<Block>& blocks, const CFirstBlocks& first,
+             std::vector<ListedJob>& jobs) {
+  const Block none;
+  for (const Block& block : blocks) {
+    if (block.name.empty() ||
+        (block.name.size() == 9 &&
+         IsGlobalSection(std::string(block.name).c_str()))) {
+      continue;
+    }
+    std::string_view asked;
+    size_t at = CFirstBlocks::kNone;
+    if (CProfileLexer::LookUpName(block.name, asked)) {
+      at = asked.size() == block.name.size() ? block.first
+                                             : first.Find(blocks, asked);
+    }
+    const Block& values = at == CFirstBlocks::kNone ? none : blocks[at];
+    jobs.push_back(
+        ListedJob{std::string(block.name), values.check, values.run});
+  }
+}
+
 }  // namespace
 
 CJobList::CJobList()
@@ -189,26 +214,6 @@ void CJobList::List(std::string_view text) {
       block.run = value;
     }
   });
-  // The sections as the profile functions list them, in file order and
-  // each time it stands: a nameless one is not listed.
   m_jobs.reserve(blocks.size());
-  const Block none;
-  for (const Block& block : blocks) {
-    if (block.name.empty() ||
-        (block.name.size() == 9 &&
-         IsGlobalSection(std::string(block.name).c_str()))) {
-      continue;
-    }
-    // The profile functions' lookup: a header whose name a NUL cut after a
-    // blank reads the keys of another block, one too long those of none.
-    std::string_view asked;
-    size_t at = CFirstBlocks::kNone;
-    if (CProfileLexer::LookUpName(block.name, asked)) {
-      at = asked.size() == block.name.size() ? block.first
-                                             : first.Find(blocks, asked);
-    }
-    const Block& values = at == CFirstBlocks::kNone ? none : blocks[at];
-    m_jobs.push_back(
-        ListedJob{std::string(block.name), values.check, values.run});
-  }
+  AddJobs(blocks, first, m_jobs);
 }

@@ -308,11 +308,11 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName,
         value != nullptr && index + 1 < open->values.size() ? file : nullptr;
     open->nextIndex = index + 1;
     open->updates = CRegistryStore::Updates();
-    const LONG copied =
-        value == nullptr ? ERROR_NO_MORE_ITEMS
-                         : CopyEnumeratedValue(*value, valueName,
-                                               valueNameLength, type, data,
-                                               dataLength);
+    LONG copied = ERROR_NO_MORE_ITEMS;
+    if (value != nullptr) {
+      copied = CopyEnumeratedValue(*value, valueName, valueNameLength, type,
+                                   data, dataLength);
+    }
     if (open->enumerated == nullptr) {
       open->listed = nullptr;
       std::vector<RegeditValue>().swap(open->values);
