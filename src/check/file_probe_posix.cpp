@@ -1,12 +1,10 @@
 #include <errno.h>
 #include <dirent.h>
-#include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "check/file_probe.h"
-#include "platform/whole_file.h"
 
 PathKind CFileProbe::Kind(const std::string& path) {
   struct stat info;
@@ -53,29 +51,6 @@ bool CFileProbe::ModifiedTime(const std::string& file, int64_t& seconds) {
   if (stat(file.c_str(), &info) != 0) return false;
   seconds = static_cast<int64_t>(info.st_mtime);
   return true;
-}
-
-bool CFileProbe::Read(const std::string& file, std::string& bytes,
-                      std::string& reason) {
-  // Without blocking: a FIFO must not hold the check up.
-  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    reason = strerror(errno);
-    return false;
-  }
-  // Closed also when memory for the bytes runs out.
-  const struct Closer {
-    int fd;
-    ~Closer() { close(fd); }
-  } closer{fd};
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    reason = "not a regular file";
-    return false;
-  }
-  if (AppendWholeFile(fd, bytes)) return true;
-  reason = strerror(errno);
-  return false;
 }
 
 bool CFileProbe::ChangeDirectory(const std::string& directory) {

@@ -2,8 +2,6 @@
 
 #include <direct.h>
 
-#include <algorithm>
-
 #include "check/file_probe.h"
 
 namespace {
@@ -84,43 +82,6 @@ bool CFileProbe::ModifiedTime(const std::string& file, int64_t& seconds) {
       data.ftLastWriteTime.dwLowDateTime;
   seconds = static_cast<int64_t>(ticks / 10000000u) - 11644473600LL;
   return true;
-}
-
-bool CFileProbe::Read(const std::string& file, std::string& bytes,
-                      std::string& reason) {
-  HANDLE handle = OpenExisting(file, GENERIC_READ, 0);
-  if (handle == INVALID_HANDLE_VALUE) {
-    reason = GetLastError() == ERROR_ACCESS_DENIED ? "access denied"
-                                                   : "cannot be opened";
-    return false;
-  }
-  if (GetFileType(handle) != FILE_TYPE_DISK) {
-    reason = "not a regular file";
-    CloseHandle(handle);
-    return false;
-  }
-  // Straight into the string, a byte more than its size so that the end
-  // shows without another read; a file that grows meanwhile grows it.
-  LARGE_INTEGER size;
-  size_t used = bytes.size();
-  bytes.resize(
-      used +
-      (GetFileSizeEx(handle, &size) ? static_cast<size_t>(size.QuadPart) : 0) +
-      1);
-  DWORD got = 0;
-  bool ok = true;
-  for (;;) {
-    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
-    const DWORD want =
-        static_cast<DWORD>(std::min<size_t>(bytes.size() - used, 1u << 30));
-    ok = ReadFile(handle, &bytes[used], want, &got, nullptr) != 0;
-    if (!ok || got == 0) break;
-    used += got;
-  }
-  bytes.resize(used);
-  CloseHandle(handle);
-  if (!ok) reason = "cannot be read";
-  return ok;
 }
 
 bool CFileProbe::ChangeDirectory(const std::string& directory) {

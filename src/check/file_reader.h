@@ -1,6 +1,7 @@
-// CFileReader: a regular file read from its start in steps, read-only and
-// without blocking, for a long file whose bytes are used while they are in
-// the cache rather than after the whole file has passed through it.
+// CFileReader: a regular file read from its start, read-only and without
+// blocking: whole, or in steps for a long file whose bytes are used while
+// they are in the cache rather than after the whole file has passed
+// through it.
 #ifndef QUILLSPUR_CHECK_FILE_READER_H
 #define QUILLSPUR_CHECK_FILE_READER_H
 
@@ -22,6 +23,10 @@ class CFileReader {
   // Up to size bytes into at; got is 0 at the end. False, with the
   // reason, when a read fails.
   bool Read(char* at, size_t size, size_t& got, std::string& reason);
+  // The rest of the file appended to bytes, in as few reads as its size
+  // allows; false, with the reason and bytes as they were, when a read
+  // fails.
+  bool ReadAll(std::string& bytes, std::string& reason);
 
  private:
   intptr_t m_nHandle;  // the descriptor or handle, -1 when closed

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "check/file_reader.h"
+#include "platform/whole_file.h"
 
 CFileReader::CFileReader() : m_nHandle(-1), m_bAtEnd(false) {}
 
@@ -41,6 +42,12 @@ bool CFileReader::Read(char* at, size_t size, size_t& got,
     }
     if (errno != EINTR) break;
   }
+  reason = strerror(errno);
+  return false;
+}
+
+bool CFileReader::ReadAll(std::string& bytes, std::string& reason) {
+  if (AppendWholeFile(static_cast<int>(m_nHandle), bytes)) return true;
   reason = strerror(errno);
   return false;
 }

@@ -43,3 +43,31 @@ bool CFileReader::Read(char* at, size_t size, size_t& got,
   m_bAtEnd = read < want;
   return true;
 }
+
+bool CFileReader::ReadAll(std::string& bytes, std::string& reason) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(m_nHandle);
+  // Straight into the string, a byte more than its size so that the end
+  // shows without another read; a file that grows meanwhile grows it.
+  LARGE_INTEGER size;
+  const size_t start = bytes.size();
+  size_t used = start;
+  bytes.resize(
+      used +
+      (GetFileSizeEx(handle, &size) ? static_cast<size_t>(size.QuadPart) : 0) +
+      1);
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const DWORD want =
+        static_cast<DWORD>(std::min<size_t>(bytes.size() - used, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(handle, &bytes[used], want, &got, nullptr)) {
+      bytes.resize(start);
+      reason = "cannot be read";
+      return false;
+    }
+    if (got == 0) break;
+    used += got;
+  }
+  bytes.resize(used);
+  return true;
+}
