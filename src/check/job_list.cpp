@@ -51,7 +51,7 @@ class CFirstBlocks {
   // The first block named name, or kNone.
   size_t Find(const std::vector<Block>& blocks, std::string_view name) const {
     const size_t mask = m_slots.size() - 1;
-    for (size_t slot = Hash(name) & mask; m_slots[slot] != kFree;
+    for (size_t slot = AsciiTextHash(name) & mask; m_slots[slot] != kFree;
          slot = (slot + 1) & mask) {
       if (SameAsciiText(blocks[m_slots[slot]].name, name)) return m_slots[slot];
     }
@@ -63,7 +63,7 @@ class CFirstBlocks {
     if ((m_nCount + 1) * 2 > m_slots.size()) Grow(blocks);
     const std::string_view name = blocks[index].name;
     const size_t mask = m_slots.size() - 1;
-    for (size_t slot = Hash(name) & mask;; slot = (slot + 1) & mask) {
+    for (size_t slot = AsciiTextHash(name) & mask;; slot = (slot + 1) & mask) {
       const size_t at = m_slots[slot];
       if (at == kFree) {
         m_slots[slot] = index;
@@ -77,36 +77,6 @@ class CFirstBlocks {
  private:
   static constexpr size_t kFree = static_cast<size_t>(-1);
 
-  // Eight bytes a step, the letters made small in the word at once: a
-  // file of thousands of sections hashes one word a name, not each byte.
-  static size_t Hash(std::string_view name) {
-    uint64_t hash = name.size();
-    size_t at = 0;
-    for (; at + 8 <= name.size(); at += 8) {
-      uint64_t word;
-      memcpy(&word, name.data() + at, sizeof word);
-      hash = (hash ^ Lower(word)) * 0x9E3779B97F4A7C15ULL;
-    }
-    if (at < name.size()) {
-      // The last bytes one by one: a copy of a varying length is a call.
-      uint64_t word = 0;
-      for (size_t i = at; i < name.size(); ++i) {
-        word = word << 8 | static_cast<unsigned char>(name[i]);
-      }
-      hash = (hash ^ Lower(word)) * 0x9E3779B97F4A7C15ULL;
-    }
-    return static_cast<size_t>(hash ^ (hash >> 32));
-  }
-  // word with each byte AsciiLower would make of it.
-  static uint64_t Lower(uint64_t word) {
-    const uint64_t ones = 0x0101010101010101ULL;
-    const uint64_t low = word & (0x7F * ones);
-    // High bit set in the bytes from 'A' to 'Z', in none above 127.
-    const uint64_t upper = (low + (0x80 - 'A') * ones) &
-                           ~(low + (0x80 - 'Z' - 1) * ones) & ~word &
-                           (0x80 * ones);
-    return word | (upper >> 2);
-  }
   void Grow(const std::vector<Block>& blocks) {
     std::vector<size_t> old(m_slots.size() < 64 ? 128 : m_slots.size() * 2,
                             kFree);
@@ -114,7 +84,7 @@ class CFirstBlocks {
     const size_t mask = m_slots.size() - 1;
     for (const size_t at : old) {
       if (at == kFree) continue;
-      size_t slot = Hash(blocks[at].name) & mask;
+      size_t slot = AsciiTextHash(blocks[at].name) & mask;
       while (m_slots[slot] != kFree) slot = (slot + 1) & mask;
       m_slots[slot] = at;
     }

@@ -1,9 +1,14 @@
 // ASCII letter case, as Windows compares the names of profile sections and
 // keys, registry keys and values, and files: only A-Z and a-z, whatever the
-// code page, so that Windows-1252's letters above 127 always differ. And
-// the blanks that the profile functions trim.
+// code page, so that Windows-1252's letters above 127 always differ; a
+// hash that agrees with that comparison. And the blanks that the profile
+// functions trim.
 #ifndef QUILLSPUR_PLATFORM_ASCII_H
 #define QUILLSPUR_PLATFORM_ASCII_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
 
 #include <string_view>
 
@@ -53,6 +58,39 @@ inline bool AsciiTextLess(std::string_view a, std::string_view b) {
     if (x != y) return x < y;
   }
   return a.size() < b.size();
+}
+
+// word with each of its eight bytes as AsciiLower makes it.
+inline uint64_t AsciiLowerWord(uint64_t word) {
+  const uint64_t ones = 0x0101010101010101ULL;
+  const uint64_t low = word & (0x7F * ones);
+  // High bit set in the bytes from 'A' to 'Z', in none above 127.
+  const uint64_t upper = (low + (0x80 - 'A') * ones) &
+                         ~(low + (0x80 - 'Z' - 1) * ones) & ~word &
+                         (0x80 * ones);
+  return word | (upper >> 2);
+}
+
+// A hash of text alike for the names that SameAsciiText equates: eight
+// bytes a step, the letters made small in the word at once, so that a file
+// of thousands of sections hashes about a word a name, not each byte.
+inline size_t AsciiTextHash(std::string_view text) {
+  uint64_t hash = text.size();
+  size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    uint64_t word;
+    memcpy(&word, text.data() + at, sizeof word);
+    hash = (hash ^ AsciiLowerWord(word)) * 0x9E3779B97F4A7C15ULL;
+  }
+  if (at < text.size()) {
+    // The last bytes one by one: a copy of a varying length is a call.
+    uint64_t word = 0;
+    for (size_t i = at; i < text.size(); ++i) {
+      word = word << 8 | static_cast<unsigned char>(text[i]);
+    }
+    hash = (hash ^ AsciiLowerWord(word)) * 0x9E3779B97F4A7C15ULL;
+  }
+  return static_cast<size_t>(hash ^ (hash >> 32));
 }
 
 #endif

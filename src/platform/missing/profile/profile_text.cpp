@@ -5,18 +5,6 @@
 #include "platform/ascii.h"
 #include "platform/profile_lexer.h"
 
-namespace {
-
-uint32_t HashName(std::string_view name) {
-  uint32_t hash = 2166136261u;  // FNV-1a
-  for (const char c : name) {
-    hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 16777619u;
-  }
-  return hash;
-}
-
-}  // namespace
-
 bool SameProfileName(std::string_view a, std::string_view b) {
   return SameAsciiText(a, b);
 }
@@ -94,7 +82,7 @@ void CProfileText::BuildIndex() {
   const size_t mask = slots - 1;
   for (uint32_t i = 0; i < m_sections.size(); ++i) {
     const std::string_view name = NameOf(m_sections[i]);
-    for (size_t slot = HashName(name) & mask;; slot = (slot + 1) & mask) {
+    for (size_t slot = AsciiTextHash(name) & mask;; slot = (slot + 1) & mask) {
       if (m_index[slot] == 0) {
         m_index[slot] = i + 1;
         break;
@@ -108,7 +96,7 @@ void CProfileText::BuildIndex() {
 const CProfileText::Section* CProfileText::FindSection(
     std::string_view name) const {
   const size_t mask = m_index.size() - 1;
-  for (size_t slot = HashName(name) & mask; m_index[slot] != 0;
+  for (size_t slot = AsciiTextHash(name) & mask; m_index[slot] != 0;
        slot = (slot + 1) & mask) {
     const Section& section = m_sections[m_index[slot] - 1];
     if (SameProfileName(NameOf(section), name)) return &section;
