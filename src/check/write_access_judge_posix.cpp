@@ -187,8 +187,13 @@ enum class Role { kTarget, kAbove, kLink };
 // Walks each trusted path from / and gathers the places others may change.
 class Walker {
  public:
+  // Group 0 is trusted whoever is in it, so a user in group 0, as root
+  // is, never asks who else is: the users are not enumerated, which on a
+  // machine with a directory service takes long and loads its modules.
   Walker(const Identity& user, std::vector<WritablePlace>& places)
-      : m_user(user), m_places(places), m_bOwnGroupAlone(OwnGroupAlone()) {}
+      : m_user(user),
+        m_places(places),
+        m_bOwnGroupAlone(user.gid != 0 && OwnGroupAlone()) {}
 
   void Walk(const std::string& given, Trusted what) {
     std::string path = given;
