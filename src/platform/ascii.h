@@ -38,15 +38,6 @@ inline std::string_view TrimProfileBlanks(std::string_view text) {
   return text;
 }
 
-// Whether a and b are equal, ASCII letters without regard to case.
-inline bool SameAsciiText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 // Whether a sorts before b, ASCII letters without regard to case, byte by
 // byte: an order in which the names that SameAsciiText equates stand
 // together.
@@ -69,6 +60,46 @@ inline uint64_t AsciiLowerWord(uint64_t word) {
                          ~(low + (0x80 - 'Z' - 1) * ones) & ~word &
                          (0x80 * ones);
   return word | (upper >> 2);
+}
+
+// The eight bytes at p as one word, as AsciiLowerWord takes them.
+inline uint64_t AsciiWordAt(const char* p) {
+  uint64_t word;
+  memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// Whether a and b are equal, ASCII letters without regard to case: eight
+// bytes a step, the last word overlapping the one before; a name of four
+// to seven bytes as its first and last four in one word.
+inline bool SameAsciiText(std::string_view a, std::string_view b) {
+  const size_t size = a.size();
+  if (size != b.size()) return false;
+  const char* const x = a.data();
+  const char* const y = b.data();
+  if (size < 4) {
+    for (size_t i = 0; i < size; ++i) {
+      if (AsciiLower(x[i]) != AsciiLower(y[i])) return false;
+    }
+    return true;
+  }
+  if (size < 8) {
+    uint32_t halves[4];
+    memcpy(&halves[0], x, 4);
+    memcpy(&halves[1], x + size - 4, 4);
+    memcpy(&halves[2], y, 4);
+    memcpy(&halves[3], y + size - 4, 4);
+    return AsciiLowerWord(uint64_t{halves[1]} << 32 | halves[0]) ==
+           AsciiLowerWord(uint64_t{halves[3]} << 32 | halves[2]);
+  }
+  for (size_t at = 0; at + 8 < size; at += 8) {
+    if (AsciiLowerWord(AsciiWordAt(x + at)) !=
+        AsciiLowerWord(AsciiWordAt(y + at))) {
+      return false;
+    }
+  }
+  return AsciiLowerWord(AsciiWordAt(x + size - 8)) ==
+         AsciiLowerWord(AsciiWordAt(y + size - 8));
 }
 
 // A hash of text alike for the names that SameAsciiText equates: eight
