@@ -9,6 +9,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
+#include <time.h>
 
 #include <string>
 #include <string_view>
@@ -85,6 +86,8 @@ class CStampClock {
   }
   // A stamp as the log writes it.
   static std::string Format(int64_t seconds);
+  // The same, added to out.
+  static void Append(std::string& out, int64_t seconds);
   // The shorter form of a stamp for messages: "hh:mm" on the day of ref,
   // the whole stamp otherwise.
   static std::string Short(int64_t seconds, int64_t ref);
@@ -101,6 +104,12 @@ class CStampClock {
     memcpy(b, m_szLastMinute, sizeof b);
     return a[0] == b[0] && a[1] == b[1];
   }
+  // The local time of seconds; zeroes when it has none.
+  static struct tm Local(int64_t seconds);
+  // The runtime's local time of seconds, in the zone read when the first
+  // clock was made: on Linux not localtime, which looks at the zone's file
+  // again for every call, a stat per stamp of a report.
+  static bool LocalTime(int64_t seconds, struct tm& out);
   // Any stamp: its minute read, and its hour when that is new too.
   bool ReadMinute(std::string_view text, StampTime& out);
   // The start of that hour, and whether it repeats.
