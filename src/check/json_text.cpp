@@ -6,8 +6,14 @@
 
 void AddJsonText(std::string& out, std::string_view text) {
   out += '"';
-  for (const char c : text) {
+  // Runs of bytes that stand as they are go in whole.
+  size_t plain = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\') continue;
+    out.append(text.data() + plain, i - plain);
+    plain = i + 1;
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
@@ -19,6 +25,7 @@ void AddJsonText(std::string& out, std::string_view text) {
       AppendUtf8(out, c);
     }
   }
+  out.append(text.data() + plain, text.size() - plain);
   out += '"';
 }
 

@@ -93,8 +93,15 @@ std::string Reasons(const CStatusReport& report) {
 
 void AddStampOrNull(std::string& out, const char* name, bool present,
                     int64_t seconds) {
-  AddTextOrNull(out, name, present,
-                present ? CStampClock::Format(seconds) : std::string());
+  out += name;
+  if (!present) {
+    out += "null";
+    return;
+  }
+  // A stamp holds nothing that JSON escapes.
+  out += '"';
+  CStampClock::Append(out, seconds);
+  out += '"';
 }
 
 void AddNumberOrNull(std::string& out, const char* name, bool present,
@@ -120,6 +127,8 @@ void AddLabel(std::string& out, const std::string& text) {
       out += c;
     } else if (c == '\n') {
       out += "\\n";
+    } else if (static_cast<unsigned char>(c) < 0x80) {
+      out += c;
     } else {
       AppendUtf8(out, c);
     }
@@ -165,24 +174,40 @@ std::string TextHead(const CStatusReport& report) {
   return out + "\n";
 }
 
-std::string TextJob(const JobStatus& job, int64_t now) {
-  std::string out =
-      "\n[" + job.section + "] (job " + std::to_string(job.position) + ")\n";
-  out += "  checked   " +
-         (job.hasChecked ? CStampClock::Format(job.lastChecked) + " (" +
-                               Count(job.checks, "check", "checks") + ")"
-                         : std::string("never")) +
-         "\n";
+// One job's lines of the text, added to out, as a report of thousands
+// of jobs is written faster so than from pieces joined first.
+void AddTextJob(std::string& out, const JobStatus& job, int64_t now) {
+  out += "\n[";
+  out += job.section;
+  out += "] (job ";
+  out += std::to_string(job.position);
+  out += ")\n  checked   ";
+  if (job.hasChecked) {
+    CStampClock::Append(out, job.lastChecked);
+    out += " (";
+    out += Count(job.checks, "check", "checks");
+    out += ')';
+  } else {
+    out += "never";
+  }
+  out += '\n';
   if (job.hasStarted) {
-    out += "  started   " + CStampClock::Format(job.lastStarted) + " (" +
-           Count(job.starts, "start", "starts") + ", " +
-           std::to_string(job.failures) + " failed)\n";
+    out += "  started   ";
+    CStampClock::Append(out, job.lastStarted);
+    out += " (";
+    out += Count(job.starts, "start", "starts");
+    out += ", ";
+    out += std::to_string(job.failures);
+    out += " failed)\n";
   }
-  out += "  outcome   " + OutcomeText(job, now) + "\n";
+  out += "  outcome   ";
+  out += OutcomeText(job, now);
+  out += '\n';
   if (job.failing) {
-    out += "  failing   since " + CStampClock::Format(job.failingSince) + "\n";
+    out += "  failing   since ";
+    CStampClock::Append(out, job.failingSince);
+    out += '\n';
   }
-  return out;
 }
 
 void AddJsonMonitor(std::string& out, const CStatusReport& report) {
@@ -281,8 +306,11 @@ void AddJobSeries(std::string& out, const CStatusReport& report,
       out += one.name;
       out += "{section=\"";
       AddLabel(out, job.section);
-      out += "\",position=\"" + std::to_string(job.position) + "\"} " +
-             std::to_string(values[one.which]) + "\n";
+      out += "\",position=\"";
+      out += std::to_string(job.position);
+      out += "\"} ";
+      out += std::to_string(values[one.which]);
+      out += '\n';
     }
   }
 }
@@ -298,7 +326,7 @@ std::string CStatusForms::Text(const CStatusReport& report,
   }
   out += TextHead(report);
   for (const JobStatus& job : report.jobs) {
-    if (Shown(job, only)) out += TextJob(job, report.now);
+    if (Shown(job, only)) AddTextJob(out, job, report.now);
   }
   if (!report.notes.empty()) out += "\nnotes\n";
   for (const StatusNote& note : report.notes) {
