@@ -20,6 +20,7 @@
 #include "check/check_report.h"
 #include "check/job_checker.h"
 #include "check/status_check.h"
+#include "check/status_forms.h"
 #include "check/status_report.h"
 #include "check/text_report.h"
 #include "check/write_access_judge.h"
@@ -600,6 +601,18 @@ void StatusRows(const Options& options, const std::string& work) {
   const Sample once = TimeRuns(status, 1);
   PrintPairRow(options, label + " (" + std::to_string(lines) + " lines)",
                once.wall, status, floor, note);
+  // What an admin waits for: the same status and its text report, whose
+  // size grows with the jobs, not the log.
+  size_t bytes = 0;
+  auto text = [&] {
+    CStatusReport report;
+    CStatusCheck::Run(jobFile, now, report);
+    bytes = CStatusForms::Text(report, std::vector<std::string>()).size();
+  };
+  const Sample textOnce = TimeRuns(text, 1);
+  PrintPairRow(options,
+               "J=1000, text report (" + std::to_string(bytes / 1024) + " KB)",
+               textOnce.wall, text, floor, note);
 }
 
 // quillspur-check -q as its main runs it: the check, who else may write,
