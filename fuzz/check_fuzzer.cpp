@@ -4,7 +4,8 @@
 // the JSON one well formed and valid UTF-8, and every job's verdict is the
 // monitor's own decision, job for job in order, with the Run that the
 // profile functions read; the scan's block of each job, whose keys explain
-// it, holds that Run too, in a decoded file as well. A check that keeps
+// it, holds that Run too, in a decoded file as well, and the status's job
+// list reads the same jobs, texts and Delay. A check that keeps
 // only the jobs with findings gives the same report of findings.
 #include <stdint.h>
 #include <stdio.h>
@@ -19,6 +20,7 @@
 #include "check/check_report.h"
 #include "check/job_checker.h"
 #include "check/job_file_scan.h"
+#include "check/job_list.h"
 #include "check/json_report.h"
 #include "check/text_report.h"
 #include "config/ini_file.h"
@@ -166,6 +168,7 @@ QS_UNTRACED void CheckJson(const std::string& json) {
 struct Decision {
   std::string section;
   bool runs;
+  std::string check;
   std::string run;
 };
 
@@ -183,6 +186,7 @@ std::vector<Decision> MonitorDecisions() {
     const CString check = ini.GetString(section, kCheckKey, nullptr);
     decisions.push_back(
         Decision{std::string(section), CheckPaths(check, nullptr),
+                 std::string(check),
                  std::string(ini.GetString(section, kRunKey, nullptr))});
   }
   return decisions;
@@ -222,6 +226,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     ? std::string(scan.BlockAt(block).run)
                     : std::string()) == decision.run);
   }
+  // The status's job list lexes the file itself: the same jobs, texts and
+  // Delay as the profile functions give the monitor.
+  CJobList list;
+  std::string reason;
+  FUZZ_CHECK(list.Load(kJobFile, reason));
+  FUZZ_CHECK(list.m_jobs.size() == decisions.size());
+  for (size_t i = 0; i < decisions.size(); ++i) {
+    FUZZ_CHECK(list.m_jobs[i].section == decisions[i].section);
+    FUZZ_CHECK(list.m_jobs[i].check == decisions[i].check);
+    FUZZ_CHECK(list.m_jobs[i].run == decisions[i].run);
+  }
+  CIniFile ini;
+  ini.SetFileName(ProfilePathFor(kJobFile));
+  FUZZ_CHECK(list.m_nDelay == ReadDelay(ini));
   FUZZ_CHECK(chdir(g_start.c_str()) == 0);
   return 0;
 }

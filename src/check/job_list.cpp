@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "check/file_probe.h"
-#include "config/ini_file.h"
 #include "framework/file_find.h"
 #include "monitor/job_rules.h"
 #include "platform/ascii.h"
@@ -33,8 +32,10 @@ struct Block {
   size_t first = 0;  // the block whose keys count for this name
   bool hasCheck = false;
   bool hasRun = false;
+  bool hasDelay = false;
   std::string_view check;
   std::string_view run;
+  std::string_view delay;
 };
 
 // The first block of each section name, ASCII letters in any case: an
@@ -148,9 +149,6 @@ bool CJobList::Load(const std::string& jobFile, std::string& reason) {
       encoding == TextEncoding::kWindows1252 ? std::move(bytes)
                                              : DecodeText(bytes, encoding));
   List(*m_text);
-  CIniFile ini;
-  ini.SetFileName(profilePath);
-  m_nDelay = ReadDelay(ini);
   return true;
 }
 
@@ -160,7 +158,8 @@ void CJobList::List(std::string_view text) {
   std::vector<Block> blocks;
   blocks.reserve(sections);
   CFirstBlocks first(sections);
-  const std::string_view checkKey(kCheckKey), runKey(kRunKey);
+  const std::string_view checkKey(kCheckKey), runKey(kRunKey),
+      delayKey(kDelayKey);
   CProfileLexer::Lex(text, [&](const ProfileLine& line) {
     if (line.kind == ProfileLine::Kind::kHeader) {
       // In place: a copy read back at once would wait on its own stores.
@@ -182,8 +181,18 @@ void CJobList::List(std::string_view text) {
     } else if (!block.hasRun && SameAsciiText(line.name, runKey)) {
       block.hasRun = true;
       block.run = value;
+    } else if (!block.hasDelay && SameAsciiText(line.name, delayKey)) {
+      // Kept for every block, looked at for the global section's alone.
+      block.hasDelay = true;
+      block.delay = value;
     }
   });
+  // Delay as the monitor reads it: from this text, not from a second
+  // parse of the file by the profile functions.
+  const size_t global = first.Find(blocks, kGlobalSection);
+  m_nDelay = DelayFromValue(global == CFirstBlocks::kNone
+                                ? std::string_view()
+                                : blocks[global].delay);
   m_jobs.reserve(blocks.size());
   AddJobs(blocks, first, m_jobs);
 }

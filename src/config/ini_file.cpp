@@ -10,6 +10,8 @@ namespace {
 
 // First size offered to the platform, and the step by which it grows.
 const DWORD kReadStep = 512;
+// What GetInt converts of a value: its first 64 bytes.
+const DWORD kIntBuffer = 64;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
@@ -123,8 +125,14 @@ CString CIniFile::GetString(const char* section, const char* key,
 int CIniFile::GetInt(const char* section, const char* key, int defaultValue,
                      int radix) {
   // The 65th byte is never written, so the text is always terminated.
-  char text[65] = {};
-  GetString(section, key, text, 64, nullptr);
+  char text[kIntBuffer + 1] = {};
+  GetString(section, key, text, kIntBuffer, nullptr);
+  return IntFromProfileValue(text, defaultValue, radix);
+}
+
+int IntFromProfileValue(std::string_view value, int defaultValue, int radix) {
+  char text[kIntBuffer + 1] = {};
+  value.copy(text, kIntBuffer);
   if (text[0] == '\0') return defaultValue;
   return static_cast<int>(StrToUl32(text, NormalizeRadix(radix)));
 }

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "config/profile_reader.h"
 #include "framework/afx_string.h"
 #include "framework/afx_string_array.h"
@@ -55,5 +57,9 @@ int EnumStringList(const char* list, int (*callback)(const char*, void*),
 int AddToStringArray(const char* string, void* array);
 // 2, 8 and 16 as they are; every other radix means 10.
 int NormalizeRadix(int radix);
+// What GetInt makes of a value as the profile functions read it: strtoul
+// of its first 64 bytes in NormalizeRadix(radix); defaultValue when it is
+// empty.
+int IntFromProfileValue(std::string_view value, int defaultValue, int radix);
 
 #endif

@@ -36,6 +36,11 @@ uint32_t ReadDelay(CIniFile& ini) {
       ini.GetInt(kGlobalSection, kDelayKey, kDefaultDelay, kDelayRadix));
 }
 
+uint32_t DelayFromValue(std::string_view value) {
+  return static_cast<uint32_t>(
+      IntFromProfileValue(value, kDefaultDelay, kDelayRadix));
+}
+
 bool RunsBackToBack(uint32_t length) {
   return length == 0 || length > static_cast<uint32_t>(INT32_MAX);
 }

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include <string_view>
 #include <vector>
 
 #include "config/ini_file.h"
@@ -30,6 +31,9 @@ bool IsGlobalSection(const CString& name);
 // The cycle length in seconds, read afresh: Delay in radix 10, 60 when it
 // is missing or empty, 0 for text that is not a number.
 uint32_t ReadDelay(CIniFile& ini);
+// The cycle length that ReadDelay gives for Delay's value as the profile
+// functions read it, for a reader that lexes the file itself.
+uint32_t DelayFromValue(std::string_view value);
 // Whether a cycle of this length ends as it begins, so that passes run
 // back to back: 0, and every length that is negative as a signed 32-bit
 // number.
