@@ -184,10 +184,9 @@ std::vector<Decision> MonitorDecisions() {
     const CString section = sections.GetAt(i);
     if (IsGlobalSection(section)) continue;
     const CString check = ini.GetString(section, kCheckKey, nullptr);
-    decisions.push_back(
-        Decision{std::string(section), CheckPaths(check, nullptr),
-                 std::string(check),
-                 std::string(ini.GetString(section, kRunKey, nullptr))});
+    decisions.push_back(Decision{
+        std::string(section), CheckPaths(check, nullptr), std::string(check),
+        std::string(ini.GetString(section, kRunKey, nullptr))});
   }
   return decisions;
 }

@@ -38,6 +38,30 @@ struct Block {
   std::string_view delay;
 };
 
+// The keys whose values a block keeps.
+struct Keys {
+  std::string_view check, run, delay;
+};
+
+// Keeps the line's value in block when it is the first line of a key it
+// keeps; a line without "=" holds no value and hides any later one. Delay
+// is kept for every block and looked at for the global section's alone.
+void Keep(Block& block, const ProfileLine& line, const Keys& keys) {
+  const std::string_view value = line.kind == ProfileLine::Kind::kKey
+                                     ? CProfileLexer::Unquoted(line.value)
+                                     : std::string_view();
+  if (!block.hasCheck && SameAsciiText(line.name, keys.check)) {
+    block.hasCheck = true;
+    block.check = value;
+  } else if (!block.hasRun && SameAsciiText(line.name, keys.run)) {
+    block.hasRun = true;
+    block.run = value;
+  } else if (!block.hasDelay && SameAsciiText(line.name, keys.delay)) {
+    block.hasDelay = true;
+    block.delay = value;
+  }
+}
+
 // The first block of each section name, ASCII letters in any case: an
 // open-addressed table of indexes into the blocks, so that a file of
 // thousands of sections costs no allocation per section.
@@ -158,8 +182,7 @@ void CJobList::List(std::string_view text) {
   std::vector<Block> blocks;
   blocks.reserve(sections);
   CFirstBlocks first(sections);
-  const std::string_view checkKey(kCheckKey), runKey(kRunKey),
-      delayKey(kDelayKey);
+  const Keys keys{kCheckKey, kRunKey, kDelayKey};
   CProfileLexer::Lex(text, [&](const ProfileLine& line) {
     if (line.kind == ProfileLine::Kind::kHeader) {
       // In place: a copy read back at once would wait on its own stores.
@@ -168,31 +191,16 @@ void CJobList::List(std::string_view text) {
       blocks.back().first = first.Of(blocks, blocks.size() - 1);
       return;
     }
-    // Keys count in the first block of a section, the first line of a
-    // name; a line without "=" holds no value and hides any later one.
+    // Keys count in the first block of a section.
     if (blocks.empty() || blocks.back().first != blocks.size() - 1) return;
-    Block& block = blocks.back();
-    const std::string_view value = line.kind == ProfileLine::Kind::kKey
-                                       ? CProfileLexer::Unquoted(line.value)
-                                       : std::string_view();
-    if (!block.hasCheck && SameAsciiText(line.name, checkKey)) {
-      block.hasCheck = true;
-      block.check = value;
-    } else if (!block.hasRun && SameAsciiText(line.name, runKey)) {
-      block.hasRun = true;
-      block.run = value;
-    } else if (!block.hasDelay && SameAsciiText(line.name, delayKey)) {
-      // Kept for every block, looked at for the global section's alone.
-      block.hasDelay = true;
-      block.delay = value;
-    }
+    Keep(blocks.back(), line, keys);
   });
   // Delay as the monitor reads it: from this text, not from a second
   // parse of the file by the profile functions.
   const size_t global = first.Find(blocks, kGlobalSection);
-  m_nDelay = DelayFromValue(global == CFirstBlocks::kNone
-                                ? std::string_view()
-                                : blocks[global].delay);
+  m_nDelay =
+      DelayFromValue(global == CFirstBlocks::kNone ? std::string_view()
+                                                   : blocks[global].delay);
   m_jobs.reserve(blocks.size());
   AddJobs(blocks, first, m_jobs);
 }

@@ -28,9 +28,9 @@ bool CStampClock::StandardHour(const HourKey& key, int64_t& seconds) {
                         int64_t{3600} * key.hour;
   const int64_t twoDays = int64_t{2} * 86400;
   struct tm before, after, at;
-  if (!LocalTime(asUtc - twoDays, before) || !LocalTime(asUtc + twoDays, after) ||
-      before.tm_isdst != 0 || after.tm_isdst != 0 ||
-      before.tm_gmtoff != after.tm_gmtoff) {
+  if (!LocalTime(asUtc - twoDays, before) ||
+      !LocalTime(asUtc + twoDays, after) || before.tm_isdst != 0 ||
+      after.tm_isdst != 0 || before.tm_gmtoff != after.tm_gmtoff) {
     return false;
   }
   const int64_t start = asUtc - before.tm_gmtoff;
