@@ -211,12 +211,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckJson(CJsonReport::Format(report));
 
   const std::vector<Decision> decisions = MonitorDecisions();
+  // The status's job list lexes the file itself: the same jobs, texts and
+  // Delay as the profile functions give the monitor.
+  CJobList list;
+  std::string reason;
+  FUZZ_CHECK(list.Load(kJobFile, reason));
   FUZZ_CHECK(report.jobs.size() == decisions.size());
+  FUZZ_CHECK(list.m_jobs.size() == decisions.size());
   for (size_t i = 0; i < decisions.size(); ++i) {
     FUZZ_CHECK(report.jobs[i].section == decisions[i].section);
     FUZZ_CHECK(report.jobs[i].wouldRun == decisions[i].runs);
     FUZZ_CHECK(report.jobs[i].run == decisions[i].run);
+    FUZZ_CHECK(list.m_jobs[i].section == decisions[i].section);
+    FUZZ_CHECK(list.m_jobs[i].check == decisions[i].check);
+    FUZZ_CHECK(list.m_jobs[i].run == decisions[i].run);
   }
+  CIniFile ini;
+  ini.SetFileName(ProfilePathFor(kJobFile));
+  FUZZ_CHECK(list.m_nDelay == ReadDelay(ini));
   CJobFileScan scan;
   scan.Scan(std::string(reinterpret_cast<const char*>(data), size));
   for (const Decision& decision : decisions) {
@@ -225,20 +237,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     ? std::string(scan.BlockAt(block).run)
                     : std::string()) == decision.run);
   }
-  // The status's job list lexes the file itself: the same jobs, texts and
-  // Delay as the profile functions give the monitor.
-  CJobList list;
-  std::string reason;
-  FUZZ_CHECK(list.Load(kJobFile, reason));
-  FUZZ_CHECK(list.m_jobs.size() == decisions.size());
-  for (size_t i = 0; i < decisions.size(); ++i) {
-    FUZZ_CHECK(list.m_jobs[i].section == decisions[i].section);
-    FUZZ_CHECK(list.m_jobs[i].check == decisions[i].check);
-    FUZZ_CHECK(list.m_jobs[i].run == decisions[i].run);
-  }
-  CIniFile ini;
-  ini.SetFileName(ProfilePathFor(kJobFile));
-  FUZZ_CHECK(list.m_nDelay == ReadDelay(ini));
   FUZZ_CHECK(chdir(g_start.c_str()) == 0);
   return 0;
 }
