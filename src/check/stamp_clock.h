@@ -106,9 +106,9 @@ class CStampClock {
   }
   // The local time of seconds; zeroes when it has none.
   static struct tm Local(int64_t seconds);
-  // The runtime's local time of seconds, in the zone read when the first
-  // clock was made: on Linux not localtime, which looks at the zone's file
-  // again for every call, a stat per stamp of a report.
+  // The runtime's local time of seconds, its zone read once: on Linux not
+  // localtime, which looks at the zone's file again for every call, a stat
+  // per stamp of a report.
   static bool LocalTime(int64_t seconds, struct tm& out);
   // Any stamp: its minute read, and its hour when that is new too.
   bool ReadMinute(std::string_view text, StampTime& out);

@@ -84,19 +84,17 @@ void AppendUtf8(std::string& out, char c) {
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  // The code page's lower half is ASCII: runs of it are copied as they are,
-  // not a byte at a time, which costs a report of thousands of lines more
-  // than all its other work.
-  for (size_t at = 0; at < text.size(); ++at) {
-    size_t end = at;
-    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) {
-      ++end;
-    }
-    out.append(text.data() + at, end - at);
-    if (end == text.size()) break;
-    AppendUtf8(out, text[end]);
-    at = end;
+  // The code page's lower half is ASCII: runs of it go in whole, not a
+  // byte at a time, as a status report of thousands of jobs passes through
+  // here.
+  size_t plain = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) continue;
+    out.append(text.data() + plain, i - plain);
+    AppendUtf8(out, text[i]);
+    plain = i + 1;
   }
+  out.append(text.data() + plain, text.size() - plain);
   return out;
 }
 
