@@ -4,6 +4,8 @@
 #include <string.h>
 #include <time.h>
 
+#include "log/log_writer.h"
+
 namespace {
 
 bool Digits(std::string_view text, size_t at, size_t count, int& out) {
@@ -34,13 +36,12 @@ void PutDigits(char* out, int value, int count) {
   }
 }
 
-}  // namespace
-
-struct tm CStampClock::Local(int64_t seconds) {
-  struct tm local = {};
-  if (!LocalTime(seconds, local)) local = tm();
-  return local;
+// As the monitor took its stamps.
+struct tm Local(int64_t seconds) {
+  return CLogWriter::LocalTime(static_cast<time_t>(seconds));
 }
+
+}  // namespace
 
 CStampClock::CStampClock() : m_bHasLast(false), m_szLastMinute() { tzset(); }
 CStampClock::~CStampClock() = default;

@@ -9,7 +9,6 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
-#include <time.h>
 
 #include <string>
 #include <string_view>
@@ -104,12 +103,6 @@ class CStampClock {
     memcpy(b, m_szLastMinute, sizeof b);
     return a[0] == b[0] && a[1] == b[1];
   }
-  // The local time of seconds; zeroes when it has none.
-  static struct tm Local(int64_t seconds);
-  // The runtime's local time of seconds, its zone read once: on Linux not
-  // localtime, which looks at the zone's file again for every call, a stat
-  // per stamp of a report.
-  static bool LocalTime(int64_t seconds, struct tm& out);
   // Any stamp: its minute read, and its hour when that is new too.
   bool ReadMinute(std::string_view text, StampTime& out);
   // The start of that hour, and whether it repeats.

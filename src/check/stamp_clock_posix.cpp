@@ -14,27 +14,27 @@ int64_t DaysFromCivil(int year, int month, int day) {
   return era * 146097 + doe - 719468;
 }
 
-}  // namespace
-
 // localtime_r, which unlike mktime and localtime does not look at the zone
 // again: the clock read it when it was made.
-bool CStampClock::LocalTime(int64_t seconds, struct tm& out) {
+bool Local(int64_t seconds, struct tm& out) {
   const time_t t = static_cast<time_t>(seconds);
   return localtime_r(&t, &out) != nullptr;
 }
+
+}  // namespace
 
 bool CStampClock::StandardHour(const HourKey& key, int64_t& seconds) {
   const int64_t asUtc = DaysFromCivil(key.year, key.month, key.day) * 86400 +
                         int64_t{3600} * key.hour;
   const int64_t twoDays = int64_t{2} * 86400;
   struct tm before, after, at;
-  if (!LocalTime(asUtc - twoDays, before) ||
-      !LocalTime(asUtc + twoDays, after) || before.tm_isdst != 0 ||
-      after.tm_isdst != 0 || before.tm_gmtoff != after.tm_gmtoff) {
+  if (!Local(asUtc - twoDays, before) || !Local(asUtc + twoDays, after) ||
+      before.tm_isdst != 0 || after.tm_isdst != 0 ||
+      before.tm_gmtoff != after.tm_gmtoff) {
     return false;
   }
   const int64_t start = asUtc - before.tm_gmtoff;
-  if (!LocalTime(start, at) || at.tm_isdst != 0 ||
+  if (!Local(start, at) || at.tm_isdst != 0 ||
       at.tm_gmtoff != before.tm_gmtoff || at.tm_year != key.year - 1900 ||
       at.tm_mon != key.month - 1 || at.tm_mday != key.day ||
       at.tm_hour != key.hour || at.tm_min != 0 || at.tm_sec != 0) {
