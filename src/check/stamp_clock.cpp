@@ -4,6 +4,7 @@
 #include <string.h>
 #include <time.h>
 
+#include "log/log_messages.h"
 #include "log/log_writer.h"
 
 namespace {
@@ -26,14 +27,6 @@ bool MakeTime(struct tm local, int isDst, time_t& out) {
   out = mktime(&local);
   return out != static_cast<time_t>(-1) && local.tm_hour == hour &&
          (isDst < 0 || local.tm_isdst == isDst);
-}
-
-// value, 0 or more and below 10 to the count, as count digits at out.
-void PutDigits(char* out, int value, int count) {
-  for (int i = count - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
 }
 
 // As the monitor took its stamps.
@@ -115,31 +108,7 @@ std::string CStampClock::Format(int64_t seconds) {
 }
 
 void CStampClock::Append(std::string& out, int64_t seconds) {
-  const struct tm local = Local(seconds);
-  const int year = local.tm_year + 1900;
-  if (year < 0 || year > 9999) {
-    char text[80];
-    (void)snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d",
-                   local.tm_mday, local.tm_mon + 1, year, local.tm_hour,
-                   local.tm_min, local.tm_sec);
-    out += text;
-    return;
-  }
-  // The digits by hand: a report writes a few stamps per job, and snprintf
-  // costs more than the rest of each.
-  char text[19];
-  PutDigits(text, local.tm_mday, 2);
-  text[2] = '.';
-  PutDigits(text + 3, local.tm_mon + 1, 2);
-  text[5] = '.';
-  PutDigits(text + 6, year, 4);
-  text[10] = ' ';
-  PutDigits(text + 11, local.tm_hour, 2);
-  text[13] = ':';
-  PutDigits(text + 14, local.tm_min, 2);
-  text[16] = ':';
-  PutDigits(text + 17, local.tm_sec, 2);
-  out.append(text, sizeof text);
+  AppendStamp(out, Local(seconds));
 }
 
 std::string CStampClock::Short(int64_t seconds, int64_t ref) {

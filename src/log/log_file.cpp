@@ -1,10 +1,10 @@
 #include "log/log_file.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include <string>
 
+#include "log/log_messages.h"
 #include "log/log_writer.h"
 #include "platform/os_path.h"
 
@@ -35,18 +35,18 @@ void CLogFile::ReloadTimeZone() { CLogWriter::ReloadTimeZone(); }
 
 CString CLogFile::FormatLine(const CString& message, bool withTimestamp,
                              const struct tm& when) {
-  char prefix[80] = "                      ";
-  if (withTimestamp) {
-    (void)snprintf(prefix, sizeof prefix, "%02d.%02d.%04d %02d:%02d:%02d - ",
-                   when.tm_mday, when.tm_mon + 1, when.tm_year + 1900,
-                   when.tm_hour, when.tm_min, when.tm_sec);
-  }
   // One pass over the message: every LF, also the closing one, goes to disk
   // as CR LF.
   const char* text = message;
   const char* const end = text + strlen(text);
-  std::string line(prefix);
-  line.reserve(line.size() + static_cast<size_t>(end - text) + 2);
+  std::string line;
+  line.reserve(kStampWidth + static_cast<size_t>(end - text) + 2);
+  if (withTimestamp) {
+    AppendStamp(line, when);
+    line += " - ";
+  } else {
+    line.assign(kStampWidth, ' ');
+  }
   for (;;) {
     const char* lf = static_cast<const char*>(
         memchr(text, '\n', static_cast<size_t>(end - text)));

@@ -1,5 +1,6 @@
 #include "log/log_messages.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -110,7 +111,42 @@ void ParseFormatted(std::string_view message, LogMessage& out) {
   }
 }
 
+// value, 0 or more and below 10 to the count, as count digits at out.
+void PutDigits(char* out, int value, int count) {
+  for (int i = count - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
 }  // namespace
+
+void AppendStamp(std::string& out, const struct tm& when) {
+  const int year = when.tm_year + 1900;
+  if (year < 0 || year > 9999) {
+    char text[80];
+    (void)snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d",
+                   when.tm_mday, when.tm_mon + 1, year, when.tm_hour,
+                   when.tm_min, when.tm_sec);
+    out += text;
+    return;
+  }
+  // The digits by hand: every log line and a few per job of a report take
+  // a stamp, and snprintf costs more than the rest of each.
+  char text[19];
+  PutDigits(text, when.tm_mday, 2);
+  text[2] = '.';
+  PutDigits(text + 3, when.tm_mon + 1, 2);
+  text[5] = '.';
+  PutDigits(text + 6, year, 4);
+  text[10] = ' ';
+  PutDigits(text + 11, when.tm_hour, 2);
+  text[13] = ':';
+  PutDigits(text + 14, when.tm_min, 2);
+  text[16] = ':';
+  PutDigits(text + 17, when.tm_sec, 2);
+  out.append(text, sizeof text);
+}
 
 void ParseLogMessage(std::string_view message, LogMessage& out) {
   out = LogMessage();

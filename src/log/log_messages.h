@@ -4,6 +4,9 @@
 #ifndef QUILLSPUR_LOG_LOG_MESSAGES_H
 #define QUILLSPUR_LOG_LOG_MESSAGES_H
 
+#include <time.h>
+
+#include <string>
 #include <string_view>
 
 extern const char kStartedMessage[];      // every start of the monitor
@@ -18,6 +21,10 @@ extern const char kStartFailedFormat[];
 
 // Width of "dd.mm.yyyy hh:mm:ss - ", and of a continuation line's blanks.
 const size_t kStampWidth = 22;
+
+// The stamp "dd.mm.yyyy hh:mm:ss" of when, added to out; a year beyond four
+// digits takes as many as it has.
+void AppendStamp(std::string& out, const struct tm& when);
 
 enum class LogMessageKind {
   kStarted,

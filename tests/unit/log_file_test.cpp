@@ -62,6 +62,7 @@ TEST(CLogFile, FormatsBothLineForms) {
     const char* message;
     bool withTimestamp;
     const char* expected;
+    int year = 2009;
   } const cases[] = {
       {"Quillspur gestartet", true,
        "05.03.2009 14:07:09 - Quillspur gestartet\r\n"},
@@ -78,10 +79,14 @@ TEST(CLogFile, FormatsBothLineForms) {
        "05.03.2009 14:07:09 - \xDC"
        "berpr\xFC"
        "fe\r\n"},
+      {"later", true, "05.03.12009 14:07:09 - later\r\n", 12009},
+      {"sooner", true, "05.03.0009 14:07:09 - sooner\r\n", 9},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(c.expected, CLogFile::FormatLine(c.message, c.withTimestamp,
-                                                  FifthOfMarch2009()))
+    struct tm when = FifthOfMarch2009();
+    when.tm_year = c.year - 1900;
+    EXPECT_STREQ(c.expected,
+                 CLogFile::FormatLine(c.message, c.withTimestamp, when))
         << c.message;
   }
 }
