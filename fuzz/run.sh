@@ -16,7 +16,7 @@ seconds=${1:-60}
 # Absolute, since fuzz_check works in a directory of its own.
 build=$(realpath -m "${2:-build/fuzz}")
 targets=("${@:3}")
-[ "${#targets[@]}" -gt 0 ] || targets=(check profile regedit wildcard)
+[ "${#targets[@]}" -gt 0 ] || targets=(check profile regedit status wildcard)
 # FUZZ_JOBS processes share each target's working corpus, each reloading
 # what the others found every 10 s (every second, libFuzzer's default, reads
 # the whole directory that often); alone, a process has nothing to reload.
