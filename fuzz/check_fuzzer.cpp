@@ -27,6 +27,7 @@
 #include "framework/afx_string.h"
 #include "framework/afx_string_array.h"
 #include "fuzz_check.h"
+#include "fuzz_setup.h"
 #include "monitor/job_rules.h"
 
 namespace {
@@ -54,38 +55,15 @@ void RemoveAll() {
   rmdir(g_directory.c_str());
 }
 
-void WriteFile(const std::string& path, const void* data, size_t size) {
-  FILE* file = fopen(path.c_str(), "wb");
-  FUZZ_CHECK(file != nullptr);
-  FUZZ_CHECK(fwrite(data, 1, size, file) == size);
-  FUZZ_CHECK(fclose(file) == 0);
-}
-
-// Everything the check reads lies in the directory, the registry store too,
-// so the machine's own store is never read.
+// Everything the check reads lies in the directory, the registry store too.
 void SetUp() {
-  const char* tmp = getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") +
-                        "/quillspur-fuzz-check.XXXXXX";
-  FUZZ_CHECK(mkdtemp(&pattern[0]) != nullptr);
-  g_directory = pattern;
+  g_directory = MakeFuzzDirectory("check");
   atexit(RemoveAll);
   for (const char* directory : kDirectories)
     FUZZ_CHECK(mkdir((g_directory + "/" + directory).c_str(), 0700) == 0);
-  for (const char* file : kFiles) WriteFile(g_directory + "/" + file, "x", 1);
-  std::string escaped;
-  for (char c : g_directory) {
-    if (c == '\\' || c == '"') escaped += '\\';
-    escaped += c;
-  }
-  const std::string store =
-      "REGEDIT4\r\n\r\n"
-      "[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\r\n"
-      "\"Path\"=\"" +
-      escaped + "\"\r\n";
-  const std::string storePath = g_directory + "/registry.reg";
-  WriteFile(storePath, store.data(), store.size());
-  FUZZ_CHECK(setenv("QUILLSPUR_REGISTRY", storePath.c_str(), 1) == 0);
+  for (const char* file : kFiles)
+    WriteFuzzFile(g_directory + "/" + file, "x", 1);
+  UseFuzzRegistry(g_directory);
   std::vector<char> start(4096);
   FUZZ_CHECK(getcwd(start.data(), start.size()) != nullptr);
   g_start = start.data();
@@ -199,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // monitor's working directory. A finding is written from in there, so
   // fuzz/run.sh gives libFuzzer absolute paths.
   FUZZ_CHECK(chdir(g_directory.c_str()) == 0);
-  WriteFile(kJobFile, data, size);
+  WriteFuzzFile(kJobFile, data, size);
 
   CCheckReport report;
   CJobChecker(report, false).Check(kJobFile, std::vector<std::string>());

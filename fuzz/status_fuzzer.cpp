@@ -26,6 +26,7 @@
 #include "check/status_reader.h"
 #include "check/status_report.h"
 #include "fuzz_check.h"
+#include "fuzz_setup.h"
 #include "log/log_messages.h"
 #include "platform/os_path.h"
 
@@ -59,10 +60,7 @@ std::string g_logDirectory;
 std::string Path(const char* name) { return g_directory + "/" + name; }
 
 void WriteFile(const std::string& path, const std::string& text) {
-  FILE* file = fopen(path.c_str(), "wb");
-  FUZZ_CHECK(file != nullptr);
-  FUZZ_CHECK(fwrite(text.data(), 1, text.size(), file) == text.size());
-  FUZZ_CHECK(fclose(file) == 0);
+  WriteFuzzFile(path, text.data(), text.size());
 }
 
 void RemoveAll() {
@@ -79,28 +77,13 @@ void SetUp() {
   // Central European time, without the machine's zone files.
   FUZZ_CHECK(setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1) == 0);
   tzset();
-  const char* tmp = getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") +
-                        "/quillspur-fuzz-status.XXXXXX";
-  FUZZ_CHECK(mkdtemp(&pattern[0]) != nullptr);
-  g_directory = pattern;
+  g_directory = MakeFuzzDirectory("status");
   atexit(RemoveAll);
   for (const char* directory : kDirectories)
     FUZZ_CHECK(mkdir(Path(directory).c_str(), 0700) == 0);
   g_logDirectory = Path(kDirectories[3]);
   WriteFile(Path("jobs.ini"), kJobFile);
-  std::string escaped;
-  for (char c : g_directory) {
-    if (c == '\\' || c == '"') escaped += '\\';
-    escaped += c;
-  }
-  WriteFile(Path("registry.reg"),
-            "REGEDIT4\r\n\r\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\KESTRAN\\LORVANTIS]\r\n"
-            "\"Path\"=\"" +
-                escaped + "\"\r\n");
-  FUZZ_CHECK(setenv("QUILLSPUR_REGISTRY", Path("registry.reg").c_str(), 1) ==
-             0);
+  UseFuzzRegistry(g_directory);
 }
 
 // The two files, as the input says they were written.
