@@ -434,10 +434,12 @@ void CStatusReader::StartedAt(size_t cursor, const LogLine& line) {
 void CStatusReader::Ended(const LogLine& line) {
   const LogMessage& message = line.message;
   const bool startFailed = message.kind == LogMessageKind::kStartFailed;
+  // The failure quotes the command whole, blanks at its end too, where the
+  // start's line has none left.
+  const std::string_view command = Logged(message.value);
   const auto fits = [&](const Cursor& c) {
     return c.open >= 0 &&
-           (!startFailed ||
-            m_runText[static_cast<size_t>(c.open)] == message.value);
+           (!startFailed || m_runText[static_cast<size_t>(c.open)] == command);
   };
   const size_t chosen = FindCursor(fits);
   if (chosen == kUnknown) {
