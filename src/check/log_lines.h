@@ -124,9 +124,11 @@ class CLogLines {
     const size_t at = kStampWidth - 3 + head.size();
     Run run{0, StampTime(), std::string_view()};
     // The stamp of the line before, as words: most lines of a run repeat
-    // it, and their time is then its time, read once. The first line's is
-    // read whatever its bytes: words of no stamp read yet match nothing.
-    StampWords stamp;
+    // it, and their time is then its time, read once. They begin as the
+    // first line's own words turned over, so that its stamp is read
+    // whatever its bytes are.
+    if (rest.size() < kStampWidth) return 0;
+    uint64_t stamp[3] = {~Word(p), ~Word(p + 8), ~Word(p + 11)};
     for (StampTime when;; last = when.seconds) {
       const std::string_view value = expected();
       const size_t end = at + value.size();
@@ -173,26 +175,19 @@ class CLogLines {
     size_t size;
     uint64_t words[4] = {0, 0, 0, 0};
   };
-  // The 19 bytes of a stamp that has been read, as three words.
-  struct StampWords {
-    uint64_t words[3] = {0, 0, 0};
-    bool read = false;
-  };
   // Whether the stamp at p (19 bytes) lies in minute and not before last,
   // its time in when; one that is the stamp before, whose words stamp
   // holds and whose time when holds, is not read again.
-  static bool SameStamp(const char* p, StampWords& stamp,
+  static bool SameStamp(const char* p, uint64_t (&stamp)[3],
                         const StampMinute& minute, StampTime& when,
                         int64_t last) {
     const uint64_t words[3] = {Word(p), Word(p + 8), Word(p + 11)};
-    if (stamp.read &&
-        ((words[0] ^ stamp.words[0]) | (words[1] ^ stamp.words[1]) |
-         (words[2] ^ stamp.words[2])) == 0) {
+    if (((words[0] ^ stamp[0]) | (words[1] ^ stamp[1]) |
+         (words[2] ^ stamp[2])) == 0) {
       return true;
     }
     if (!minute.Read(p, when) || when.seconds < last) return false;
-    memcpy(stamp.words, words, sizeof words);
-    stamp.read = true;
+    memcpy(stamp, words, sizeof words);
     return true;
   }
   // A run's lines: how many, and the last one's stamp and value.
