@@ -4,12 +4,14 @@
 // status takes most lines by what its place in the pass expects, without
 // reading them as a whole; that must never change the report. So the
 // same files are read a second time with every line read as a whole and
-// placed on its own, and both reports must be the same, byte for byte.
-// The zone has summer time, so that the hour that repeats is met as well.
+// placed on its own, and both reports must be the same: their JSON byte for
+// byte, and every time and number as it is before a form rounds it. The
+// zone has summer time, so that the hour that repeats is met as well.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -37,20 +39,36 @@ const char* const kDirectories[] = {"htdocs", "htdocs/LORVANTIS",
                                     "htdocs/LORVANTIS/lorvantis_php",
                                     "htdocs/LORVANTIS/lorvantis_php/log"};
 // Two jobs with the same texts, told apart by their order; one that runs
-// nothing; one whose quoted value ends in blanks.
+// nothing; one whose quoted values end in blanks, which the log keeps or
+// loses; one whose Check is longer than 32 bytes.
 const char kJobFile[] =
     "[Quillspur]\r\nDelay=60\r\n"
     "[Import]\r\nCheck=in\\*.txt\r\nRun=import.cmd\r\n"
     "[Empty]\r\nCheck=flag\r\nRun=\r\n"
     "[Again]\r\nCheck=in\\*.txt\r\nRun=import.cmd\r\n"
-    "[Quoted]\r\nCheck=\"a b  \"\r\nRun=\"run it \"\r\n";
-// The last of each is no job's: one that the job file lost.
-const char* const kChecks[] = {"in\\*.txt", "flag", "in\\*.txt", "a b  ",
-                               "old\\*.dat"};
-const char* const kRuns[] = {"import.cmd", "", "import.cmd", "run it ",
-                             "old.cmd"};
-const int kJobs = 4;
-const int kTexts = 5;
+    "[Quoted]\r\nCheck=\"a b  \"\r\nRun=\"run it \"\r\n"
+    "[Long]\r\nCheck=data\\archive\\2026\\december\\report-*.csv\r\n"
+    "Run=import.cmd --all --from archive\r\n";
+const int kJobs = 5;
+// The jobs' texts, then those of the quoted job as a pass compares them,
+// then texts of no job: one the job file lost, one a byte off the long one.
+const char* const kChecks[] = {"in\\*.txt",
+                               "flag",
+                               "in\\*.txt",
+                               "a b  ",
+                               "data\\archive\\2026\\december\\report-*.csv",
+                               "a b",
+                               "old\\*.dat",
+                               "data\\archive\\2025\\december\\report-*.csv"};
+const char* const kRuns[] = {"import.cmd",
+                             "",
+                             "import.cmd",
+                             "run it ",
+                             "import.cmd --all --from archive",
+                             "run it",
+                             "old.cmd",
+                             "import.cmd --all --from archivf"};
+const int kTexts = 8;
 // Just before the night in October when the hour from 2 to 3 repeats.
 const time_t kStart = 1792884600;  // 25.10.2026 01:30 in this zone
 
@@ -83,6 +101,9 @@ void SetUp() {
     FUZZ_CHECK(mkdir(Path(directory).c_str(), 0700) == 0);
   g_logDirectory = Path(kDirectories[3]);
   WriteFile(Path("jobs.ini"), kJobFile);
+  // Changed within the log's first hours: lines on both sides of it.
+  const struct timespec changed[2] = {{kStart + 7200, 0}, {kStart + 7200, 0}};
+  FUZZ_CHECK(utimensat(AT_FDCWD, Path("jobs.ini").c_str(), changed, 0) == 0);
   UseFuzzRegistry(g_directory);
 }
 
@@ -108,7 +129,8 @@ class CLogMaker {
         Line(Printed(kOutcomeFormat, 0, 0));
         break;
       case 3:
-        Line(Printed(kOutcomeFormat, arg - 2, arg / 3));
+        // Near the outcome that ended well, too: iRC 0 with an errno.
+        Line(Printed(kOutcomeFormat, (arg & 3) - 1, arg >> 2));
         break;
       case 4:
         Line(Printed(kStartFailedFormat, kRuns[arg % kTexts], 2));
@@ -139,23 +161,35 @@ class CLogMaker {
       case 11:
         // The monitor's own continuation line, or one it never writes.
         files[m_file] += std::string(kStampWidth, ' ') +
-                         (arg < 8 ? kEndedMessage : "weiter") + Ending(arg);
+                         (arg < 8 ? kEndedMessage : "weiter") +
+                         (arg == 15 ? "\n" : "\r\n");
         break;
       case 12:
         m_file = 1;
         break;
       case 13: {
-        // Whole passes; the first of the longest goes past a read's step.
+        // Whole passes, the later ones a second a line; the first of the
+        // longest goes past a read's step.
         const bool longest = arg == 15 && m_long++ == 0;
         for (int k = 0; k < (longest ? 700 : arg + 1); ++k) {
-          for (int job = 0; job < kJobs; ++job)
-            Line(kCheckPrefix, kChecks[job]);
-          if (arg > 7) ++m_when;
+          for (int job = 0; job < kJobs; ++job) {
+            Line(kCheckPrefix, kChecks[job == 3 && arg % 2 ? 5 : job]);
+            if (arg > 7) ++m_when;
+          }
+          if (files[m_file].size() > 512 * 1024) break;
         }
         break;
       }
       case 14:
-        m_bare = true;
+        // The next line ends in LF alone, or in blanks; or its stamp is
+        // nineteen times the input's next byte.
+        if (arg == 0) {
+          m_bare = true;
+        } else if (arg < 8) {
+          m_blanks = arg;
+        } else if (++i < size) {
+          m_stampByte = data[i];
+        }
         break;
       default: {
         // A line cut at a place the argument gives; without its LF, the
@@ -178,9 +212,6 @@ class CLogMaker {
     snprintf(text, sizeof text, format, a, b);
     return text;
   }
-  std::string Ending(int arg) const {
-    return m_bare || arg == 15 ? "\n" : "\r\n";
-  }
   // The zone is asked once per second of stamps: long passes stay fast.
   void Stamped(std::string_view message, std::string_view value,
                std::string& out) {
@@ -192,20 +223,30 @@ class CLogMaker {
       m_stamp += " - ";
       m_stamped = m_when;
     }
-    out.append(m_stamp).append(message).append(value);
+    if (m_stampByte >= 0) {
+      out.append(kStampWidth - 3, static_cast<char>(m_stampByte)).append(" - ");
+      m_stampByte = -1;
+    } else {
+      out.append(m_stamp);
+    }
+    out.append(message).append(value);
   }
   void Line(std::string_view message, std::string_view value = {}) {
     std::string& out = files[m_file];
     Stamped(message, value, out);
+    out.append(static_cast<size_t>(m_blanks), ' ');
     out += m_bare ? "\n" : "\r\n";
     m_bare = false;
+    m_blanks = 0;
   }
   time_t m_when = kStart;
   time_t m_stamped = 0;
   std::string m_stamp;  // of m_stamped, and the separator
   int m_file = 0;
-  bool m_bare = false;  // the next line ends in LF alone
-  int m_long = 0;       // passes past a read's step made
+  bool m_bare = false;   // the next line ends in LF alone
+  int m_blanks = 0;      // before the next line's end
+  int m_stampByte = -1;  // the byte of the next line's stamp, or -1
+  int m_long = 0;        // passes past a read's step made
 };
 
 // Hands every line to the status's placing as a whole line.
@@ -242,6 +283,35 @@ void ReadLineByLine(const CStatusReport& taken, CStatusReport& report) {
   reader.End();
 }
 
+// The times and numbers of a report as they are, which its forms may show
+// rounded or clamped.
+std::string Numbers(const CStatusReport& report) {
+  std::string out;
+  const auto add = [&out](int64_t number) {
+    out += std::to_string(number) + ' ';
+  };
+  for (const LogPartStatus* part : {&report.old, &report.log}) {
+    add(part->lines);
+    add(part->first);
+    add(part->last);
+  }
+  const MonitorStatus& monitor = report.monitor;
+  for (const int64_t number :
+       {monitor.lastStarted, monitor.lastLine, int64_t{monitor.runningJob},
+        monitor.runningSince, monitor.longestRun}) {
+    add(number);
+  }
+  for (const JobStatus& job : report.jobs) {
+    for (const int64_t number :
+         {int64_t{job.checks}, job.lastChecked, job.lastStarted,
+          job.failingSince, job.longestRun, int64_t{job.code},
+          int64_t{job.error}, static_cast<int64_t>(job.outcome)}) {
+      add(number);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -259,5 +329,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> none;
   FUZZ_CHECK(CStatusForms::Json(taken, none) ==
              CStatusForms::Json(byLine, none));
+  FUZZ_CHECK(Numbers(taken) == Numbers(byLine));
   return 0;
 }
